@@ -1,0 +1,14 @@
+#include "platform/clock.h"
+
+#include <ctime>
+
+namespace kestram {
+
+TimeOfDay SystemClock::now() const {
+  std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+}  // namespace kestram

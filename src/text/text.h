@@ -1,0 +1,41 @@
+// Small byte-level helpers. A blank is the space character only; a tab or any
+// other byte is an ordinary character. Letter case means ASCII letters only.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestram {
+
+inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
+inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+std::string ascii_lower(std::string_view text);
+
+// Removes leading and trailing blanks.
+std::string_view trim_blanks(std::string_view text);
+
+// Number of blanks with which the text begins.
+std::size_t leading_blanks(std::string_view text);
+
+// Whether `text` begins with `prefix`, comparing ASCII letters without regard
+// to case. `prefix` must be in lower case.
+bool starts_with_lower(std::string_view text, std::string_view lower_prefix);
+
+// Position of the first occurrence of `lower_needle` in `text`, comparing
+// ASCII letters without regard to case, or npos. `lower_needle` must be in
+// lower case.
+std::size_t find_lower(std::string_view text, std::string_view lower_needle);
+
+// Keyword test of the document notation: the line, stripped of blanks and
+// turned to lower case, begins with the keyword.
+inline bool is_keyword_line(std::string_view line, std::string_view lower_keyword) {
+  return starts_with_lower(trim_blanks(line), lower_keyword);
+}
+
+// The value after a keyword: the stripped line from one character past the
+// keyword on (one separator character is always skipped), or empty.
+std::string_view keyword_value(std::string_view stripped_line, std::size_t keyword_length);
+
+}  // namespace kestram
