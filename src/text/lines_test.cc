@@ -1,0 +1,104 @@
+#include "text/lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+std::vector<std::string> read_all(LineReader& reader) {
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.next(line)) lines.emplace_back(line);
+  return lines;
+}
+
+std::vector<std::string> lines_of_file(const std::string& bytes) {
+  testing::TempDir dir;
+  testing::write_file(dir.file("in.txt"), bytes);
+  LineReader reader(dir.file("in.txt"));
+  return read_all(reader);
+}
+
+TEST(LineReader, SplitsOnEveryKindOfLineEnd) {
+  using Lines = std::vector<std::string>;
+  struct Case {
+    std::string bytes;
+    Lines expected;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"", {}},
+           {"a", {"a"}},
+           {"a\n", {"a"}},
+           {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+           {"\n\n", {"", ""}},
+           {"\r\r\n\n", {"", "", ""}},
+           {"a\n\rb", {"a", "", "b"}},
+           {std::string("x\0y\n", 4), {std::string("x\0y", 3)}},
+           {"tab\there \n", {"tab\there "}}}) {
+    EXPECT_EQ(c.expected, lines_of_file(c.bytes)) << c.bytes;
+    LineReader memory = LineReader::from_memory(c.bytes);
+    EXPECT_EQ(c.expected, read_all(memory)) << c.bytes;
+  }
+}
+
+TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd) {
+  // Place the CR as the last byte of the first read and the LF as the first
+  // of the next, for several read sizes the reader may use.
+  for (std::size_t first : {std::size_t{1} << 20, (std::size_t{1} << 20) - 1, std::size_t{1} << 21}) {
+    std::string bytes(first - 1, 'a');
+    bytes += "\r\nnext\r";
+    std::vector<std::string> lines = lines_of_file(bytes);
+    ASSERT_EQ(2u, lines.size()) << first;
+    EXPECT_EQ(first - 1, lines[0].size());
+    EXPECT_EQ("next", lines[1]);
+  }
+}
+
+TEST(LineReader, LinesLongerThanTheBufferStayWhole) {
+  std::string longest(5'000'000, 'x');
+  std::vector<std::string> lines = lines_of_file("a\n" + longest + "\nb");
+  ASSERT_EQ(3u, lines.size());
+  EXPECT_EQ(longest, lines[1]);
+  EXPECT_EQ("b", lines[2]);
+}
+
+TEST(LineReader, MissingFileReadsAsNoLinesAndRewindRestarts) {
+  testing::TempDir dir;
+  LineReader missing(dir.file("absent.txt"));
+  EXPECT_FALSE(missing.is_open());
+  std::string_view line;
+  EXPECT_FALSE(missing.next(line));
+
+  testing::write_file(dir.file("in.txt"), "one\ntwo\n");
+  LineReader reader(dir.file("in.txt"));
+  EXPECT_EQ((std::vector<std::string>{"one", "two"}), read_all(reader));
+  ASSERT_TRUE(reader.rewind());
+  EXPECT_EQ((std::vector<std::string>{"one", "two"}), read_all(reader));
+  EXPECT_EQ(2u, reader.line_number());
+}
+
+TEST(LineWriter, EndsEveryLineWithCrLfAndReportsFailures) {
+  testing::TempDir dir;
+  {
+    LineWriter out(dir.file("out.txt"));
+    out.write_line("a");
+    out.write_blanks(3);
+    out.write_line(std::string("b\0", 2));
+    EXPECT_TRUE(out.close());
+  }
+  EXPECT_EQ(std::string("a\r\n   b\0\r\n", 10), testing::read_file(dir.file("out.txt")));
+
+  LineWriter blocked(dir.path().string());  // a directory is in the way
+  EXPECT_FALSE(blocked.ok());
+  EXPECT_FALSE(blocked.error().empty());
+  blocked.write_line("ignored");
+  EXPECT_FALSE(blocked.close());
+}
+
+}  // namespace
+}  // namespace kestram
