@@ -1,0 +1,16 @@
+// Reporting an output or work file that could not be created or written.
+#pragma once
+
+#include <string_view>
+
+#include "platform/console.h"
+#include "text/lines.h"
+
+namespace kestram {
+
+// Closes the file; when it could not be created or fully written, prints one
+// line naming it and the reason ("cannot write Report_indent.htm: Is a
+// directory"). The run goes on either way.
+void close_and_report(Console& console, std::string_view file_name, LineWriter& file);
+
+}  // namespace kestram

@@ -1,0 +1,82 @@
+#include "run/restructure_steps.h"
+
+#include <string>
+
+#include "restructure/chapter_list.h"
+#include "restructure/chapter_scan.h"
+#include "restructure/indent_pass.h"
+#include "restructure/renumber.h"
+#include "restructure/supplement.h"
+#include "run/command_line.h"
+#include "run/output_check.h"
+#include "text/lines.h"
+
+namespace kestram {
+namespace {
+
+void copy_to_work_copy(Shell& shell, const RunState& state) {
+  shell.run("copy " + quoted(state.input_file_name) + " sour_in.txt > out.list");
+}
+
+}  // namespace
+
+Flow recognise_chapters(Platform& platform, RunState& state) {
+  Console& console = platform.console;
+  copy_to_work_copy(platform.shell, state);
+
+  LineReader input(state.input_file_name);
+  const std::uint64_t candidates = count_candidate_marks(input);
+  if (candidates == 0) {
+    print_empty_line(console);
+    print_line(console, "The file does not have a chapter marked.");
+    return pause_then_end(console, "<...> any key for continue, end");
+  }
+  ChapterTable& table = state.chapter_table;
+  table.set_candidate_count(candidates);
+  input.rewind();
+  fill_chapter_table(input, table);
+  renumber_chapters(table, state.indent_increment);
+
+  print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
+
+  state.base_name = base_name_of(state.input_file_name);
+  const std::string chapters_name = chapters_file_name(state.base_name);
+  LineWriter chapters(chapters_name);
+  write_chapters_file(table, chapters);
+  close_and_report(console, chapters_name, chapters);
+
+  copy_to_work_copy(platform.shell, state);
+  return Flow::kGoOn;
+}
+
+Flow write_indented_text_file(Platform& platform, RunState& state) {
+  Console& console = platform.console;
+  const std::string indented_name = indented_file_name(state.base_name);
+  LineReader input(state.input_file_name);
+  LineWriter out(indented_name);
+
+  if (state.indent_increment != 0) {
+    write_indented_text(input, state.chapter_table, state.org_unit_code, out, nullptr);
+    close_and_report(console, indented_name, out);
+    return Flow::kGoOn;
+  }
+
+  for (std::string_view line : kSupplementIntroLines) print_line(console, line);
+  std::string start_chapter =
+      ask_text(console, "select start chapter for adding identification line (like 1., 1.2, 1.2.3 ...) = ");
+  print_empty_line(console);
+  const std::int64_t extra_lines =
+      ask_number(console, "select number of additional lines under each identification line = ");
+
+  LineReader work_copy("sour_in.txt");
+  Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
+  write_indented_text(input, state.chapter_table, state.org_unit_code, out, &supplementer);
+  close_and_report(console, indented_name, out);
+
+  for (std::string_view line : kSupplementClosingLines) print_line(console, line);
+  print_line(console, "view file: " + indented_name);
+  print_empty_line(console);
+  return pause_then_end(console, "<...> any key to continue and end");
+}
+
+}  // namespace kestram

@@ -1,0 +1,206 @@
+// End-to-end runs of the installed program with keys on standard input.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+using testing::run_kestram;
+using testing::write_file;
+
+// The console lines of a run, without their CR LF ends.
+std::vector<std::string> console_lines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = output.find("\r\n", start);
+    if (end == std::string::npos) {
+      if (start < output.size()) lines.push_back(output.substr(start));
+      return lines;
+    }
+    lines.push_back(output.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+// The number under which the file list shows `name`, or "" when not listed.
+std::string list_number_of(const std::string& output, const std::string& name) {
+  for (const std::string& line : console_lines(output)) {
+    std::smatch m;
+    if (std::regex_match(line, m, std::regex(" ([0-9]+) (.*)")) && m[2] == name) return m[1];
+  }
+  return "";
+}
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::install_into(dir_.path().string()); }
+  std::string file(const std::string& name) const { return dir_.file(name); }
+  bool exists(const std::string& name) const { return fs::exists(dir_.path() / name); }
+  testing::ProgramResult run(const std::string& keys) {
+    testing::ProgramResult result = run_kestram(dir_.path().string(), keys);
+    EXPECT_FALSE(result.timed_out) << result.output;
+    EXPECT_EQ(0, result.exit_status) << result.output;
+    return result;
+  }
+  // Runs the dialogue up to the file list, then answers with the number of
+  // `name` and the given answers. Lists first with a run that ends at once.
+  testing::ProgramResult run_on(const std::string& name, const std::string& answers) {
+    testing::ProgramResult listing = run("11");
+    std::string number = list_number_of(listing.output, name);
+    EXPECT_NE("", number) << listing.output;
+    return run("11" + number + "\n" + answers);
+  }
+  testing::TempDir dir_;
+};
+
+TEST_F(Run, BannerTermsAndRefusal) {
+  write_file(file("f_notes.txt"), "reserved\n");
+  testing::ProgramResult result = run("x3\x1b[A2");
+  std::vector<std::string> lines = console_lines(result.output);
+  ASSERT_GE(lines.size(), 30u) << result.output;
+  EXPECT_EQ(dir_.path().string() + "/kestram", lines[0]);
+  EXPECT_EQ("", lines[1]);
+  EXPECT_EQ(std::string(36, '='), lines[2]);
+  EXPECT_EQ("THE PROGRAM RESTRUCTURES THE INPUT *.TXT FILE, INDEXES IT ON EACH WORD AND CREATES THE OUTPUT *.HTM FILE.",
+            lines[4]);
+  EXPECT_EQ("Program name:kestram_01_358.exe", lines[11]);
+  EXPECT_EQ("Terms of use:", lines[13]);
+  for (int i = 14; i <= 21; ++i) EXPECT_EQ("", lines[i]) << i;
+  EXPECT_EQ(0u, lines[22].rfind("More info: ", 0));
+  EXPECT_EQ("Do you accept the terms of use?", lines[25]);
+  // Ignored keys print nothing: the choices stand once, at the very end.
+  EXPECT_EQ((std::vector<std::string>{"", "<1> yes, continue", "<2> no, end"}),
+            std::vector<std::string>(lines.end() - 3, lines.end()));
+  // The clean-up ran before the banner; nothing else was made.
+  EXPECT_FALSE(exists("f_notes.txt"));
+  EXPECT_FALSE(exists("f_01.txt"));
+  EXPECT_FALSE(exists("check_01.txt"));
+}
+
+TEST_F(Run, EndOfInputAtAnyMenuEndsTheRun) {
+  for (const char* keys : {"", "1", "11", "1\n"}) {
+    testing::ProgramResult result = run_kestram(dir_.path().string(), keys, 30);
+    EXPECT_FALSE(result.timed_out) << keys;
+    EXPECT_EQ(0, result.exit_status) << keys;
+  }
+}
+
+TEST_F(Run, ChecksPassThenOutOfRangeEnds) {
+  testing::ProgramResult result = run("11" "0\n");
+  std::string out = result.output;
+  for (const char* label : {"\r\ncmd\r\n", "\r\nfind\r\n", "\r\nfindstr\r\n", "\r\nsort\r\n", "\r\nconvertcp\r\n",
+                            "\r\nlexpage*.exe\r\n"})
+    EXPECT_NE(std::string::npos, out.find(label)) << label << out;
+  EXPECT_NE(std::string::npos,
+            out.find("select file with line number = ? line number is out of range\r\n\r\n"
+                     "<...> any key for continue, end\r\n"))
+      << out;
+  // The list shows the sample document and the work files of the checks.
+  EXPECT_NE("", list_number_of(out, "check_01.txt")) << out;
+  EXPECT_NE("", list_number_of(out, "exe_files.txt")) << out;
+}
+
+TEST_F(Run, MissingProgramsStopAtTheirCheck) {
+  struct Case {
+    const char* removed;
+    const char* added;
+    std::vector<std::string> failure;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"convertcp.exe", nullptr,
+            {"---------------------", "Checking for convertcp.exe!", "Check the contents of the kestram.7z file.",
+             "<1> = continue and end"}},
+           {"lexpage_1_0.exe", "lexpage.exe",
+            {"-------------------------", "Checking for lexpage*.exe", "Check the contents of the kestram.7z file.",
+             "<1> = continue and end"}}}) {
+    testing::TempDir dir;
+    testing::install_into(dir.path().string());
+    fs::remove(dir.path() / c.removed);
+    if (c.added) write_file(dir.file(c.added), "not the indexer\n");
+    // Keys other than "1" are ignored at the stop.
+    testing::ProgramResult result = run_kestram(dir.path().string(), "11" "2\r" "1" "5\n");
+    EXPECT_EQ(0, result.exit_status);
+    std::vector<std::string> lines = console_lines(result.output);
+    ASSERT_GE(lines.size(), c.failure.size());
+    EXPECT_EQ(c.failure, std::vector<std::string>(lines.end() - 4, lines.end())) << result.output;
+    EXPECT_EQ(std::string::npos, result.output.find("select file")) << c.removed;
+  }
+}
+
+TEST_F(Run, FullRunWritesEveryOutputAndEndsAtTheIndexQuestion) {
+  const std::string original = read_file(file("Report.txt"));
+  testing::ProgramResult result = run_on("Report.txt", "\n" "y\n" "\n" "2");
+  const std::string& out = result.output;
+  EXPECT_NE(std::string::npos, out.find("\r\ninput file: Report.txt\r\n")) << out;
+  EXPECT_NE(std::string::npos, out.find("output files:\r\n\r\nReport_indent.txt\r\nReport_indent.htm\r\n")) << out;
+  EXPECT_NE(std::string::npos, out.find("output HTML file = Report_indent.htm\r\n")) << out;
+  EXPECT_TRUE(out.size() >= 24 && out.compare(out.size() - 24, 24, "<2> no, end of program\r\n") == 0) << out;
+
+  for (const char* name : {"Report_chapters.txt", "Report_indent.txt", "Report_indent.htm", "Report_com_ndx.txt",
+                           "Report_table.txt", "sour_in.txt", "out.list", "check_01.txt", "check_02.txt",
+                           "out_null.txt", "exe_files.txt", "dir_a_01.txt"})
+    EXPECT_TRUE(exists(name)) << name;
+  EXPECT_FALSE(exists("lexpage"));
+  EXPECT_EQ(original, read_file(file("Report.txt")));
+  EXPECT_EQ(original, read_file(file("sour_in.txt")));
+
+  const std::string indented = read_file(file("Report_indent.txt"));
+  EXPECT_NE(std::string::npos, indented.find("\r\n  2. State of the quays\r\n")) << indented;
+  EXPECT_NE(std::string::npos, indented.find("\r\n    2.1 North quay\r\n")) << indented;
+  EXPECT_NE(std::string::npos, indented.find("\r\n    look_at: 3.\r\n")) << indented;
+  EXPECT_NE(std::string::npos, indented.find("\r\n  look_at: 2.1\r\n")) << indented;
+  const std::string page = read_file(file("Report_indent.htm"));
+  EXPECT_NE(std::string::npos, page.find("<span style=\"color:blue\"; ID=\"2.1\"><b>2.1 North quay</b></span>"));
+  EXPECT_NE(std::string::npos, page.find("<b>TABLE OF CONTENTS</b>"));
+  EXPECT_NE(std::string::npos, page.find("<caption><b>Inspection results</b></caption>"));
+}
+
+TEST_F(Run, HandOffStartsTheIndexerInItsOwnDirectory) {
+  fs::create_directories(dir_.path() / "lexpage/htm_in");
+  fs::create_directories(dir_.path() / "lexpage/htm_out");
+  write_file(file("lexpage/htm_in/old_indent.htm"), "old page\n");
+  write_file(file("lexpage/htm_out/keep.txt"), "kept\n");
+  testing::ProgramResult result = run_on("Report.txt", "\n" "\n" "\n" "1" "x");
+  const std::string& out = result.output;
+  EXPECT_NE(std::string::npos, out.find("\r\nlexpage_1_0.exe\r\n")) << out;
+  EXPECT_NE(std::string::npos, out.find("view files: page*.htm, index*.htm, i_*.htm, s_*.htm\r\n")) << out;
+
+  std::vector<std::string> page_dir;
+  for (const auto& entry : fs::directory_iterator(dir_.path() / "lexpage/htm_in"))
+    page_dir.push_back(entry.path().filename().string());
+  EXPECT_EQ(std::vector<std::string>{"Report_indent.htm"}, page_dir);
+  EXPECT_EQ(read_file(file("Report_indent.htm")), read_file(file("lexpage/htm_in/Report_indent.htm")));
+  EXPECT_TRUE(exists("lexpage/wget.exe"));
+  EXPECT_TRUE(exists("lexpage/lexpage_1_0.exe"));
+  EXPECT_EQ("kept\n", read_file(file("lexpage/htm_out/keep.txt")));
+  // The indexer runs on by itself; wait for its page.
+  for (int i = 0; i < 100 && !exists("lexpage/htm_out/index1.htm"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(exists("lexpage/htm_out/page1.htm"));
+}
+
+TEST_F(Run, DocumentWithoutChapterMarksStops) {
+  write_file(file("plain.txt"), "just text\n1.\n12 Monkeys\n\t1. tabbed\n");
+  testing::ProgramResult result = run_on("plain.txt", "\n\n\n" "q");
+  EXPECT_TRUE(result.output.size() > 0 &&
+              result.output.find("\r\nThe file does not have a chapter marked.\r\n<...> any key for continue, end\r\n") !=
+                  std::string::npos)
+      << result.output;
+  EXPECT_TRUE(exists("sour_in.txt"));
+  EXPECT_FALSE(exists("plain_chapters.txt"));
+}
+
+}  // namespace
+}  // namespace kestram

@@ -1,0 +1,37 @@
+// Runs a built program in a directory with scripted standard input, for the
+// end-to-end tests. POSIX only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestram::testing {
+
+struct ProgramResult {
+  int exit_status = -1;     // -1 when it did not exit normally
+  bool timed_out = false;   // killed after the time limit
+  std::string output;       // standard output and standard error, interleaved
+};
+
+// Runs `program` (a path) with `arguments` in `directory`, feeding `input` to
+// its standard input and closing it afterwards. A program still running after
+// `seconds` is killed.
+ProgramResult run_program_in(const std::string& directory, const std::string& program,
+                             const std::vector<std::string>& arguments, const std::string& input,
+                             int seconds = 60);
+
+// A directory laid out as an installation: the main program and the
+// companion programs copied from the build tree.
+struct Installation {
+  std::string directory;
+  std::string program() const { return directory + "/kestram"; }
+};
+void install_into(const std::string& directory);
+
+// Runs the installed main program in `directory` with the given keys.
+ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds = 60);
+
+// Keys that take a run through the banner, the notes and the checks.
+inline const char kAcceptTermsAndNotes[] = "11";
+
+}  // namespace kestram::testing

@@ -1,0 +1,96 @@
+#include "support/program_run.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace kestram::testing {
+
+ProgramResult run_program_in(const std::string& directory, const std::string& program,
+                             const std::vector<std::string>& arguments, const std::string& input,
+                             int seconds) {
+  ProgramResult result;
+  int to_child[2];
+  int from_child[2];
+  if (pipe(to_child) != 0 || pipe(from_child) != 0) return result;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(to_child[0], 0);
+    dup2(from_child[1], 1);
+    dup2(from_child[1], 2);
+    close(to_child[0]);
+    close(to_child[1]);
+    close(from_child[0]);
+    close(from_child[1]);
+    if (chdir(directory.c_str()) != 0) _exit(126);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(to_child[0]);
+  close(from_child[1]);
+  signal(SIGPIPE, SIG_IGN);
+  fcntl(to_child[1], F_SETFL, O_NONBLOCK);
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::size_t written = 0;
+  bool input_open = true;
+  if (input.empty()) {
+    close(to_child[1]);
+    input_open = false;
+  }
+  char buffer[65536];
+  for (;;) {
+    pollfd fds[2] = {{from_child[0], POLLIN, 0}, {input_open ? to_child[1] : -1, POLLOUT, 0}};
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      kill(pid, SIGKILL);
+      result.timed_out = true;
+      break;
+    }
+    if (poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
+    if (input_open && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
+      ssize_t n = write(to_child[1], input.data() + written, input.size() - written);
+      if (n > 0) written += static_cast<std::size_t>(n);
+      if (n < 0 || written == input.size()) {
+        close(to_child[1]);
+        input_open = false;
+      }
+    }
+    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+      ssize_t n = read(from_child[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      result.output.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  if (input_open) close(to_child[1]);
+  close(from_child[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+  return result;
+}
+
+void install_into(const std::string& directory) {
+  namespace fs = std::filesystem;
+  const fs::path build = KESTRAM_BINARY_DIR;
+  const auto options = fs::copy_options::overwrite_existing;
+  fs::copy_file(build / "kestram", fs::path(directory) / "kestram", options);
+  fs::copy_file(build / "tools/convertcp/convertcp.exe", fs::path(directory) / "convertcp.exe", options);
+  fs::copy_file(build / "tools/wget/wget.exe", fs::path(directory) / "wget.exe", options);
+  fs::copy_file(build / "indexer/lexpage_1_0.exe", fs::path(directory) / "lexpage_1_0.exe", options);
+}
+
+ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds) {
+  return run_program_in(directory, directory + "/kestram", {}, keys, seconds);
+}
+
+}  // namespace kestram::testing
