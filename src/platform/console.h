@@ -25,6 +25,10 @@ class Console {
 
   // Width of the console line in columns.
   virtual int width() const = 0;
+
+  // Writes out any output the console still holds, so that it stands before
+  // what a child process prints next.
+  virtual void flush() {}
 };
 
 // The console of this process: raw keys on a terminal, one byte per key and
