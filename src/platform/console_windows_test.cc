@@ -1,0 +1,294 @@
+#include "platform/console_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+// An anonymous pipe; both ends are closed with the object unless taken.
+struct Pipe {
+  Pipe() { CreatePipe(&read, &write, nullptr, 1 << 20); }
+  ~Pipe() {
+    close_read();
+    close_write();
+  }
+  void close_read() {
+    if (read) CloseHandle(read);
+    read = nullptr;
+  }
+  void close_write() {
+    if (write) CloseHandle(write);
+    write = nullptr;
+  }
+  void put(const std::string& bytes) {
+    DWORD written = 0;
+    WriteFile(write, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+  // Everything the pipe holds now, without waiting for more.
+  std::string available() {
+    std::string bytes;
+    DWORD count = 0;
+    while (PeekNamedPipe(read, nullptr, 0, nullptr, &count, nullptr) && count > 0) {
+      std::string piece(count, '\0');
+      DWORD got = 0;
+      if (!ReadFile(read, piece.data(), count, &got, nullptr)) break;
+      bytes.append(piece.data(), got);
+    }
+    return bytes;
+  }
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+};
+
+TEST(HandleConsole, PipedKeysAreSingleBytesUntilTheInputEnds) {
+  Pipe input;
+  Pipe output;
+  input.put(std::string("1\x1b" "2\0\r\xff", 6));
+  input.close_write();
+  std::unique_ptr<Console> console = make_handle_console(input.read, output.write);
+  std::vector<std::string> keys;
+  while (std::optional<std::string> key = console->read_key()) keys.push_back(*key);
+  EXPECT_EQ((std::vector<std::string>{"1", "\x1b", "2", std::string(1, '\0'), "\r", "\xff"}), keys);
+  // The end stays the end, for keys and lines alike.
+  EXPECT_EQ(std::nullopt, console->read_key());
+  EXPECT_EQ(std::nullopt, console->read_line());
+}
+
+TEST(HandleConsole, PipedLinesEndAtLineFeedAndDropOneCarriageReturn) {
+  Pipe input;
+  Pipe output;
+  input.put(std::string("abc\r\n\n  x,y \n\x1a\0z\r\r\ntail", 23));
+  input.close_write();
+  std::unique_ptr<Console> console = make_handle_console(input.read, output.write);
+  std::vector<std::string> lines;
+  while (std::optional<std::string> line = console->read_line()) lines.push_back(*line);
+  EXPECT_EQ((std::vector<std::string>{"abc", "", "  x,y ", std::string("\x1a\0z\r", 4), "tail"}), lines);
+  // Nothing typed is echoed when the input is no console.
+  EXPECT_EQ("", output.available());
+}
+
+TEST(HandleConsole, ReadsTakeNothingBeyondTheirKeyOrLine) {
+  Pipe input;
+  Pipe output;
+  input.put("1" "7\r\n" "2rest");
+  std::unique_ptr<Console> console = make_handle_console(input.read, output.write);
+  EXPECT_EQ("1", console->read_key());
+  EXPECT_EQ("7", console->read_line());
+  EXPECT_EQ("2", console->read_key());
+  // What follows is still in the pipe for whoever reads it next.
+  EXPECT_EQ("rest", input.available());
+}
+
+TEST(HandleConsole, OutputIsHeldUntilAReadOrFlushAndPassesBytesUnchanged) {
+  testing::TempDir dir;
+  const std::string path = dir.file("console.out");
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  Pipe input;
+  input.put("k");
+  input.close_write();
+  const std::string bytes("a\r\nb\nc\x1a" "d\0e\r\r\n\x80\xff", 15);
+  {
+    std::unique_ptr<Console> console = make_handle_console(input.read, file);
+    console->write(bytes);
+    EXPECT_EQ("", testing::read_file(path));
+    EXPECT_EQ("k", console->read_key());
+    EXPECT_EQ(bytes, testing::read_file(path));
+    console->write("held");
+    console->flush();
+    EXPECT_EQ(bytes + "held", testing::read_file(path));
+    console->write("at the end");
+  }
+  CloseHandle(file);
+  EXPECT_EQ(bytes + "held" + "at the end", testing::read_file(path));
+}
+
+TEST(HandleConsole, ManyWritesReachTheOutputInOrder) {
+  testing::TempDir dir;
+  const std::string path = dir.file("console.out");
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  std::string expected;
+  {
+    std::unique_ptr<Console> console = make_handle_console(file, file);
+    for (int i = 0; i < 30000; ++i) {
+      const std::string line = std::to_string(i) + "\r\n";
+      console->write(line);
+      expected += line;
+    }
+  }
+  CloseHandle(file);
+  EXPECT_EQ(expected, testing::read_file(path));
+}
+
+TEST(HandleConsole, ClosedOutputDropsTextWithoutEndingTheRun) {
+  Pipe input;
+  Pipe output;
+  input.put("1");
+  input.close_write();
+  output.close_read();
+  std::unique_ptr<Console> console = make_handle_console(input.read, output.write);
+  console->write("nobody reads this");
+  console->flush();
+  console->write(std::string(200000, 'x'));
+  EXPECT_EQ("1", console->read_key());
+  EXPECT_EQ(80, console->width());
+}
+
+INPUT_RECORD key_event(bool down, WORD virtual_key, wchar_t character, DWORD state = 0, WORD repeats = 1) {
+  INPUT_RECORD record{};
+  record.EventType = KEY_EVENT;
+  record.Event.KeyEvent.bKeyDown = down;
+  record.Event.KeyEvent.wRepeatCount = repeats;
+  record.Event.KeyEvent.wVirtualKeyCode = virtual_key;
+  record.Event.KeyEvent.uChar.UnicodeChar = character;
+  record.Event.KeyEvent.dwControlKeyState = state;
+  return record;
+}
+
+std::vector<std::string> decode(UINT code_page, const std::vector<INPUT_RECORD>& records) {
+  KeyDecoder decoder(code_page);
+  std::deque<std::string> keys;
+  for (const INPUT_RECORD& record : records) decoder.feed(record, keys);
+  return std::vector<std::string>(keys.begin(), keys.end());
+}
+
+TEST(KeyDecoder, KeysAsAMenuSeesThem) {
+  INPUT_RECORD mouse{};
+  mouse.EventType = MOUSE_EVENT;
+  INPUT_RECORD resize{};
+  resize.EventType = WINDOW_BUFFER_SIZE_EVENT;
+  struct Case {
+    const char* what;
+    std::vector<INPUT_RECORD> records;
+    std::vector<std::string> keys;
+  };
+  const std::vector<Case> cases = {
+      {"digit pressed and let go", {key_event(true, '1', L'1'), key_event(false, '1', L'1')}, {"1"}},
+      {"keypad digit", {key_event(true, VK_NUMPAD2, L'2')}, {"2"}},
+      {"arrow and function key give one key each",
+       {key_event(true, VK_UP, 0, ENHANCED_KEY), key_event(false, VK_UP, 0), key_event(true, VK_F1, 0)},
+       {"", ""}},
+      {"Enter", {key_event(true, VK_RETURN, L'\r')}, {"\r"}},
+      {"modifiers and locks alone are no key",
+       {key_event(true, VK_SHIFT, 0), key_event(true, VK_CONTROL, 0), key_event(true, VK_MENU, 0),
+        key_event(true, VK_CAPITAL, 0), key_event(true, VK_NUMLOCK, 0), key_event(true, VK_LWIN, 0)},
+       {}},
+      {"shifted key gives its character", {key_event(true, VK_SHIFT, 0), key_event(true, 'A', L'A', SHIFT_PRESSED)},
+       {"A"}},
+      {"control key gives its control character", {key_event(true, 'C', 3, LEFT_CTRL_PRESSED)}, {"\x03"}},
+      {"held key repeats", {key_event(true, 'x', L'x', 0, 3)}, {"x", "x", "x"}},
+      {"mouse and window events are no key", {mouse, resize}, {}},
+      {"Alt plus keypad digits is one key at the release of Alt",
+       {key_event(true, VK_MENU, 0, LEFT_ALT_PRESSED), key_event(true, VK_NUMPAD4, 0, LEFT_ALT_PRESSED),
+        key_event(false, VK_NUMPAD4, 0, LEFT_ALT_PRESSED), key_event(true, VK_NUMPAD9, 0, LEFT_ALT_PRESSED),
+        key_event(false, VK_MENU, L'1')},
+       {"1"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.keys, decode(850, c.records)) << c.what;
+}
+
+TEST(KeyDecoder, CharactersComeInTheConsoleCodePage) {
+  struct Case {
+    UINT code_page;
+    std::vector<INPUT_RECORD> records;
+    std::string key;
+  };
+  for (const Case& c : std::vector<Case>{
+           {850, {key_event(true, 0xDE, 0x00E9)}, "\x82"},
+           {1252, {key_event(true, 0xDE, 0x00E9)}, "\xe9"},
+           {65001, {key_event(true, 0xDE, 0x00E9)}, "\xc3\xa9"},
+           {65001, {key_event(true, 0, 0xD83D), key_event(true, 0, 0xDE00)}, "\xf0\x9f\x98\x80"},
+           {850, {key_event(true, 0, 0x4E2D)}, "?"}}) {
+    std::vector<std::string> keys = decode(c.code_page, c.records);
+    ASSERT_EQ(1u, keys.size()) << c.code_page;
+    EXPECT_EQ(c.key, keys[0]) << c.code_page;
+  }
+}
+
+// The real console, when the test runs in one (under wine: in a terminal).
+class ConsoleMode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    in_ = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    out_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD mode = 0;
+    if (in_ == INVALID_HANDLE_VALUE || !GetConsoleMode(in_, &mode)) GTEST_SKIP() << "no console to read";
+    saved_mode_ = mode;
+    FlushConsoleInputBuffer(in_);
+  }
+  void TearDown() override {
+    if (in_ != INVALID_HANDLE_VALUE) {
+      SetConsoleMode(in_, saved_mode_);
+      CloseHandle(in_);
+    }
+    if (out_ != INVALID_HANDLE_VALUE) CloseHandle(out_);
+  }
+  void type(const std::vector<INPUT_RECORD>& records) {
+    DWORD written = 0;
+    ASSERT_TRUE(WriteConsoleInputW(in_, records.data(), static_cast<DWORD>(records.size()), &written));
+    ASSERT_EQ(records.size(), written);
+  }
+  // Key-down and key-up records for typing `text`, "\r" as Enter.
+  static std::vector<INPUT_RECORD> typing(const std::wstring& text) {
+    std::vector<INPUT_RECORD> records;
+    for (wchar_t c : text) {
+      const WORD key = c == L'\r' ? VK_RETURN : static_cast<WORD>(VkKeyScanW(c) & 0xff);
+      records.push_back(key_event(true, key, c));
+      records.push_back(key_event(false, key, c));
+    }
+    return records;
+  }
+  std::wstring screen_row(SHORT row) {
+    wchar_t cells[80] = {};
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(out_, cells, 80, COORD{0, row}, &read);
+    return std::wstring(cells, read);
+  }
+
+  HANDLE in_ = INVALID_HANDLE_VALUE;
+  HANDLE out_ = INVALID_HANDLE_VALUE;
+  DWORD saved_mode_ = 0;
+};
+
+TEST_F(ConsoleMode, KeysAndTypedLinesShareOneInput) {
+  std::vector<INPUT_RECORD> keys = {key_event(true, VK_SHIFT, 0), key_event(true, VK_LEFT, 0, ENHANCED_KEY),
+                                    key_event(false, VK_LEFT, 0), key_event(false, VK_SHIFT, 0)};
+  for (const INPUT_RECORD& r : typing(L"2")) keys.push_back(r);
+  for (const INPUT_RECORD& r : typing(L" 7, x\r")) keys.push_back(r);
+  for (const INPUT_RECORD& r : typing(L"1")) keys.push_back(r);
+  type(keys);
+  std::unique_ptr<Console> console = make_handle_console(in_, out_);
+  EXPECT_EQ("", console->read_key());
+  EXPECT_EQ("2", console->read_key());
+  CONSOLE_SCREEN_BUFFER_INFO before;
+  ASSERT_TRUE(GetConsoleScreenBufferInfo(out_, &before));
+  EXPECT_EQ(" 7, x", console->read_line());
+  // The console echoed the typed line where the cursor stood.
+  EXPECT_EQ(0u, screen_row(before.dwCursorPosition.Y).find(L" 7, x", before.dwCursorPosition.X));
+  EXPECT_EQ("1", console->read_key());
+  DWORD mode = 0;
+  GetConsoleMode(in_, &mode);
+  EXPECT_EQ(saved_mode_, mode);
+}
+
+TEST_F(ConsoleMode, PromptStandsBeforeTheEchoOfTheAnswer) {
+  type(typing(L"yes\r"));
+  std::unique_ptr<Console> console = make_handle_console(in_, out_);
+  CONSOLE_SCREEN_BUFFER_INFO before;
+  ASSERT_TRUE(GetConsoleScreenBufferInfo(out_, &before));
+  console->write("\r\nprompt? ");
+  EXPECT_EQ("yes", console->read_line());
+  const std::wstring row = screen_row(static_cast<SHORT>(before.dwCursorPosition.Y + 1));
+  EXPECT_EQ(0u, row.find(L"prompt? yes")) << std::string(row.begin(), row.end());
+  EXPECT_GT(console->width(), 0);
+}
+
+}  // namespace
+}  // namespace kestram
