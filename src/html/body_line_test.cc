@@ -177,18 +177,6 @@ TEST(BodyPass, BlockOfFiveLinesFromLineTwenty) {
   EXPECT_EQ(tail, run.page.substr(run.page.size() - tail.size()));
 }
 
-TEST(BodyPass, BlockWithoutEndTakesTheRest) {
-  const ChapterTable table = chapter_table_of({{4, "2."}});
-  const BodyRun run = run_body("table_start:\ncolumn: A\nx\n2. Swallowed\nlast", table);
-  EXPECT_EQ(lines({"<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
-                   "<tr>", "<th>A</th>", "</tr>",
-                   "<tr>", "<td>x</td>", "</tr>",
-                   "<tr>", "<td>2. Swallowed</td>", "</tr>",
-                   "<tr>", "<td>last</td>", "</tr>",
-                   " </table>"}),
-            run.page);
-}
-
 TEST(BodyPass, OpeningLineWithLinkMakesNoTable) {
   const ChapterTable table = chapter_table_of({{3, "1."}});
   const BodyRun run = run_body("table_start: see http://t\ncolumn: A\n1. Head\ntable_end:", table);

@@ -24,7 +24,7 @@ TEST(CompanionText, FileNames) {
            {"", "_com_ndx.txt"},
        })
     EXPECT_EQ(c.companion, companion_file_name(c.base)) << c.base;
-  // The other outputs keep the whole base name.
+  // The page and the table file keep the whole base name.
   EXPECT_EQ("notes_indent_old_indent.htm", html_file_name("notes_indent_old"));
   EXPECT_EQ("notes_indent_old_table.txt", table_file_name("notes_indent_old"));
 }

@@ -49,12 +49,6 @@ std::string page_of(std::string_view text, const ChapterTable& table, bool with_
   return page;
 }
 
-TEST(PageFrame, FileNames) {
-  EXPECT_EQ("Report_indent.htm", html_file_name("Report"));
-  EXPECT_EQ("Report_table.txt", table_file_name("Report"));
-  EXPECT_EQ("_indent.htm", html_file_name(""));
-}
-
 TEST(PageFrame, ContentsEntries) {
   struct Case {
     const char* line;
@@ -80,29 +74,6 @@ TEST(PageFrame, FrameWithAndWithoutContents) {
                 kClosing,
             page_of("text", none, true));
   EXPECT_EQ(kOpening + kClosing, page_of("", none, false));
-}
-
-TEST(PageFrame, ContentsPassCountsEveryLine) {
-  // Headings after a bold line and inside a table block; a row whose line
-  // does not exist yields nothing.
-  const ChapterTable table = chapter_table_of({{2, "1."}, {5, "1.1"}, {6, "2."}, {99, "9."}});
-  const std::string page = page_of(
-      "<b>x</b>\n1. A http://l\ntable_start:\ncolumn: C\n  1.1 In\n2. B\n", table, true);
-  EXPECT_EQ(kOpening +
-                lines({"<b>TABLE OF CONTENTS</b>",
-                       "<b>1. A http://l <a href=\"#1.\">1.</a> </b>",
-                       "  <b>1.1 In <a href=\"#1.1\">1.1</a> </b>",
-                       "<b>2. B <a href=\"#2.\">2.</a> </b>",
-                       "<br>", "<b>END TABLE OF CONTENTS</b>", "<br>",
-                       "<b>x</b>",
-                       "1. A <a href=\"http://l\">http://l</a> ",
-                       "<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
-                       "<tr>", "<th>C</th>", "</tr>",
-                       "<tr>", "<td>1.1 In</td>", "</tr>",
-                       "<tr>", "<td>2. B</td>", "</tr>",
-                       " </table>"}) +
-                kClosing,
-            page);
 }
 
 // Golden pages: tests/golden/html/<case>/ holds indented.txt, case.txt

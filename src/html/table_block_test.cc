@@ -198,20 +198,6 @@ TEST(TableBlock, UnwritableTableFileSpoilsNothing) {
             page);
 }
 
-TEST(TableBlock, RealFileHoldsTheLastBlock) {
-  testing::TempDir dir;
-  const std::string path = dir.file("doc_table.txt");
-  std::string page;
-  LineWriter page_writer = LineWriter::to_memory(page);
-  LineReader reader = LineReader::from_memory("column: A\ntable_end:\nskip\ncolumn: B\ntable_end:\n");
-  auto open = [&path] { return LineWriter(path); };
-  render_table_block("table_start: one", reader, open, page_writer);
-  std::string_view skipped;
-  ASSERT_TRUE(reader.next(skipped));
-  render_table_block("table_start: two", reader, open, page_writer);
-  EXPECT_EQ(lines({"table_start: two", "column: B", "table_end:"}), testing::read_file(path));
-}
-
 TEST(TableBlock, GridSizeGuard) {
   // A long column among many short ones: 2,000 rows x 1,001 columns from
   // 4,003 lines would pad the page with two million empty cells.
@@ -244,14 +230,6 @@ TEST(TableBlock, GridSizeGuard) {
   block.row_count = 1025;
   EXPECT_FALSE(table_grid_is_reasonable(block, 3));
   EXPECT_TRUE(table_grid_is_reasonable(block, 1025 * 1024 / 16));
-}
-
-TEST(TableBlock, OpeningLineTest) {
-  EXPECT_TRUE(is_table_start("  TABLE_START: x"));
-  EXPECT_TRUE(is_table_start("table_start:"));
-  EXPECT_FALSE(is_table_start("table_start"));
-  EXPECT_FALSE(is_table_start("\ttable_start:"));
-  EXPECT_FALSE(is_table_start("x table_start:"));
 }
 
 }  // namespace
