@@ -246,7 +246,7 @@ class PosixConsole final : public Console {
   }
 
   ~PosixConsole() override {
-    flush();
+    write_out();
     if (terminal_) release_terminal();
     for (PosixConsole** link = &g_live_consoles; *link != nullptr; link = &(*link)->next_live_) {
       if (*link == this) {
@@ -262,18 +262,19 @@ class PosixConsole final : public Console {
   void write(std::string_view text) override {
     if (output_failed_) return;
     output_.append(text.data(), text.size());
-    if (output_.size() >= kOutputBufferBytes) flush();
+    if (output_.size() >= kOutputBufferBytes) write_out();
   }
 
+  // Before another program uses the terminal it gets the user's settings;
+  // the next read takes the console's own mode again.
   void flush() override {
-    if (output_.empty()) return;
-    if (!output_failed_ && !write_all(output_fd_, output_.data(), output_.size())) output_failed_ = true;
-    output_.clear();
+    write_out();
+    if (terminal_) set_terminal_mode(kOriginalMode);
   }
 
   std::optional<std::string> read_key() override {
     if (terminal_) set_terminal_mode(kKeyMode);
-    flush();
+    write_out();
     unsigned char first = 0;
     if (read_input(&first, 1) != 1) return std::nullopt;
     if (!terminal_) return std::string(1, static_cast<char>(first));
@@ -299,7 +300,7 @@ class PosixConsole final : public Console {
     // The mode changes before the prompt goes out, so that nothing typed
     // after the prompt can miss its echo.
     if (terminal_) set_terminal_mode(kLineMode);
-    flush();
+    write_out();
     std::optional<std::string> line = read_input_line();
     if (terminal_) set_terminal_mode(kKeyMode);
     return line;
@@ -315,6 +316,12 @@ class PosixConsole final : public Console {
 
  private:
   friend void at_process_exit();
+
+  void write_out() {
+    if (output_.empty()) return;
+    if (!output_failed_ && !write_all(output_fd_, output_.data(), output_.size())) output_failed_ = true;
+    output_.clear();
+  }
 
   // Bytes given back by an earlier read come first.
   ssize_t read_input(void* buffer, std::size_t size) {
@@ -411,7 +418,7 @@ class PosixConsole final : public Console {
 
 void at_process_exit() {
   for (PosixConsole* console = g_live_consoles; console != nullptr; console = console->next_live_)
-    console->flush();
+    console->write_out();
   if (g_terminal_fd >= 0) tcsetattr(g_terminal_fd, TCSADRAIN, &g_settings[kOriginalMode]);
 }
 

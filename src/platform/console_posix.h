@@ -21,7 +21,8 @@ namespace kestram {
 // process (or SIGTSTP stops it).
 //
 // Output is held in the console and written before every read, on flush()
-// and at the end. A write that fails for good (a closed pipe) drops the
+// and at the end. flush() also gives a terminal the user's settings back until
+// the next read, for the program that is about to be started. A write that fails for good (a closed pipe) drops the
 // output from then on and never ends the process.
 std::unique_ptr<Console> make_fd_console(int input_fd, int output_fd);
 

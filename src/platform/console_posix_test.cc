@@ -373,6 +373,10 @@ TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
           tcgetattr(STDIN_FILENO, &keys);
           report(report_fd, (keys.c_lflag & (ICANON | ECHO | ISIG)) == ISIG ? "raw" : "not raw");
           report(report_fd, std::to_string(console->width()));
+          console->flush();
+          termios flushed{};
+          tcgetattr(STDIN_FILENO, &flushed);
+          report(report_fd, same_settings(before, flushed) ? "user's" : "console's");
           for (std::size_t i = 0; i < steps.size(); ++i) {
             console->write((steps[i].line ? "L" : "K") + std::to_string(i) + ">");
             std::optional<std::string> got = steps[i].line ? console->read_line() : console->read_key();
@@ -395,7 +399,7 @@ TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
   }
   int status = child.wait_status();
   ASSERT_TRUE(WIFEXITED(status)) << status;
-  std::vector<std::string> expected = {"raw", "123"};
+  std::vector<std::string> expected = {"raw", "123", "user's"};
   for (const Step& step : steps) expected.push_back(step.expected);
   expected.push_back("restored");
   EXPECT_EQ(expected, child.reports());
