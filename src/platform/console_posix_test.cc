@@ -84,16 +84,18 @@ class StreamInput {
 };
 
 TEST(StreamConsole, OneByteKeysAndLinesUpToNewline) {
-  const std::string input = std::string("12abc\r\nx\ry\r\r\n\nn\0l\n", 18) + "3last";
+  // A stream has no key sequences: every byte is a key, Escape and UTF-8 alike.
+  const std::string input = std::string("1\x1b[\xc3\xa9" "2abc\r\nx\ry\r\r\n\nn\0l\n", 22) + "3last";
   using Read = std::optional<std::string>;
   struct Step {
     bool key;
     Read expected;
   };
   const std::vector<Step> steps = {
-      {true, "1"},          {true, "2"},     {false, "abc"}, {false, "x\ry\r"},
-      {false, ""},          {false, std::string("n\0l", 3)}, {true, "3"},
-      {false, "last"},      // the last line needs no "\n"
+      {true, "1"},     {true, "\x1b"}, {true, "["}, {true, "\xc3"}, {true, "\xa9"},
+      {true, "2"},     {false, "abc"},  {false, "x\ry\r"},  // only the "\r" before "\n" goes
+      {false, ""},     {false, std::string("n\0l", 3)},    {true, "3"},
+      {false, "last"},  // the last line needs no "\n"
       {false, std::nullopt}, {true, std::nullopt}, {false, std::nullopt}};
   for (bool regular_file : {false, true}) {
     StreamInput in(input, regular_file);
