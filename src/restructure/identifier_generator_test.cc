@@ -61,14 +61,5 @@ TEST(IdentifierGenerator, SameTimeSameIdentifiers) {
   EXPECT_EQ(first, again.next_identifier(noon));
 }
 
-TEST(IdentifierGenerator, AlwaysNineDigits) {
-  IdentifierGenerator generator;
-  for (int i = 0; i < 50; ++i) {
-    std::string identifier = generator.next_identifier({i % 24, i, 59});
-    ASSERT_EQ(9u, identifier.size());
-    EXPECT_EQ(std::string::npos, identifier.find_first_not_of("0123456789")) << identifier;
-  }
-}
-
 }  // namespace
 }  // namespace kestram

@@ -222,15 +222,5 @@ TEST(Supplement, LookAheadReadsTheWorkCopyForwardOnly) {
   EXPECT_EQ(2u, supplementer.identification_lines_written());
 }
 
-TEST(Supplement, DialogueTexts) {
-  EXPECT_EQ((std::vector<std::string>{"============ SUPPLEMENTATION OF CHAPTER MARKS ONLY ===========", "",
-                                      "Added a line that summarizes the chapter label as text.",
-                                      "These lines will later be used as keywords in indexing.",
-                                      "The file is ready for further addition with text.", "",
-                                      "view file: Report_indent.txt", ""}),
-            supplement_closing_lines("Report_indent.txt"));
-  EXPECT_EQ("This is a condition that we can add lines with the unique identifier id= ", kSupplementIntroLines[2]);
-}
-
 }  // namespace
 }  // namespace kestram
