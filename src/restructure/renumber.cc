@@ -115,6 +115,9 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   std::vector<std::string> previous = leading_components(first_parts);
   table.set_chapter(1, chapter_number_of(previous), static_cast<int>(previous.size()));
 
+  // Counting the top level and relinking share one pass: whether a row
+  // advances the counter depends only on its own written components, and
+  // only a level-1 row keeps what the counter gave it.
   for (std::size_t row = 2; row <= count; ++row) {
     // Copied: storing texts in the table may move the views it hands out.
     std::string components(table.components(row));
