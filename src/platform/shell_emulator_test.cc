@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -429,6 +430,53 @@ TEST_F(ShellEmulatorTest, ToolCheckCommandLinesGiveTheCountsTheChecksNeed) {
   fs::rename(dir_.path() / "lexpage_1_0.exe", dir_.path() / "lexpage.exe");
   EXPECT_EQ("File Not Found\r\n", run("dir /b /o  lexpage_*.exe > exe_files.txt"));
   EXPECT_EQ("", get("exe_files.txt"));
+}
+
+TEST(ShellEmulatorConfinement, NamesNeverLeadOutOfTheWorkingDirectory) {
+  testing::TempDir outer;
+  const fs::path work = outer.path() / "work";
+  fs::create_directory(work);
+  testing::write_file(outer.file("sentinel.txt"), "outside");
+  testing::write_file((work / "inside.txt").string(), "inside");
+  testing::FakeConsole console;
+  testing::FakeLauncher launcher;
+  ShellEmulator shell(work, console, launcher);
+  for (const char* line : {"del /q ..\\*.*", "del /q \\..\\sentinel.txt", "del /q /*", "copy inside.txt ..\\sentinel.txt",
+                           "copy /y inside.txt \\..\\..\\sentinel.txt", "dir ..\\ > ..\\sentinel.txt",
+                           "sort inside.txt /o ../sentinel.txt", "md ..\\escaped"})
+    shell.run(line);
+  EXPECT_EQ("outside", testing::read_file(outer.file("sentinel.txt")));
+  EXPECT_FALSE(fs::exists(outer.path() / "escaped"));
+  EXPECT_TRUE(fs::is_directory(work / "escaped"));
+}
+
+// Random lines made of the commands' own vocabulary: whatever they do, the
+// interpreter answers every one and stays inside its directory.
+TEST(ShellEmulatorConfinement, RandomLinesNeverEscapeOrCrash) {
+  testing::TempDir outer;
+  const fs::path work = outer.path() / "work";
+  fs::create_directories(work / "lexpage" / "htm_in");
+  testing::write_file(outer.file("sentinel.txt"), "outside");
+  for (const char* name : {"a.txt", "B.TXT", "c.exe", "lexpage\\x.htm"})
+    testing::write_file((work / name).string(), "line\r\nLINE two\r\n");
+  testing::FakeConsole console;
+  testing::FakeLauncher launcher;
+  ShellEmulator shell(work, console, launcher);
+  const std::vector<std::string> vocabulary = {
+      "dir", "del", "copy", "md", "find", "findstr", "sort", "for", "%i", "in", "(*.txt)", "do", "start", "cmd",
+      "/c", "/b", "/o", "/q", "/y", "/i", "/v", "/D", "*.*", "*.", "a.txt", "B.txt", "lexpage", "lexpage\\htm_in\\",
+      "..\\", "\\", "\"a b\"", "\"\"", ">", ">>", "<", "|", "x.out", "\"line\"", "^", "\"", "nul", "(", ")"};
+  std::mt19937 random(11);
+  for (int round = 0; round < 600; ++round) {
+    std::string line;
+    const int words = 1 + static_cast<int>(random() % 8);
+    for (int i = 0; i < words; ++i) line += vocabulary[random() % vocabulary.size()] + " ";
+    shell.run(line);
+  }
+  EXPECT_EQ("outside", testing::read_file(outer.file("sentinel.txt")));
+  std::size_t outside = 0;
+  for (const auto& entry : fs::directory_iterator(outer.path())) outside += entry.path() != work;
+  EXPECT_EQ(1u, outside);
 }
 
 }  // namespace

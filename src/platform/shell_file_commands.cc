@@ -267,9 +267,7 @@ bool is_option(const CommandWord& word) { return !word.quoted && !word.text.empt
 std::string option_name(const CommandWord& word) { return ascii_lower(std::string_view(word.text).substr(1)); }
 
 std::string display_path(const CommandContext& context, std::string_view written) {
-  std::string text(written);
-  std::replace(text.begin(), text.end(), '\\', '/');
-  return (context.working_directory / text).lexically_normal().string();
+  return resolve_name(context.working_directory, written).path.lexically_normal().string();
 }
 
 bool is_readable_file(const fs::path& path) {

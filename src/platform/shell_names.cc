@@ -109,14 +109,24 @@ ResolvedName resolve_name(const fs::path& working_directory, std::string_view wr
   std::string text(written);
   std::replace(text.begin(), text.end(), '\\', '/');
   result.trailing_separator = !text.empty() && text.back() == '/';
-  const fs::path given(text);
-  fs::path current = given.is_absolute() ? given.root_path() : working_directory;
+  // The working directory is the root of every name: a leading separator
+  // starts there, and ".." never climbs above it.
+  fs::path current = working_directory;
+  std::size_t depth = 0;
   bool found = true;
-  for (const fs::path& part : given.relative_path()) {
+  for (const fs::path& part : fs::path(text).relative_path()) {
     const std::string name = part.string();
-    if (name.empty()) continue;
+    if (name.empty() || name == ".") continue;
+    if (name == "..") {
+      if (depth > 0) {
+        current = current.parent_path();
+        --depth;
+      }
+      continue;
+    }
+    ++depth;
     fs::path exact = current / part;
-    if (!found || name == "." || name == ".." || exists_unfollowed(exact)) {
+    if (!found || exists_unfollowed(exact)) {
       current = std::move(exact);
       continue;
     }

@@ -34,11 +34,13 @@ struct ResolvedName {
 // alike but for letter case, else as written.
 std::filesystem::path resolve_entry(const std::filesystem::path& dir, std::string_view name);
 
-// Resolves a name written in a command against `working_directory`. "\" and
-// "/" both separate directories; each part that does not exist as written is
-// looked up without regard to letter case, and a part found neither way is
-// kept as written (so does the rest of the name). A name that exists as
-// written, backslashes included, is taken as it is.
+// Resolves a name written in a command against `working_directory`, which
+// stands for the root: a name never leads out of it ("\x" is the working
+// directory's x, and ".." stops there). "\" and "/" both separate
+// directories; each part that does not exist as written is looked up without
+// regard to letter case, and a part found neither way is kept as written (so
+// is the rest of the name). A name that exists as written, backslashes
+// included, is taken as it is.
 ResolvedName resolve_name(const std::filesystem::path& working_directory, std::string_view written);
 
 struct DirectoryEntry {

@@ -73,6 +73,12 @@ TEST(ShellNames, NamesResolveWithoutRegardToCase) {
            {"LEXPAGE/HTM_IN/page.htm", "LexPage/htm_in/page.htm", false},
            {"missing\\x.txt", "missing/x.txt", false},
            {"back\\slash.txt", "back\\slash.txt", true},
+           // The working directory is the root; nothing leads out of it.
+           {"\\lower.txt", "lower.txt", true},
+           {"/LOWER.TXT", "Lower.txt", true},
+           {"..\\..\\lower.txt", "lower.txt", true},
+           {"lexpage\\..\\..\\x", "x", false},
+           {"lexpage\\htm_in\\..\\.\\y", "LexPage/y", false},
        }) {
     const ResolvedName resolved = resolve_name(dir.path(), c.written);
     EXPECT_EQ((dir.path() / c.expected).lexically_normal(), resolved.path.lexically_normal()) << c.written;
