@@ -1,7 +1,10 @@
 // The command interpreter: runs one command line and waits for it.
 #pragma once
 
+#include <memory>
 #include <string_view>
+
+#include "platform/console.h"
 
 namespace kestram {
 
@@ -13,5 +16,10 @@ class Shell {
   // a command did only by reading the file its output was redirected to.
   virtual void run(std::string_view command_line) = 0;
 };
+
+// The command interpreter of this platform, working in the process's current
+// directory (taken when it is made); messages go to `console`, which must
+// outlive it.
+std::unique_ptr<Shell> make_process_shell(Console& console);
 
 }  // namespace kestram
