@@ -162,11 +162,8 @@ RunOutcome index_directory(const fs::path& working_directory) {
                            [&](LineWriter& out) { write_initial_page(indexed, groups[g], out); });
   }
   if (!written) return fail(out_dir, error);
-  return RunOutcome{true, "indexed htm_in/" + source_name + ": " +
-                              std::to_string(index.occurrences.size()) + " words, " +
-                              std::to_string(index.words.size()) + " different words, " +
-                              std::to_string(scan.chapters.size() - 1) + " chapters, " +
-                              std::to_string(keywords.size()) + " keywords; see htm_out/index1.htm"};
+  return RunOutcome{true, "indexed htm_in/" + source_name + ": " + summary(indexed) +
+                              "; see htm_out/index1.htm"};
 }
 
 }  // namespace kestram::lexpage

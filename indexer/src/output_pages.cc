@@ -114,7 +114,19 @@ void write_context_line(const IndexedPage& page, std::uint32_t occurrence, std::
   append_escaped(line, context.after);
 }
 
+// "1 word", "2 words".
+std::string counted(std::uint64_t count, std::string_view thing) {
+  return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
+}
+
 }  // namespace
+
+std::string summary(const IndexedPage& page) {
+  return counted(page.index.occurrences.size(), "word") + ", " +
+         counted(page.index.words.size(), "different word") + ", " +
+         counted(page.scan.chapters.size() - 1, "chapter") + ", " +
+         counted(page.keywords.size(), "keyword");
+}
 
 std::string initial_page_name(std::string_view initial) {
   return "i_" + std::string(initial) + ".htm";
@@ -157,20 +169,15 @@ void write_word_page(const IndexedPage& page, LineWriter& out) {
     out.write("</w>");
     done = word.page_offset + word.length;
   }
-  copy_to(text.size());
-  if (!added) out.write(kWordPageAddition);
+  copy_to(text.size());  // a page without </body> gets the script at its end
 }
 
 void write_index_page(const IndexedPage& page, LineWriter& out) {
-  const WordIndex& index = page.index;
   write_head(out, "Index of all words - " + std::string(page.source_name));
   write_initials_bar(page, out);
   out.write_line("<h1>Index of all words</h1>");
   out.write_line("<p>Page <a href=\"page1.htm\">" + escaped(page.source_name) + "</a>: " +
-                 std::to_string(index.occurrences.size()) + " words, " +
-                 std::to_string(index.words.size()) + " different words, " +
-                 std::to_string(page.scan.chapters.size() - 1) + " chapters. " +
-                 "Double-click any word of the page to open its entry.</p>");
+                 summary(page) + ". Double-click any word of the page to open its entry.</p>");
   out.write_line("<h2>Initials</h2>");
   if (page.groups.empty()) out.write_line("<p>The page holds no words.</p>");
   out.write_line("<table border=\"1\">");
@@ -211,8 +218,8 @@ void write_initial_page(const IndexedPage& page, const InitialGroup& group, Line
   write_head(out, title);
   write_initials_bar(page, out);
   out.write_line("<h1>" + title + "</h1>");
-  out.write_line("<p>" + std::to_string(group.end - group.begin) + " different words, " +
-                 std::to_string(group.occurrences) + " occurrences.</p>");
+  out.write_line("<p>" + counted(group.end - group.begin, "different word") + ", " +
+                 counted(group.occurrences, "occurrence") + ".</p>");
   std::size_t chapter_width = 1;
   for (const std::string& chapter : page.scan.chapters)
     chapter_width = std::max(chapter_width, std::min(chapter.size(), kChapterColumn));
@@ -238,9 +245,7 @@ void write_statistics_page(const IndexedPage& page, LineWriter& out) {
   write_head(out, "Statistics - " + std::string(page.source_name));
   write_initials_bar(page, out);
   out.write_line("<h1>Statistics</h1>");
-  out.write_line("<p>" + std::to_string(index.occurrences.size()) + " words, " +
-                 std::to_string(index.words.size()) + " different words, " +
-                 std::to_string(page.scan.chapters.size() - 1) + " chapters.</p>");
+  out.write_line("<p>" + summary(page) + ".</p>");
 
   out.write_line("<h2>Chapters</h2>");
   out.write_line("<table border=\"1\">");

@@ -48,7 +48,7 @@ TEST(IndexDirectory, WritesTheFileSetAndReplacesAnEarlierOne) {
   RunOutcome outcome = index_directory(dir.path());
   EXPECT_TRUE(outcome.ok) << outcome.message;
   EXPECT_EQ("indexed htm_in/Report_indent.htm: 24 words, 15 different words, 2 chapters, "
-            "1 keywords; see htm_out/index1.htm",
+            "1 keyword; see htm_out/index1.htm",
             outcome.message);
   EXPECT_EQ((std::set<std::string>{"page1.htm", "index1.htm", "s_1.htm", "i_1.htm", "i_4.htm",
                                    "i_a.htm", "i_b.htm", "i_c.htm", "i_h.htm", "i_i.htm",
