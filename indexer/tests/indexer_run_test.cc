@@ -1,9 +1,7 @@
 #include "indexer_run.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -159,35 +157,6 @@ TEST(IndexDirectory, AnyBytesIndexWithoutHarm) {
     EXPECT_TRUE(outcome.ok) << outcome.message;
     EXPECT_GT(read_file(dir.file("htm_out/page1.htm")).size(), bytes.size());
   }
-}
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome run_lexpage(const TempDir& dir) {
-  std::string command = "cd '" + dir.path().string() + "' && '" + LEXPAGE_EXE +
-                        "' >stdout.log 2>stderr.log </dev/null";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir.file("stdout.log")),
-          read_file(dir.file("stderr.log"))};
-}
-
-TEST(LexpageProgram, ExitStatusAndMessage) {
-  TempDir dir;
-  fs::create_directories(dir.path() / "htm_in");
-  Outcome empty = run_lexpage(dir);
-  EXPECT_EQ(1, empty.status);
-  EXPECT_EQ("lexpage: the folder htm_in is empty: there is no page to index\n", empty.err);
-
-  write_file(dir.file("htm_in/Report_indent.htm"), kPage);
-  Outcome done = run_lexpage(dir);
-  EXPECT_EQ(0, done.status) << done.err;
-  EXPECT_EQ(0u, done.out.find("lexpage: indexed htm_in/Report_indent.htm: 24 words")) << done.out;
-  EXPECT_TRUE(fs::exists(dir.path() / "htm_out/index1.htm"));
-  EXPECT_FALSE(fs::exists(dir.path() / "htm_out/error.txt"));
 }
 
 }  // namespace
