@@ -117,6 +117,12 @@ TEST(IndexDirectory, NothingToIndexIsReportedInHtmOut) {
               fs::create_symlink(d.file("nowhere.htm"), d.file("htm_in/gone.htm"));
             },
             "cannot read the page htm_in/gone.htm: No such file or directory"},
+           {"endless device",
+            [](const TempDir& d) {
+              fs::create_directory(d.path() / "htm_in");
+              fs::create_symlink("/dev/zero", d.file("htm_in/zero.htm"));
+            },
+            "the page htm_in/zero.htm is no regular file"},
        }) {
     TempDir dir;
     c.prepare(dir);
