@@ -34,8 +34,11 @@ bool is_result_file(std::string_view name) {
 bool remove_results(const fs::path& out_dir, std::string& error) {
   std::error_code failure;
   std::vector<fs::path> doomed;
-  for (fs::directory_iterator it(out_dir, failure), end; !failure && it != end; it.increment(failure))
-    if (is_result_file(it->path().filename().string()) && !it->is_directory()) doomed.push_back(it->path());
+  for (fs::directory_iterator it(out_dir, failure), end; !failure && it != end; it.increment(failure)) {
+    std::error_code ignored;
+    if (is_result_file(it->path().filename().string()) && !it->is_directory(ignored))
+      doomed.push_back(it->path());
+  }
   for (const fs::path& path : doomed) {
     fs::remove(path, failure);
     if (failure) break;
@@ -52,8 +55,10 @@ bool find_page(const fs::path& in_dir, fs::path& page, std::string& error) {
     return false;
   }
   std::vector<fs::path> files;
-  for (fs::directory_iterator it(in_dir, failure), end; !failure && it != end; it.increment(failure))
-    if (!it->is_directory()) files.push_back(it->path());
+  for (fs::directory_iterator it(in_dir, failure), end; !failure && it != end; it.increment(failure)) {
+    std::error_code ignored;
+    if (!it->is_directory(ignored)) files.push_back(it->path());
+  }
   if (failure) {
     error = "cannot list the folder htm_in: " + failure.message();
     return false;
@@ -73,13 +78,18 @@ bool find_page(const fs::path& in_dir, fs::path& page, std::string& error) {
 
 bool read_page(const fs::path& path, std::string& bytes, std::string& error) {
   std::string name = "htm_in/" + path.filename().string();
+  // A device or a pipe could be read without end.
+  std::error_code failure;
+  if (fs::exists(path, failure) && !fs::is_regular_file(path, failure)) {
+    error = "the page " + name + " is no regular file";
+    return false;
+  }
   errno = 0;
   std::FILE* file = std::fopen(path.string().c_str(), "rb");
   if (file == nullptr) {
     error = "cannot read the page " + name + ": " + std::strerror(errno);
     return false;
   }
-  std::error_code failure;
   std::uintmax_t size = fs::file_size(path, failure);
   if (!failure && size > kMaxPageSize) {
     std::fclose(file);
@@ -132,7 +142,7 @@ RunOutcome index_directory(const fs::path& working_directory) {
   const fs::path out_dir = working_directory / "htm_out";
   std::error_code failure;
   fs::create_directories(out_dir, failure);
-  if (failure || !fs::is_directory(out_dir))
+  if (failure || !fs::is_directory(out_dir, failure))
     return RunOutcome{false, "cannot create the folder htm_out: " +
                                  (failure ? failure.message() : std::string("a file has its name"))};
 
@@ -162,11 +172,8 @@ RunOutcome index_directory(const fs::path& working_directory) {
                            [&](LineWriter& out) { write_initial_page(indexed, groups[g], out); });
   }
   if (!written) return fail(out_dir, error);
-  return RunOutcome{true, "indexed htm_in/" + source_name + ": " +
-                              std::to_string(index.occurrences.size()) + " words, " +
-                              std::to_string(index.words.size()) + " different words, " +
-                              std::to_string(scan.chapters.size() - 1) + " chapters, " +
-                              std::to_string(keywords.size()) + " keywords; see htm_out/index1.htm"};
+  return RunOutcome{true, "indexed htm_in/" + source_name + ": " + summary(indexed) +
+                              "; see htm_out/index1.htm"};
 }
 
 }  // namespace kestram::lexpage

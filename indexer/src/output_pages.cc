@@ -1,6 +1,7 @@
 #include "output_pages.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "word_text.h"
 
@@ -38,8 +39,16 @@ std::string escaped(std::string_view text) {
   return out;
 }
 
-std::string chapter_label(const PageScan& scan, std::uint32_t chapter) {
-  return chapter == 0 ? std::string("-") : scan.chapters[chapter];
+std::string_view chapter_label(const PageScan& scan, std::uint32_t chapter) {
+  return chapter == 0 ? std::string_view("-") : std::string_view(scan.chapters[chapter]);
+}
+
+// Appends the anchor of an occurrence ("w17") without a temporary string.
+void append_anchor(std::string& out, std::size_t occurrence) {
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, occurrence + 1).ptr;
+  out += 'w';
+  out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 void write_head(LineWriter& out, std::string_view title) {
@@ -89,13 +98,15 @@ void write_context_line(const IndexedPage& page, std::uint32_t occurrence, std::
   const WordSpan& word = page.scan.words[occurrence];
   ContextLine context = context_line(page.scan.plain, word, kContextWidth);
   line.clear();
-  std::string chapter = chapter_label(page.scan, word.chapter);
+  std::string_view chapter = chapter_label(page.scan, word.chapter);
   append_escaped(line, chapter);
   line.append(chapter_width > chapter.size() ? chapter_width - chapter.size() + 2 : 2, ' ');
   std::size_t before = character_count(context.before);
   if (before < kContextWidth) line.append(kContextWidth - before, ' ');
   append_escaped(line, context.before);
-  line += "<a href=\"page1.htm#" + occurrence_anchor(occurrence) + "\"><b>";
+  line += "<a href=\"page1.htm#";
+  append_anchor(line, occurrence);
+  line += "\"><b>";
   bool cut = false;
   append_escaped(line, shown_word(context.word, cut));
   if (cut) line += "\xE2\x80\xA6";  // ellipsis
@@ -103,7 +114,19 @@ void write_context_line(const IndexedPage& page, std::uint32_t occurrence, std::
   append_escaped(line, context.after);
 }
 
+// "1 word", "2 words".
+std::string counted(std::uint64_t count, std::string_view thing) {
+  return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
+}
+
 }  // namespace
+
+std::string summary(const IndexedPage& page) {
+  return counted(page.index.occurrences.size(), "word") + ", " +
+         counted(page.index.words.size(), "different word") + ", " +
+         counted(page.scan.chapters.size() - 1, "chapter") + ", " +
+         counted(page.keywords.size(), "keyword");
+}
 
 std::string initial_page_name(std::string_view initial) {
   return "i_" + std::string(initial) + ".htm";
@@ -113,7 +136,11 @@ std::string entry_link(std::string_view word) {
   return initial_page_name(initial_name(word)) + "#" + percent_encoded(browser_text(word));
 }
 
-std::string occurrence_anchor(std::size_t occurrence) { return "w" + std::to_string(occurrence + 1); }
+std::string occurrence_anchor(std::size_t occurrence) {
+  std::string anchor;
+  append_anchor(anchor, occurrence);
+  return anchor;
+}
 
 void write_word_page(const IndexedPage& page, LineWriter& out) {
   const std::string_view text = page.page;
@@ -134,26 +161,23 @@ void write_word_page(const IndexedPage& page, LineWriter& out) {
   for (std::size_t i = 0; i < page.scan.words.size(); ++i) {
     const WordSpan& word = page.scan.words[i];
     copy_to(word.page_offset);
-    open = "<w id=" + occurrence_anchor(i) + ">";
+    open.assign("<w id=");
+    append_anchor(open, i);
+    open += '>';
     out.write(open);
     out.write(text.substr(word.page_offset, word.length));
     out.write("</w>");
     done = word.page_offset + word.length;
   }
-  copy_to(text.size());
-  if (!added) out.write(kWordPageAddition);
+  copy_to(text.size());  // a page without </body> gets the script at its end
 }
 
 void write_index_page(const IndexedPage& page, LineWriter& out) {
-  const WordIndex& index = page.index;
   write_head(out, "Index of all words - " + std::string(page.source_name));
   write_initials_bar(page, out);
   out.write_line("<h1>Index of all words</h1>");
   out.write_line("<p>Page <a href=\"page1.htm\">" + escaped(page.source_name) + "</a>: " +
-                 std::to_string(index.occurrences.size()) + " words, " +
-                 std::to_string(index.words.size()) + " different words, " +
-                 std::to_string(page.scan.chapters.size() - 1) + " chapters. " +
-                 "Double-click any word of the page to open its entry.</p>");
+                 summary(page) + ". Double-click any word of the page to open its entry.</p>");
   out.write_line("<h2>Initials</h2>");
   if (page.groups.empty()) out.write_line("<p>The page holds no words.</p>");
   out.write_line("<table border=\"1\">");
@@ -194,14 +218,14 @@ void write_initial_page(const IndexedPage& page, const InitialGroup& group, Line
   write_head(out, title);
   write_initials_bar(page, out);
   out.write_line("<h1>" + title + "</h1>");
-  out.write_line("<p>" + std::to_string(group.end - group.begin) + " different words, " +
-                 std::to_string(group.occurrences) + " occurrences.</p>");
+  out.write_line("<p>" + counted(group.end - group.begin, "different word") + ", " +
+                 counted(group.occurrences, "occurrence") + ".</p>");
   std::size_t chapter_width = 1;
   for (const std::string& chapter : page.scan.chapters)
     chapter_width = std::max(chapter_width, std::min(chapter.size(), kChapterColumn));
   std::string line;
   for (std::size_t rank = group.begin; rank < group.end; ++rank) {
-    const std::string& word = index.words[rank];
+    std::string_view word = index.words[rank];
     line = "<p class=\"w\" id=\"" + browser_text(word) + "\"><b>";
     append_escaped(line, word);
     line += "</b> (" + std::to_string(index.count(rank)) + ")</p>";
@@ -221,9 +245,7 @@ void write_statistics_page(const IndexedPage& page, LineWriter& out) {
   write_head(out, "Statistics - " + std::string(page.source_name));
   write_initials_bar(page, out);
   out.write_line("<h1>Statistics</h1>");
-  out.write_line("<p>" + std::to_string(index.occurrences.size()) + " words, " +
-                 std::to_string(index.words.size()) + " different words, " +
-                 std::to_string(page.scan.chapters.size() - 1) + " chapters.</p>");
+  out.write_line("<p>" + summary(page) + ".</p>");
 
   out.write_line("<h2>Chapters</h2>");
   out.write_line("<table border=\"1\">");

@@ -32,6 +32,8 @@ struct IndexedPage {
 // Characters of context shown on either side of an occurrence.
 constexpr std::size_t kContextWidth = 36;
 
+// "24 words, 15 different words, 2 chapters, 1 keyword".
+std::string summary(const IndexedPage& page);
 std::string initial_page_name(std::string_view initial);
 // The link to a word's entry, from any page in htm_out/.
 std::string entry_link(std::string_view word);

@@ -107,7 +107,8 @@ class Scanner {
     char next = page_[at + 1];
     if (next == '!') {
       if (page_.compare(at, 4, "<!--") == 0) {
-        std::size_t close = page_.find("-->", at + 4);
+        // From the first hyphen on, so that "<!-->" and "<!--->" are empty comments.
+        std::size_t close = page_.find("-->", at + 2);
         return close == kNone ? size : close + 3;
       }
       return tag_close(at + 2);

@@ -1,8 +1,7 @@
 #include "word_index.h"
 
 #include <algorithm>
-#include <deque>
-#include <unordered_map>
+#include <functional>
 
 #include "word_text.h"
 
@@ -14,40 +13,71 @@ bool ends_key(char c) { return c == ' ' || c == '\t' || is_line_end(c); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool continues_character(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
+// Numbers distinct words in the order first met (open addressing, linear
+// probing), so that a word costs its text and a dozen bytes.
+class WordNumbering {
+ public:
+  std::uint32_t number(std::string_view word) {
+    if (2 * (words_.size() + 1) > slots_.size()) grow();
+    auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(word));
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      std::uint32_t entry = slots_[slot];
+      if (entry == 0) {
+        words_.push_back(word);
+        hashes_.push_back(hash);
+        slots_[slot] = static_cast<std::uint32_t>(words_.size());
+        return static_cast<std::uint32_t>(words_.size() - 1);
+      }
+      if (hashes_[entry - 1] == hash && words_[entry - 1] == word) return entry - 1;
+    }
+  }
+
+  const WordList& words() const { return words_; }
+
+ private:
+  void grow() {
+    std::vector<std::uint32_t> slots(slots_.empty() ? 1024 : 2 * slots_.size(), 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t id = 0; id < hashes_.size(); ++id) {
+      std::size_t slot = hashes_[id] & mask;
+      while (slots[slot] != 0) slot = (slot + 1) & mask;
+      slots[slot] = id + 1;
+    }
+    slots_.swap(slots);
+  }
+
+  WordList words_;
+  std::vector<std::uint32_t> hashes_;  // per word
+  std::vector<std::uint32_t> slots_;   // word number + 1; 0: free
+};
+
 }  // namespace
 
 WordIndex build_word_index(std::string_view page, const PageScan& scan) {
   const std::size_t total = scan.words.size();
-  // Number every distinct word in the order first met.
-  std::deque<std::string> keys;
-  std::unordered_map<std::string_view, std::uint32_t> ids;
-  ids.reserve(total / 16 + 16);
   std::vector<std::uint32_t> id_of(total);
-  std::string key;
-  for (std::size_t i = 0; i < total; ++i) {
-    const WordSpan& word = scan.words[i];
-    fold_word(page.substr(word.page_offset, word.length), key);
-    auto found = ids.find(key);
-    if (found == ids.end()) {
-      keys.push_back(key);
-      found = ids.emplace(keys.back(), static_cast<std::uint32_t>(keys.size() - 1)).first;
-    }
-    id_of[i] = found->second;
-  }
-  ids = {};
-
-  std::vector<std::uint32_t> by_key(keys.size());
-  for (std::uint32_t id = 0; id < by_key.size(); ++id) by_key[id] = id;
-  std::sort(by_key.begin(), by_key.end(),
-            [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
-  std::vector<std::uint32_t> rank_of(keys.size());
+  std::vector<std::uint32_t> rank_of;
   WordIndex index;
-  index.words.reserve(keys.size());
-  for (std::uint32_t rank = 0; rank < by_key.size(); ++rank) {
-    rank_of[by_key[rank]] = rank;
-    index.words.push_back(std::move(keys[by_key[rank]]));
+  {
+    WordNumbering numbering;
+    std::string key;
+    for (std::size_t i = 0; i < total; ++i) {
+      const WordSpan& word = scan.words[i];
+      fold_word(page.substr(word.page_offset, word.length), key);
+      id_of[i] = numbering.number(key);
+    }
+    const WordList& met = numbering.words();
+    std::vector<std::uint32_t> by_key(met.size());
+    for (std::uint32_t id = 0; id < by_key.size(); ++id) by_key[id] = id;
+    std::sort(by_key.begin(), by_key.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return met[a] < met[b]; });
+    rank_of.resize(met.size());
+    for (std::uint32_t rank = 0; rank < by_key.size(); ++rank) {
+      rank_of[by_key[rank]] = rank;
+      index.words.push_back(met[by_key[rank]]);
+    }
   }
-  keys = {};
 
   // Counting sort of the occurrences by rank keeps page order in each group.
   index.first.assign(index.words.size() + 1, 0);

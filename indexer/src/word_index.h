@@ -18,9 +18,28 @@ struct ChapterTotals {
   std::uint64_t different_words = 0;  // distinct words among them
 };
 
+// Words stored one after another in one block, a few bytes each beyond
+// their text.
+class WordList {
+ public:
+  std::size_t size() const { return starts_.size() - 1; }
+  std::string_view operator[](std::size_t i) const {
+    return std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+  }
+  // The total length of the words stays within kMaxPageSize.
+  void push_back(std::string_view word) {
+    text_.append(word);
+    starts_.push_back(static_cast<std::uint32_t>(text_.size()));
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::uint32_t> starts_{0};
+};
+
 struct WordIndex {
   // Distinct words in byte order; a word's position here is its rank.
-  std::vector<std::string> words;
+  WordList words;
   // Occurrences (positions in PageScan::words), grouped by rank and in page
   // order within a group: those of rank r are first[r] .. first[r + 1] - 1.
   std::vector<std::uint32_t> occurrences;

@@ -15,16 +15,10 @@ void fold_word(std::string_view word, std::string& key) {
 }
 
 std::string_view initial_name(std::string_view key) {
-  static const std::string kSingle = [] {
-    std::string all(128, ' ');
-    for (int c = 0; c < 128; ++c) all[c] = static_cast<char>(c);
-    return all;
-  }();
+  static constexpr std::string_view kInitials = "0123456789abcdefghijklmnopqrstuvwxyz";
   if (key.empty()) return "other";
-  unsigned char first = static_cast<unsigned char>(key[0]);
-  if ((first >= '0' && first <= '9') || (first >= 'a' && first <= 'z'))
-    return std::string_view(kSingle.data() + first, 1);
-  return "other";
+  std::size_t at = kInitials.find(key[0]);
+  return at == std::string_view::npos ? std::string_view("other") : kInitials.substr(at, 1);
 }
 
 void append_escaped(std::string& out, std::string_view text) {

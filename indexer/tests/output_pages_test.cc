@@ -149,7 +149,7 @@ TEST(IndexPage, ListsInitialsTotalsAndKeywords) {
       "Annual-budget-plan id=123456789\r\n"
       "\xC3\xBC" "ber zebra\r\n");
   std::string page = written([&](LineWriter& out) { write_index_page(indexed.view, out); });
-  EXPECT_NE(std::string::npos, page.find("9 words, 8 different words, 1 chapters"));
+  EXPECT_NE(std::string::npos, page.find("9 words, 8 different words, 1 chapter, 1 keyword."));
   for (const char* initial : {"1", "a", "b", "i", "p", "z", "other"})
     EXPECT_NE(std::string::npos, page.find("<tr><td><a href=\"i_" + std::string(initial) + ".htm\">"))
         << initial;

@@ -33,6 +33,7 @@ TEST(PageScan, WordsLeaveMarkupOut) {
            {"<span style=\"color:blue\"; ID=\"3.1\"><b>3.1 Scope</b></span>", {"3", "1", "Scope"}},
            {"<a href=\"http://x.org/page\">http://x.org/page</a> ", {"http", "x", "org", "page"}},
            {"<!-- hidden words --> shown", {"shown"}},
+           {"<!-->one<!--->two<!-- x -- y -->three", {"one", "two", "three"}},
            {"<SCRIPT>var hidden = '</b>';</SCRIPT >after", {"after"}},
            {"<style>p{color:red}</style><title>Name</title>body", {"body"}},
            {"x < y > z", {"x", "y", "z"}},  // "<" before a blank opens no tag
