@@ -17,8 +17,9 @@ class Shell {
   virtual void run(std::string_view command_line) = 0;
 };
 
-// The command interpreter of this platform. Output that `console` still holds
-// is written before every command, so it stands before the command's own.
+// The command interpreter of this platform, working in the process's current
+// directory (taken when it is made); messages go to `console`, which must
+// outlive it.
 std::unique_ptr<Shell> make_process_shell(Console& console);
 
 }  // namespace kestram

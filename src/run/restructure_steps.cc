@@ -62,21 +62,17 @@ Flow write_indented_text_file(Platform& platform, RunState& state) {
   }
 
   for (std::string_view line : kSupplementIntroLines) print_line(console, line);
-  std::string start_chapter =
-      ask_text(console, "select start chapter for adding identification line (like 1., 1.2, 1.2.3 ...) = ");
+  std::string start_chapter = ask_text(console, kStartChapterPrompt);
   print_empty_line(console);
-  const std::int64_t extra_lines =
-      ask_number(console, "select number of additional lines under each identification line = ");
+  const std::int64_t extra_lines = ask_number(console, kExtraLineCountPrompt);
 
   LineReader work_copy("sour_in.txt");
   Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
   write_indented_text(input, state.chapter_table, state.org_unit_code, out, &supplementer);
   close_and_report(console, indented_name, out);
 
-  for (std::string_view line : kSupplementClosingLines) print_line(console, line);
-  print_line(console, "view file: " + indented_name);
-  print_empty_line(console);
-  return pause_then_end(console, "<...> any key to continue and end");
+  for (const std::string& line : supplement_closing_lines(indented_name)) print_line(console, line);
+  return pause_then_end(console, kSupplementEndMessage);
 }
 
 }  // namespace kestram

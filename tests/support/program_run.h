@@ -20,12 +20,8 @@ ProgramResult run_program_in(const std::string& directory, const std::string& pr
                              const std::vector<std::string>& arguments, const std::string& input,
                              int seconds = 60);
 
-// A directory laid out as an installation: the main program and the
-// companion programs copied from the build tree.
-struct Installation {
-  std::string directory;
-  std::string program() const { return directory + "/kestram"; }
-};
+// Lays out `directory` as an installation: the main program, the companion
+// programs and the sample document, copied from the build and source trees.
 void install_into(const std::string& directory);
 
 // Runs the installed main program in `directory` with the given keys.

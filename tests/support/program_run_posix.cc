@@ -87,6 +87,7 @@ void install_into(const std::string& directory) {
   fs::copy_file(build / "tools/convertcp/convertcp.exe", fs::path(directory) / "convertcp.exe", options);
   fs::copy_file(build / "tools/wget/wget.exe", fs::path(directory) / "wget.exe", options);
   fs::copy_file(build / "indexer/lexpage_1_0.exe", fs::path(directory) / "lexpage_1_0.exe", options);
+  fs::copy_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt", fs::path(directory) / "Report.txt", options);
 }
 
 ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds) {

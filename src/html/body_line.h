@@ -1,0 +1,52 @@
+// Rendering of the page body: every line of the indented text becomes one
+// line of the page (a table block becomes a table), by the first rule of this
+// order that applies:
+//
+//   1. bold line    "<b>...</b>" as a whole, written exactly as read
+//   2. web link     first "http" (any case) and the address behind it
+//   3. file link    first "file:///" (any case), when the line has no "http"
+//   4. cross-ref    "look_at: N" naming an existing chapter number
+//   5. table block  a "table_start:" line, handed to the table unit
+//   6. heading      the chapter-mark line of a chapter, as a coloured anchor
+//   7. plain        anything else, escaped
+//
+// Every rule but the first works on the escaped line.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "restructure/chapter_table.h"
+#include "text/lines.h"
+
+namespace kestram {
+
+enum class BodyRule { kBold, kLink, kCrossReference, kTableStart, kHeading, kPlain };
+
+// Whether the line, stripped, is bold markup from "<b>" to its first "</b>"
+// (tags in any letter case).
+bool is_bold_line(std::string_view line);
+
+// The link rule for one marker ("http" or "file:///", lower case) on an
+// escaped line: wraps the first occurrence of the marker and everything up to
+// the next blank in a link. An address that ends the line is followed by one
+// blank. Returns false, leaving `out` alone, when the marker does not occur.
+bool render_link(std::string_view escaped_line, std::string_view lower_marker, std::string& out);
+
+// Renders one body line into `out` (replacing its contents) and tells which
+// rule did it. `heading_row` is the chapter table row whose chapter-mark line
+// this is, or 0. `table` must be finished. For kTableStart, `out` holds the
+// escaped opening line and nothing is to be written yet: the caller hands the
+// block to render_table_block().
+BodyRule render_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
+                          std::string& out);
+
+// The body pass: renders every line of `indented`, from where it stands to its
+// end, onto `page`. Line numbers count from 1 at the reader's position, table
+// blocks included, so heading rows are found by the line's real number.
+void write_body(LineReader& indented, const ChapterTable& table,
+                const std::function<LineWriter()>& open_table_file, LineWriter& page);
+
+}  // namespace kestram

@@ -1,0 +1,208 @@
+#include "html/body_line.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "support/chapter_rows.h"
+
+namespace kestram {
+namespace {
+
+using namespace std::string_literals;
+using testing::chapter_table_of;
+
+TEST(BodyLine, BoldLineRecognition) {
+  struct Case {
+    const char* line;
+    bool bold;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"  <B>Notes</B>", true},
+           {"<b></b>", true},
+           {"<b>x</b>   ", true},                     // trailing blanks are stripped
+           {"<b>one</b> and <b>two</b>", false},      // first "</b>" does not end it
+           {"<b>", false},
+           {"<b>x</b>.", false},
+           {"\t<b>x</b>", false},                     // a tab is not a blank
+           {"<bx</b>", false},
+           {"", false},
+       })
+    EXPECT_EQ(c.bold, is_bold_line(c.line)) << c.line;
+}
+
+TEST(BodyLine, LinkRule) {
+  struct Case {
+    const char* line;  // already escaped
+    const char* marker;
+    const char* expected;  // nullptr: the rule does not apply
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"see http://x.org/a now", "http", "see <a href=\"http://x.org/a\">http://x.org/a</a> now"},
+           {"http://x.org", "http", "<a href=\"http://x.org\">http://x.org</a> "},  // ends the line
+           {"HTTPS://X.ORG/P", "http", "<a href=\"HTTPS://X.ORG/P\">HTTPS://X.ORG/P</a> "},
+           {"a http://1 http://2", "http", "a <a href=\"http://1\">http://1</a> http://2"},
+           {"xhttpy z", "http", "x<a href=\"httpy\">httpy</a> z"},  // also inside a word
+           {"at http://a,  twice", "http", "at <a href=\"http://a,\">http://a,</a>  twice"},
+           {"&lt;http://a&gt;", "http", "&lt;<a href=\"http://a&gt;\">http://a&gt;</a> "},
+           {"http", "http", "<a href=\"http\">http</a> "},
+           {"no address here", "http", nullptr},
+           {"open FILE:///C:/a.txt", "file:///", "open <a href=\"FILE:///C:/a.txt\">FILE:///C:/a.txt</a> "},
+           {"file://c/a", "file:///", nullptr},
+       }) {
+    std::string out = "untouched";
+    const bool applied = render_link(c.line, c.marker, out);
+    EXPECT_EQ(c.expected != nullptr, applied) << c.line;
+    EXPECT_EQ(c.expected ? "untouched"s + c.expected : "untouched"s, out) << c.line;
+  }
+}
+
+// Chapters 1. (line 4), 2.1 (line 10) and 3. (line 20).
+const ChapterTable& sample_table() {
+  static const ChapterTable table = chapter_table_of({{4, "1."}, {10, "2.1"}, {20, "3."}});
+  return table;
+}
+
+TEST(BodyLine, RulesInOrder) {
+  struct Case {
+    std::string line;
+    std::size_t heading_row;
+    BodyRule rule;
+    std::string expected;
+  };
+  const std::string anchor_21 = "<span style=\"color:blue\"; ID=\"2.1\">";
+  for (const Case& c : std::initializer_list<Case>{
+           // bold lines come first and are written exactly as read
+           {"  <B>Notes</B>", 0, BodyRule::kBold, "  <B>Notes</B>"},
+           {"<b>2.1 Sub</b> ", 2, BodyRule::kBold, "<b>2.1 Sub</b> "},
+           {"<b>http://a</b>", 0, BodyRule::kBold, "<b>http://a</b>"},
+           // everything else is escaped, "&" and quotes kept
+           {"<b>one</b> and <b>two</b>", 0, BodyRule::kPlain,
+            "&lt;b&gt;one&lt;/b&gt; and &lt;b&gt;two&lt;/b&gt;"},
+           {"<b>", 0, BodyRule::kPlain, "&lt;b&gt;"},
+           {"a < b & \"c\"", 0, BodyRule::kPlain, "a &lt; b & \"c\""},
+           {"", 0, BodyRule::kPlain, ""},
+           {"    ", 0, BodyRule::kPlain, "    "},
+           {"x\0<y"s, 0, BodyRule::kPlain, "x\0&lt;y"s},
+           // links: "http" before "file:///", first occurrence only
+           {"  get http://a.b/c?d=1&e=<2> now", 0, BodyRule::kLink,
+            "  get <a href=\"http://a.b/c?d=1&e=&lt;2&gt;\">http://a.b/c?d=1&e=&lt;2&gt;</a> now"},
+           {"file:///srv/http/x y", 0, BodyRule::kLink, "file:///srv/<a href=\"http/x\">http/x</a> y"},
+           {"file:///a file:///b", 0, BodyRule::kLink,
+            "<a href=\"file:///a\">file:///a</a> file:///b"},
+           {"  2.1 See http://h", 2, BodyRule::kLink, "  2.1 See <a href=\"http://h\">http://h</a> "},
+           {"table_start: http://t", 0, BodyRule::kLink, "table_start: <a href=\"http://t\">http://t</a> "},
+           {"look_at: 2.1 http://x", 0, BodyRule::kLink, "look_at: 2.1 <a href=\"http://x\">http://x</a> "},
+           // cross-references to existing chapter numbers
+           {"    look_at: 2.1", 0, BodyRule::kCrossReference,
+            "    look_at: <span><a href=\"#2.1\"> 2.1</a></span>"},
+           {"  LOOK_AT: 3.  ", 0, BodyRule::kCrossReference,
+            "  look_at: <span><a href=\"#3.\"> 3.</a></span>"},
+           {"look_at: 2.1", 2, BodyRule::kCrossReference, "look_at: <span><a href=\"#2.1\"> 2.1</a></span>"},
+           {"  look_at: 9.9", 0, BodyRule::kPlain, "  look_at: 9.9"},     // no such chapter
+           {"look_at:2.1", 0, BodyRule::kPlain, "look_at:2.1"},           // separator missing
+           {"look_at: 2.1 more", 0, BodyRule::kPlain, "look_at: 2.1 more"},
+           {"look_at: 3", 0, BodyRule::kPlain, "look_at: 3"},             // level 1 needs its point
+           {"\tlook_at: 2.1", 0, BodyRule::kPlain, "\tlook_at: 2.1"},
+           {"  look_at: <2.1>", 2, BodyRule::kHeading, "  " + anchor_21 + "<b>look_at: &lt;2.1&gt;</b></span>"},
+           // table blocks are handed over with the escaped opening line
+           {"  Table_Start: <Prices>", 0, BodyRule::kTableStart, "  Table_Start: &lt;Prices&gt;"},
+           {"table_start:", 1, BodyRule::kTableStart, "table_start:"},
+           // headings: leading blanks kept, trailing ones dropped
+           {"  3.1 Scope ", 2, BodyRule::kHeading, "  " + anchor_21 + "<b>3.1 Scope</b></span>"},
+           {"1. A <b> tag", 1, BodyRule::kHeading,
+            "<span style=\"color:blue\"; ID=\"1.\"><b>1. A &lt;b&gt; tag</b></span>"},
+           {"   ", 3, BodyRule::kHeading, "   <span style=\"color:blue\"; ID=\"3.\"><b></b></span>"},
+       }) {
+    std::string out = "left over";
+    EXPECT_EQ(c.rule, render_body_line(c.line, c.heading_row, sample_table(), out)) << c.line;
+    EXPECT_EQ(c.expected, out) << c.line;
+  }
+}
+
+struct BodyRun {
+  std::string page;
+  std::vector<std::string> table_files;
+};
+
+BodyRun run_body(const std::string& text, const ChapterTable& table) {
+  BodyRun run;
+  LineReader reader = LineReader::from_memory(text);
+  LineWriter page = LineWriter::to_memory(run.page);
+  run.table_files.reserve(16);  // the writers point into this vector
+  write_body(reader, table, [&run] {
+    run.table_files.emplace_back();
+    return LineWriter::to_memory(run.table_files.back());
+  }, page);
+  return run;
+}
+
+std::string lines(std::initializer_list<std::string> items) {
+  std::string text;
+  for (const std::string& item : items) text += item + "\r\n";
+  return text;
+}
+
+std::string anchor(const std::string& number, const std::string& text) {
+  return "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" + text + "</b></span>";
+}
+
+TEST(BodyPass, LineNumbersCountBoldLinesAndTableBlocks) {
+  // Lines 1-3 plain and bold, a block on lines 4-8 with a heading row inside
+  // it (line 6), headings on lines 3 and 9.
+  const ChapterTable table = chapter_table_of({{3, "1."}, {6, "1.1"}, {9, "1.2"}});
+  const BodyRun run = run_body(
+      "<b>Title</b>\nplain\n1. One\ntable_start:\ncolumn: A\n1.1 Cell\nmore\ntable_end:\n1.2 Two", table);
+  EXPECT_EQ(lines({"<b>Title</b>", "plain", anchor("1.", "1. One"),
+                   "<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
+                   "<tr>", "<th>A</th>", "</tr>",
+                   "<tr>", "<td>1.1 Cell</td>", "</tr>",
+                   "<tr>", "<td>more</td>", "</tr>",
+                   " </table>",
+                   anchor("1.2", "1.2 Two")}),
+            run.page);
+  ASSERT_EQ(1u, run.table_files.size());
+  EXPECT_EQ(lines({"table_start:", "column: A", "1.1 Cell", "more", "table_end:"}), run.table_files[0]);
+}
+
+TEST(BodyPass, BlockOfFiveLinesFromLineTwenty) {
+  std::string text;
+  for (int i = 1; i <= 19; ++i) text += "t" + std::to_string(i) + "\n";
+  text += "table_start: T\ncolumn: C\nx\ny\ntable_end:\n3. After\n";
+  const BodyRun run = run_body(text, chapter_table_of({{25, "3."}}));
+  const std::string tail = anchor("3.", "3. After") + "\r\n";
+  ASSERT_GE(run.page.size(), tail.size());
+  EXPECT_EQ(tail, run.page.substr(run.page.size() - tail.size()));
+}
+
+TEST(BodyPass, OpeningLineWithLinkMakesNoTable) {
+  const ChapterTable table = chapter_table_of({{3, "1."}});
+  const BodyRun run = run_body("table_start: see http://t\ncolumn: A\n1. Head\ntable_end:", table);
+  EXPECT_EQ(lines({"table_start: see <a href=\"http://t\">http://t</a> ", "column: A",
+                   anchor("1.", "1. Head"), "table_end:"}),
+            run.page);
+  EXPECT_TRUE(run.table_files.empty());
+}
+
+TEST(BodyPass, EachBlockGetsAFreshTableFile) {
+  const BodyRun run = run_body("table_start: one\ntable_end:\nx\ntable_start: two\nTABLE_END:\n",
+                               chapter_table_of({}));
+  ASSERT_EQ(2u, run.table_files.size());
+  EXPECT_EQ(lines({"table_start: one", "table_end:"}), run.table_files[0]);
+  EXPECT_EQ(lines({"table_start: two", "TABLE_END:"}), run.table_files[1]);
+  EXPECT_EQ(lines({"<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
+                   "<caption><b>one</b></caption>", " </table>", "x",
+                   "<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
+                   "<caption><b>two</b></caption>", " </table>"}),
+            run.page);
+}
+
+TEST(BodyPass, LineEndsOfAnyKindAndNoFinalLineEnd) {
+  const BodyRun run = run_body("a\r\nb\rc\n\r\nd", chapter_table_of({{4, "1."}}));
+  EXPECT_EQ(lines({"a", "b", "c", anchor("1.", ""), "d"}), run.page);
+}
+
+}  // namespace
+}  // namespace kestram

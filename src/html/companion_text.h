@@ -1,0 +1,25 @@
+// The companion text for the indexer: the page without the lines of its frame
+// (document type, html, head, meta, body, pre and paragraph lines), so that it
+// holds the contents, the body and the table markup with their inline markup.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/lines.h"
+
+namespace kestram {
+
+// The base name cut before its first "_indent" (any letter case), followed by
+// "_com_ndx.txt": notes_indent_old gives notes_com_ndx.txt.
+std::string companion_file_name(std::string_view base_name);
+
+// Whether a page line is a frame line, judged by its text alone (stripped and
+// in lower case): lines holding a document type, meta or paragraph-style tag
+// anywhere, and lines that are exactly one of the frame's bare tags.
+bool is_frame_line(std::string_view line);
+
+// Copies every line of `page` that is not a frame line to `out`, unchanged.
+void write_companion_text(LineReader& page, LineWriter& out);
+
+}  // namespace kestram

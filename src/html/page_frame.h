@@ -1,0 +1,37 @@
+// The HTML page: its fixed frame, the optional table of contents and the body.
+//
+// The whole body sits in one "pre" element so that the indentation of the
+// indented text shows column for column. The frame lines are fixed text: the
+// companion text for the indexer recognises and drops them by that text.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "restructure/chapter_table.h"
+#include "text/lines.h"
+
+namespace kestram {
+
+std::string html_file_name(std::string_view base_name);   // base + "_indent.htm"
+std::string table_file_name(std::string_view base_name);  // base + "_table.txt"
+
+// The contents entry of a heading line: the line's leading blanks, then in
+// bold the escaped, stripped line and a link to the heading's anchor.
+std::string contents_entry(std::string_view heading_line, std::string_view chapter_number);
+
+// The contents pass: one entry for every heading line of `indented`, read from
+// where it stands to its end, in file order. `table` must be finished.
+void write_contents(LineReader& indented, const ChapterTable& table, LineWriter& page);
+
+// Writes the whole page: fixed lines 1-8, the table of contents when
+// with_contents (its own pass over `indented`), then rewinds `indented` and
+// runs the body pass, then the closing lines. open_table_file creates the work
+// file of a table block (called once per block); in a normal run it returns
+// LineWriter(table_file_name(base)), in tests a memory writer. `table` must be
+// finished. Failures to write are left in `page` (ok(), error()).
+void write_page(LineReader& indented, const ChapterTable& table, bool with_contents,
+                const std::function<LineWriter()>& open_table_file, LineWriter& page);
+
+}  // namespace kestram

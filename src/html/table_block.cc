@@ -1,0 +1,158 @@
+#include "html/table_block.h"
+
+#include "html/html_escape.h"
+#include "text/text.h"
+
+namespace kestram {
+namespace {
+
+constexpr std::string_view kTableStart = "table_start:";
+constexpr std::string_view kColumn = "column:";
+constexpr std::string_view kAlign = "align:";
+constexpr std::string_view kTableEnd = "table_end:";
+
+// Grids up to this many cells are always written; beyond it a grid may have
+// at most kMaxCellsPerLine cells for every line of its block.
+constexpr std::uint64_t kAlwaysFineCells = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMaxCellsPerLine = 16;
+
+bool is_end_line(std::string_view stripped) { return starts_with_lower(stripped, kTableEnd); }
+
+}  // namespace
+
+void TableBlockLines::add(std::string_view line) {
+  text_.append(line);
+  ends_.push_back(text_.size());
+}
+
+std::string_view TableBlockLines::operator[](std::size_t index) const {
+  const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+  return std::string_view(text_).substr(begin, ends_[index] - begin);
+}
+
+bool is_table_start(std::string_view line) { return is_keyword_line(line, kTableStart); }
+
+TableBlock parse_table_block(const TableBlockLines& lines) {
+  TableBlock block;
+  if (lines.size() == 0) return block;
+  block.caption = keyword_value(trim_blanks(lines[0]), kTableStart.size());
+
+  // One walk decides every line's role, so the grid's size and its contents
+  // can never disagree, however odd the block.
+  TableColumn* column = nullptr;
+  bool after_column_line = false;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string_view stripped = trim_blanks(lines[i]);
+    if (after_column_line) {
+      after_column_line = false;
+      if (starts_with_lower(stripped, kAlign)) {
+        column->alignment = ascii_lower(keyword_value(stripped, kAlign.size()));
+        continue;
+      }
+      if (is_end_line(stripped)) break;
+      column->cells.push_back(stripped);  // even a column line is a cell here
+      continue;
+    }
+    if (starts_with_lower(stripped, kColumn)) {
+      block.columns.emplace_back();
+      column = &block.columns.back();
+      column->name = keyword_value(stripped, kColumn.size());
+      after_column_line = true;
+      continue;
+    }
+    if (is_end_line(stripped)) break;
+    if (column != nullptr) column->cells.push_back(stripped);
+  }
+
+  for (const TableColumn& c : block.columns)
+    if (c.cells.size() > block.row_count) block.row_count = c.cells.size();
+  return block;
+}
+
+void write_table_block(const TableBlock& block, LineWriter& page) {
+  page.write_line("<table style=\"font-size:100%\" align=\"center\" border=\"1\">");
+  if (!block.caption.empty()) {
+    page.write("<caption><b>");
+    page.write(block.caption);
+    page.write_line("</b></caption>");
+  }
+
+  bool any_name = false;
+  for (const TableColumn& c : block.columns) any_name = any_name || !c.name.empty();
+  if (any_name) {
+    page.write_line("<tr>");
+    for (const TableColumn& c : block.columns) {
+      page.write("<th>");
+      page.write(c.name);
+      page.write_line("</th>");
+    }
+    page.write_line("</tr>");
+  }
+
+  for (std::size_t row = 0; row < block.row_count; ++row) {
+    page.write_line("<tr>");
+    for (const TableColumn& c : block.columns) {
+      if (row >= c.cells.size()) {
+        page.write_line("<td></td>");  // padding: no line, so no alignment
+        continue;
+      }
+      if (c.alignment.empty()) {
+        page.write("<td>");
+      } else {
+        page.write("<td align=\"");
+        page.write(c.alignment);
+        page.write("\">");
+      }
+      page.write(c.cells[row]);
+      page.write_line("</td>");
+    }
+    page.write_line("</tr>");
+  }
+  page.write_line(" </table>");
+}
+
+bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_count) {
+  const std::uint64_t rows = block.row_count;
+  const std::uint64_t columns = block.columns.size();
+  // Both are below the line count, so the product cannot overflow 64 bits
+  // for any block that fits in memory; dividing keeps it safe regardless.
+  if (columns == 0 || rows <= kAlwaysFineCells / columns) return true;
+  const std::uint64_t allowed = kMaxCellsPerLine * static_cast<std::uint64_t>(block_line_count);
+  return rows <= allowed / columns;
+}
+
+std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
+                                 const std::function<LineWriter()>& open_table_file,
+                                 LineWriter& page) {
+  TableBlockLines lines;
+  lines.add(opening_line);
+  {
+    LineWriter table_file = open_table_file();
+    table_file.write_line(opening_line);
+    std::string_view line;
+    while (indented.next(line)) {
+      lines.add(line);
+      table_file.write_line(line);
+      if (is_end_line(trim_blanks(line))) break;
+    }
+    // The work file is only for the user's eyes; a failure to write it
+    // changes nothing on the page.
+    table_file.close();
+  }
+
+  const TableBlock block = parse_table_block(lines);
+  if (table_grid_is_reasonable(block, lines.size())) {
+    write_table_block(block, page);
+  } else {
+    page.write_line(lines[0]);
+    std::string escaped;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      escaped.clear();
+      append_html_escaped(escaped, lines[i]);
+      page.write_line(escaped);
+    }
+  }
+  return lines.size();
+}
+
+}  // namespace kestram

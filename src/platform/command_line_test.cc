@@ -1,0 +1,104 @@
+#include "platform/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace kestram {
+namespace {
+
+// One line per parse: words in brackets (a quoted word marked with q),
+// redirections as <name, >name, >>name, stages joined by " | ".
+std::string render(const ParsedCommandLine& parsed) {
+  if (!parsed.ok()) return "error: " + parsed.error;
+  std::string text;
+  for (const CommandStage& stage : parsed.stages) {
+    if (!text.empty()) text += " | ";
+    for (const CommandWord& word : stage.words) text += (word.quoted ? "q[" : "[") + word.text + "]";
+    for (const Redirection& r : stage.redirections) {
+      text += r.kind == Redirection::Kind::kRead ? " <" : r.kind == Redirection::Kind::kAppend ? " >>" : " >";
+      text += r.target.text;
+    }
+  }
+  return text;
+}
+
+TEST(CommandLine, WordsQuotesAndOperators) {
+  struct Case {
+    const char* line;
+    const char* expected;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"", ""},
+           {"   \t ", ""},
+           {"dir > f_01.txt", "[dir] >f_01.txt"},
+           {"dir /b /o  lexpage_*.exe > exe_files.txt", "[dir][/b][/o][lexpage_*.exe] >exe_files.txt"},
+           {"cmd /c find /i \".exe\" check_01.txt >  check_02.txt",
+            "[cmd][/c][find][/i]q[.exe][check_01.txt] >check_02.txt"},
+           {"dir /b *.txt | find /i /v \"indent\" > dir_a_01.txt",
+            "[dir][/b][*.txt] | [find][/i][/v]q[indent] >dir_a_01.txt"},
+           {"cmd /c for %i in (check_*.txt) do del /q %i >> out_null.txt",
+            "[cmd][/c][for][%i][in][(check_*.txt)][do][del][/q][%i] >>out_null.txt"},
+           {"copy \"my notes.txt\" sour_in.txt > out.list", "[copy]q[my notes.txt][sour_in.txt] >out.list"},
+           // Operators need no blanks around them.
+           {"dir>a.txt", "[dir] >a.txt"},
+           {"dir>>a.txt|sort", "[dir] >>a.txt | [sort]"},
+           {"sort <in.txt >out.txt", "[sort] <in.txt >out.txt"},
+           // Quotes group inside a word and are dropped; "" is an empty word.
+           {"copy \"a b\".txt x", "[copy]q[a b.txt][x]"},
+           {"find \"\" x", "[find]q[][x]"},
+           // An unclosed quote runs to the end of the line, operators included.
+           {"copy \"a > b | c", "[copy]q[a > b | c]"},
+           // The caret takes the next byte literally outside quotes only.
+           {"copy a^>b.txt x", "[copy][a>b.txt][x]"},
+           {"copy \"a^b\" x", "[copy]q[a^b][x]"},
+           {"> only.txt", " >only.txt"},
+           {"dir > \"out file.txt\"", "[dir] >out file.txt"},
+       })
+    EXPECT_EQ(c.expected, render(parse_command_line(c.line))) << c.line;
+}
+
+TEST(CommandLine, MalformedLinesAreRefusedWhole) {
+  for (const char* line : {"dir >", "dir > > x", "| sort", "dir |", "dir | | sort", "dir >>",
+                           "dir & del x", "dir && del x", "sort <"})
+    EXPECT_FALSE(parse_command_line(line).ok()) << line;
+}
+
+TEST(CommandLine, QuotedHostileNameIsOneWordAndNothingElse) {
+  // Every byte the interpreter gives a meaning to, inside one quoted name.
+  const std::string hostile = "a b&c|d<e>f;g(h)i'j%k%!l!^m\xC3\xA9\t\x01.txt";
+  for (const std::string& line : {"copy \"" + hostile + "\" sour_in.txt > out.list",
+                                   "cmd /c copy /y \"" + hostile + "\" lexpage\\htm_in\\"}) {
+    const ParsedCommandLine parsed = parse_command_line(line);
+    ASSERT_TRUE(parsed.ok()) << line;
+    ASSERT_EQ(1u, parsed.stages.size());
+    bool seen = false;
+    for (const CommandWord& word : parsed.stages[0].words)
+      if (word.text == hostile) seen = true;
+    EXPECT_TRUE(seen) << render(parsed);
+    EXPECT_LE(parsed.stages[0].redirections.size(), 1u);
+  }
+}
+
+TEST(CommandLine, RandomBytesNeverBreakTheParser) {
+  std::mt19937 random(7);
+  const std::string alphabet = std::string("ab \t\"^|<>&%()/\\.*?\r\n", 21) + std::string(1, '\0') + "\xFF";
+  for (int round = 0; round < 2000; ++round) {
+    std::string line;
+    const int length = static_cast<int>(random() % 40);
+    for (int i = 0; i < length; ++i) line += alphabet[random() % alphabet.size()];
+    const ParsedCommandLine parsed = parse_command_line(line);
+    if (!parsed.ok()) continue;
+    for (const CommandStage& stage : parsed.stages) {
+      // A sound line never yields an empty stage inside a pipe.
+      if (parsed.stages.size() > 1) {
+        EXPECT_FALSE(stage.words.empty()) << line;
+      }
+      for (const Redirection& r : stage.redirections) EXPECT_FALSE(r.target.raw.empty()) << line;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestram

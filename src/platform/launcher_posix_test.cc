@@ -1,0 +1,89 @@
+#include "platform/launcher.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "platform/shell_emulator.h"
+#include "support/fake_console.h"
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Waits up to ten seconds for a file to hold a complete last line.
+std::string wait_for(const std::string& path) {
+  for (int i = 0; i < 200; ++i) {
+    std::string text = testing::read_file(path);
+    if (!text.empty() && text.back() == '\n') return text;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return {};
+}
+
+TEST(ProcessLauncher, StartsDetachedInItsDirectoryWithoutWaiting) {
+  testing::TempDir dir;
+  fs::create_directory(dir.path() / "lexpage");
+  // The script first waits for a signal file, so a launcher that waited for
+  // it would never return; then it reports where it runs and what it got.
+  testing::write_file(dir.file("lexpage/lexpage_t.exe"),
+                      "#!/bin/sh\n"
+                      "while [ ! -f go ]; do sleep 0.05; done\n"
+                      "out=$(readlink /proc/$$/fd/1)\n"
+                      "{ pwd; readlink /proc/$$/fd/0; echo \"$out\"; readlink /proc/$$/fd/2; cut -d' ' -f6 /proc/$$/stat; } > report.tmp\n"
+                      "mv report.tmp report.txt\n");
+  fs::permissions(dir.path() / "lexpage/lexpage_t.exe", fs::perms::owner_all);
+
+  testing::FakeConsole console;
+  std::unique_ptr<Launcher> launcher = make_process_launcher();
+  ShellEmulator shell(dir.path(), console, *launcher);
+  const auto before = std::chrono::steady_clock::now();
+  shell.run("start /D lexpage lexpage_t.exe");
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+  EXPECT_EQ("", console.output());
+  // Nothing is left for us to reap: the program belongs to init.
+  int status = 0;
+  EXPECT_EQ(-1, waitpid(-1, &status, WNOHANG));
+  EXPECT_EQ(ECHILD, errno);
+
+  testing::write_file(dir.file("lexpage/go"), "");
+  const std::string report = wait_for(dir.file("lexpage/report.txt"));
+  ASSERT_FALSE(report.empty()) << "the program did not run";
+  std::istringstream lines(report);
+  std::string cwd, in, out, err, sid;
+  std::getline(lines, cwd);
+  std::getline(lines, in);
+  std::getline(lines, out);
+  std::getline(lines, err);
+  std::getline(lines, sid);
+  EXPECT_EQ(fs::canonical(dir.path() / "lexpage"), fs::path(cwd));
+  EXPECT_EQ("/dev/null", in);
+  EXPECT_EQ("/dev/null", out) << "it must not write into our console";
+  EXPECT_EQ("/dev/null", err);
+  EXPECT_FALSE(sid.empty());
+  EXPECT_NE(std::to_string(getsid(0)), sid) << "a session of its own";
+}
+
+TEST(ProcessLauncher, ReportsWhatCannotStart) {
+  testing::TempDir dir;
+  testing::write_file(dir.file("not_executable.exe"), "#!/bin/sh\n");
+  fs::permissions(dir.path() / "not_executable.exe", fs::perms::owner_read | fs::perms::owner_write);
+  std::unique_ptr<Launcher> launcher = make_process_launcher();
+  EXPECT_FALSE(launcher->start_detached(dir.path(), "not_executable.exe"));
+  EXPECT_FALSE(launcher->start_detached(dir.path(), "missing.exe"));
+  EXPECT_FALSE(launcher->start_detached(dir.path() / "no_such_dir", "x.exe"));
+  EXPECT_FALSE(launcher->start_detached(dir.path(), std::string("a\0b", 3)));
+  int status = 0;
+  EXPECT_EQ(-1, waitpid(-1, &status, WNOHANG));
+}
+
+}  // namespace
+}  // namespace kestram

@@ -1,0 +1,130 @@
+#include "restructure/chapter_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "restructure/chapter_scan.h"
+#include "restructure/renumber.h"
+
+namespace kestram {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const char kWorkedExample[] =
+    "Report on things\n1. Introduction\nSome text.\n1.1 Scope\n1.1.1 Details\n1.3 Wrong number\n"
+    "3. Results\n3.1.1 Deep\n2023.05.12 Meeting\n4.2 Summary\n";
+
+ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
+  LineReader input = LineReader::from_memory(text);
+  ChapterTable table;
+  fill_chapter_table(input, table);
+  renumber_chapters(table, increment);
+  return table;
+}
+
+// Level-1 marks of the given lengths ("0001." and so on).
+ChapterTable table_of_mark_lengths(const std::vector<std::size_t>& lengths) {
+  ChapterTable table;
+  for (std::size_t i = 0; i < lengths.size(); ++i)
+    table.add_row(std::string(lengths[i] - 2, '0') + "1.", i + 1);
+  renumber_chapters(table, 2);
+  return table;
+}
+
+Texts console_lines(const ChapterTable& table, int width) {
+  Texts lines;
+  print_chapter_list(table, width, [&lines](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+std::string chapters_file(const ChapterTable& table) {
+  std::string bytes;
+  LineWriter out = LineWriter::to_memory(bytes);
+  write_chapters_file(table, out);
+  out.close();
+  return bytes;
+}
+
+TEST(ChapterList, BaseNameEndsBeforeTheFirstTxt) {
+  struct Case {
+    const char* input;
+    const char* base;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"Report.txt", "Report"},
+                                                  {"Notes.TXT", "Notes"},
+                                                  {"a.Txt.txt", "a"},
+                                                  {"my report.txt", "my report"},
+                                                  {"x.txtfile.txt", "x"},
+                                                  {"name.tx", "name.tx"},
+                                                  {".txt", ""},
+                                                  {"", ""}})
+    EXPECT_EQ(c.base, base_name_of(c.input)) << c.input;
+  EXPECT_EQ("Notes_chapters.txt", chapters_file_name(base_name_of("Notes.TXT")));
+}
+
+TEST(ChapterList, WorkedExampleChaptersFileByteForByte) {
+  const std::string expected =
+      "1.  2  2  1.  1    \r\n  \r\n"
+      "1.1.  4  4  1.1  1  1    \r\n  \r\n"
+      "1.1.1.  5  6  1.1.1  1  1  1    \r\n  \r\n"
+      "1.3.  6  4  1.2  1  2    \r\n  \r\n"
+      "3.  7  2  2.  2    \r\n  \r\n"
+      "3.1.1.  8  4  2.1  2  1    \r\n  \r\n"
+      "4.2.  10  4  2.2  2  2    \r\n  \r\n";
+  EXPECT_EQ(expected, chapters_file(table_of_document(kWorkedExample, 2)));
+}
+
+TEST(ChapterList, EmptyCellsLeaveNoGap) {
+  // A point alone has no chapter number and no component; a gap inside the
+  // first mark is no column either. Widths are written even when 0 or less.
+  EXPECT_EQ(".  1  0    \r\n  \r\n1..2.  2  0  1.  1    \r\n  \r\n",
+            chapters_file(table_of_document(". Alone\n1..2 Gap\n", 0)));
+  EXPECT_EQ("1..2.  1  0  1.  1  2    \r\n  \r\n", chapters_file(table_of_document("1..2 Gap\n", 0)));
+  EXPECT_EQ("2.  1  -3  2.  2    \r\n  \r\n", chapters_file(table_of_document("2. Two\n", -3)));
+  EXPECT_EQ("", chapters_file(table_of_document("2023.1 Late\n", 2)));
+}
+
+TEST(ChapterList, WorkedExampleConsoleLines) {
+  EXPECT_EQ((Texts{"====================", "1.            1.", "1.1.          1.1", "1.1.1.        1.1.1",
+                   "1.3.          1.2", "3.            2.", "3.1.1.        2.1", "4.2.          2.2"}),
+            console_lines(table_of_document(kWorkedExample, 2), 80));
+  EXPECT_EQ((Texts{"===================="}), console_lines(ChapterTable(), 80));
+}
+
+TEST(ChapterList, PrintZonesEveryFourteenColumns) {
+  struct Case {
+    std::size_t mark_length;
+    int width;
+    std::size_t blanks;  // 0: the chapter number goes on a line of its own
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {2, 80, 12},  {13, 80, 1},  {14, 80, 14}, {15, 80, 13}, {27, 80, 1},  {28, 80, 14},
+           {55, 80, 1},   // zone 57
+           {56, 80, 0},   // zone 71 lies in the last 14 columns
+           {42, 70, 0},   // zone 57 of 70 columns
+           {42, 71, 14},  // zone 57 of 71 columns is still free
+           {2, 20, 0},    // every zone of a narrow console is within its end
+           {80, 80, 14},  // the mark fills its line; the next one starts at column 1
+           {85, 80, 9},   // and the zones count from where it ends
+           {136, 80, 0},  // 56 characters on its second line: zone 71
+           {2, 0, 12},    // unknown width taken as 80
+           {56, -1, 0}}) {
+    ChapterTable table = table_of_mark_lengths({c.mark_length});
+    const std::string mark(table.mark_number(1));
+    const std::string chapter(table.chapter_number(1));
+    Texts expected = {"===================="};
+    if (c.blanks == 0) {
+      expected.push_back(mark);
+      expected.push_back(chapter);
+    } else {
+      expected.push_back(mark + std::string(c.blanks, ' ') + chapter);
+    }
+    EXPECT_EQ(expected, console_lines(table, c.width)) << c.mark_length << " in " << c.width;
+  }
+}
+
+}  // namespace
+}  // namespace kestram

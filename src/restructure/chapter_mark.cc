@@ -1,0 +1,109 @@
+#include "restructure/chapter_mark.h"
+
+#include "text/text.h"
+
+namespace kestram {
+namespace {
+
+// The digits of a leading number: before its point, and after it up to the
+// next byte that is no digit.
+struct LeadingNumber {
+  std::string_view whole;
+  std::string_view fraction;
+};
+
+std::size_t digit_run(std::string_view text, std::size_t from) {
+  std::size_t end = from;
+  while (end < text.size() && is_digit(text[end])) ++end;
+  return end - from;
+}
+
+LeadingNumber leading_number(std::string_view text) {
+  LeadingNumber number;
+  std::size_t whole_length = digit_run(text, 0);
+  number.whole = text.substr(0, whole_length);
+  if (whole_length < text.size() && text[whole_length] == '.')
+    number.fraction = text.substr(whole_length + 1, digit_run(text, whole_length + 1));
+  return number;
+}
+
+std::string_view without_leading_zeros(std::string_view digits) {
+  std::size_t zeros = 0;
+  while (zeros < digits.size() && digits[zeros] == '0') ++zeros;
+  return digits.substr(zeros);
+}
+
+// Adds one to a decimal digit string that has no leading zeros ("" is 0).
+std::string add_one(std::string_view digits) {
+  std::string result(digits);
+  std::size_t i = result.size();
+  while (i > 0 && result[i - 1] == '9') result[--i] = '0';
+  if (i == 0) {
+    result.insert(result.begin(), '1');
+  } else {
+    ++result[i - 1];
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string_view first_word(std::string_view trimmed_line) {
+  std::size_t blank = trimmed_line.find(' ');
+  if (blank == std::string_view::npos) return {};
+  return trimmed_line.substr(0, blank);
+}
+
+bool is_candidate_mark(std::string_view trimmed_line) {
+  // Stops at the first byte that is neither digit nor point, so a long line
+  // that is no mark costs only its first few bytes.
+  std::size_t points = 0;
+  for (char c : trimmed_line) {
+    if (c == '.') {
+      if (++points > kMaxMarkPoints) return false;
+    } else if (c == ' ') {
+      return points > 0;
+    } else if (!is_digit(c)) {
+      return false;
+    }
+  }
+  return false;  // no blank, so no first word
+}
+
+bool is_chapter_mark(std::string_view trimmed_line) {
+  if (!is_candidate_mark(trimmed_line)) return false;
+  // Below 2000 exactly when the whole part is: the fraction never reaches 1.
+  std::string_view whole = without_leading_zeros(leading_number(trimmed_line).whole);
+  if (whole.size() != kChapterNumberBound.size()) return whole.size() < kChapterNumberBound.size();
+  return whole < kChapterNumberBound;
+}
+
+std::string rounded_leading_number(std::string_view text) {
+  LeadingNumber number = leading_number(text);
+  std::string_view whole = without_leading_zeros(number.whole);
+  std::string_view fraction = number.fraction;
+  bool up = false;
+  if (!fraction.empty() && fraction[0] > '5') {
+    up = true;
+  } else if (!fraction.empty() && fraction[0] == '5') {
+    bool beyond_half = fraction.find_first_not_of('0', 1) != std::string_view::npos;
+    bool odd = !whole.empty() && (whole.back() - '0') % 2 == 1;
+    up = beyond_half || odd;
+  }
+  if (up) return add_one(whole);
+  return whole.empty() ? std::string("0") : std::string(whole);
+}
+
+std::size_t mark_level(std::string_view mark_number) {
+  std::size_t points = 0;
+  for (char c : mark_number)
+    if (c == '.') ++points;
+  if (mark_number.empty() || mark_number.back() != '.') ++points;
+  return points;
+}
+
+std::string increment_component(std::string_view component) {
+  return add_one(without_leading_zeros(component.substr(0, digit_run(component, 0))));
+}
+
+}  // namespace kestram

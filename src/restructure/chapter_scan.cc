@@ -1,0 +1,26 @@
+#include "restructure/chapter_scan.h"
+
+#include "restructure/chapter_mark.h"
+#include "text/text.h"
+
+namespace kestram {
+
+std::uint64_t count_candidate_marks(LineReader& input) {
+  std::uint64_t count = 0;
+  std::string_view line;
+  while (input.next(line))
+    if (is_candidate_mark(trim_blanks(line))) ++count;
+  return count;
+}
+
+void fill_chapter_table(LineReader& input, ChapterTable& table) {
+  std::uint64_t line_number = 0;
+  std::string_view line;
+  while (input.next(line)) {
+    ++line_number;
+    std::string_view trimmed = trim_blanks(line);
+    if (is_chapter_mark(trimmed)) table.add_row(first_word(trimmed), line_number);
+  }
+}
+
+}  // namespace kestram

@@ -1,0 +1,132 @@
+#include "restructure/chapter_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+struct Row {
+  std::string mark_number;
+  std::uint64_t mark_line;
+  std::string components;
+  bool operator==(const Row& other) const {
+    return mark_number == other.mark_number && mark_line == other.mark_line &&
+           components == other.components;
+  }
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& row) {
+  return os << "{" << row.mark_number << ", " << row.mark_line << ", " << row.components << "}";
+}
+
+// Both scans over one reader, the second after a rewind, as the driver runs them.
+std::vector<Row> scan(LineReader& input, std::uint64_t* candidates) {
+  *candidates = count_candidate_marks(input);
+  EXPECT_TRUE(input.rewind());
+  ChapterTable table;
+  fill_chapter_table(input, table);
+  std::vector<Row> rows;
+  for (std::size_t r = 1; r <= table.chapter_count(); ++r)
+    rows.push_back({std::string(table.mark_number(r)), table.mark_line(r), std::string(table.components(r))});
+  return rows;
+}
+
+std::vector<Row> scan_text(const std::string& text, std::uint64_t* candidates) {
+  LineReader input = LineReader::from_memory(text);
+  return scan(input, candidates);
+}
+
+TEST(ChapterScan, WorkedExampleCountsEightAndRecordsSeven) {
+  const std::string text =
+      "Report on things\n1. Introduction\nSome text.\n1.1 Scope\n1.1.1 Details\n1.3 Wrong number\n"
+      "3. Results\n3.1.1 Deep\n2023.05.12 Meeting\n4.2 Summary\n";
+  std::uint64_t candidates = 0;
+  std::vector<Row> rows = scan_text(text, &candidates);
+  EXPECT_EQ(8u, candidates);
+  EXPECT_EQ((std::vector<Row>{{"1.", 2, "1"},
+                              {"1.1", 4, "1.1"},
+                              {"1.1.1", 5, "1.1.1"},
+                              {"1.3", 6, "1.3"},
+                              {"3.", 7, "3"},
+                              {"3.1.1", 8, "3.1.1"},
+                              {"4.2", 10, "4.2"}}),
+            rows);
+}
+
+TEST(ChapterScan, LineNumbersCountEveryLineWhateverItsEnd) {
+  // LF, CR LF and lone CR mixed; empty lines and blank lines count too.
+  const std::string text = "\r\n   \n  4.1 Results  \r\r1.2. Two\n\t1. Tab\n1.2/3 x\r\n.  Point\n01..2 Gap";
+  std::uint64_t candidates = 0;
+  std::vector<Row> rows = scan_text(text, &candidates);
+  EXPECT_EQ(4u, candidates);
+  EXPECT_EQ((std::vector<Row>{{"4.1", 3, "4.1"}, {"1.2.", 5, "1.2"}, {".", 8, ""}, {"01..2", 9, "01..2"}}),
+            rows);
+}
+
+TEST(ChapterScan, BoundOf2000AppliesToTheFillingScanOnly) {
+  std::uint64_t candidates = 0;
+  std::vector<Row> rows = scan_text("2000. Year\n2045. Proxies\n1999.9 Note\n2023.05.12 Meeting\n", &candidates);
+  EXPECT_EQ(4u, candidates);
+  EXPECT_EQ((std::vector<Row>{{"1999.9", 3, "1999.9"}}), rows);
+
+  rows = scan_text("2000. Year\n2001.1 Later\n", &candidates);
+  EXPECT_EQ(2u, candidates);
+  EXPECT_TRUE(rows.empty());
+}
+
+TEST(ChapterScan, NoMarkAtAll) {
+  for (const char* text : {"", "1.\n2.\n3.3\n", "1.Intro\n12 Monkeys\n", "\xEF\xBB\xBF" "1. Intro\n"}) {
+    std::uint64_t candidates = 0;
+    EXPECT_TRUE(scan_text(text, &candidates).empty()) << text;
+    EXPECT_EQ(0u, candidates) << text;
+  }
+}
+
+TEST(ChapterScan, ByteOrderMarkHidesOnlyTheFirstLine) {
+  std::uint64_t candidates = 0;
+  std::vector<Row> rows = scan_text("\xEF\xBB\xBF" "1. Intro\n2. Next\n", &candidates);
+  EXPECT_EQ(1u, candidates);
+  EXPECT_EQ((std::vector<Row>{{"2.", 2, "2"}}), rows);
+}
+
+TEST(ChapterScan, TwentySixPointsAreNoMarkInEitherScan) {
+  std::string deep = "1";
+  for (int i = 0; i < 25; ++i) deep += ".2";
+  const std::string text = deep + " Deepest\n" + deep + ".3 Too deep\n" + deep + ". Too deep too\n";
+  std::uint64_t candidates = 0;
+  std::vector<Row> rows = scan_text(text, &candidates);
+  EXPECT_EQ(1u, candidates);
+  ASSERT_EQ(1u, rows.size());
+  EXPECT_EQ(deep, rows[0].components);
+}
+
+TEST(ChapterScan, LongLinesAndNulBytesFromAFile) {
+  // A 30 MB body line with NUL bytes, then a mark: memory and time stay linear.
+  std::string body(30u << 20, 'x');
+  body[5] = '\0';
+  const std::string text = "1. First\n" + body + "\n" + std::string("2. Null\0title", 13) + "\n";
+  testing::TempDir dir;
+  testing::write_file(dir.file("doc.txt"), text);
+  LineReader input(dir.file("doc.txt"));
+  std::uint64_t candidates = 0;
+  std::vector<Row> rows = scan(input, &candidates);
+  EXPECT_EQ(2u, candidates);
+  EXPECT_EQ((std::vector<Row>{{"1.", 1, "1"}, {"2.", 3, "2"}}), rows);
+}
+
+TEST(ChapterScan, MissingFileReadsAsNoLines) {
+  testing::TempDir dir;
+  LineReader input(dir.file("absent.txt"));
+  EXPECT_EQ(0u, count_candidate_marks(input));
+  ChapterTable table;
+  fill_chapter_table(input, table);
+  EXPECT_EQ(0u, table.chapter_count());
+}
+
+}  // namespace
+}  // namespace kestram

@@ -1,0 +1,38 @@
+#include "restructure/identifier_generator.h"
+
+namespace kestram {
+namespace {
+
+std::size_t held_to(int value, int highest) {
+  if (value < 0) return 0;
+  return static_cast<std::size_t>(value > highest ? highest : value);
+}
+
+}  // namespace
+
+double IdentifierGenerator::to_unit(std::uint32_t value) {
+  // 2^32 exactly; every 32-bit value divided by it is exact in a double and
+  // below 1, so ten times a draw is at most 9.99... and a digit is 0 to 9.
+  constexpr double kTwoToThe32 = 4294967296.0;
+  return static_cast<double>(value) / kTwoToThe32;
+}
+
+std::size_t IdentifierGenerator::pool_length(const TimeOfDay& time) {
+  return kBasePoolLength + held_to(time.hour, 23) + held_to(time.minute, 59) + held_to(time.second, 60);
+}
+
+std::string IdentifierGenerator::next_identifier(const TimeOfDay& time) {
+  for (int i = 0; i < kWarmUpDraws; ++i) engine_();
+  const std::size_t length = pool_length(time);
+  pool_.resize(length);
+  for (char& digit : pool_) digit = static_cast<char>('0' + static_cast<int>(10 * draw()));
+  std::string identifier;
+  for (int i = 0; i < kIdentifierLength; ++i) {
+    std::size_t position = 1 + static_cast<std::size_t>(static_cast<double>(length) * draw());
+    if (position > length) position = length;  // cannot happen with draws below 1
+    identifier += pool_[position - 1];
+  }
+  return identifier;
+}
+
+}  // namespace kestram

@@ -1,0 +1,82 @@
+#include "restructure/indent_pass.h"
+
+#include "text/text.h"
+
+namespace kestram {
+namespace {
+
+// Writes the blanks in slices so that an absurd width ends soon after the
+// file has stopped taking them.
+void write_indent(LineWriter& out, std::uint64_t blanks) {
+  constexpr std::uint64_t kSlice = 1 << 16;
+  while (blanks > 0 && out.ok()) {
+    std::uint64_t n = blanks < kSlice ? blanks : kSlice;
+    out.write_blanks(static_cast<std::size_t>(n));
+    blanks -= n;
+  }
+}
+
+// The rest of a cross-reference line after the indentation: "look_at: " and
+// the renumbered number of the chapter it names, or the line unchanged when it
+// names none.
+void write_cross_reference(std::string_view stripped, const ChapterTable& table, LineWriter& out) {
+  // One separator character after the colon is always skipped, so
+  // "look_at:2.1" names ".1".
+  std::string reference(trim_blanks(keyword_value(stripped, kCrossReferenceKeyword.size())));
+  if (reference.empty() || reference.back() != '.') reference += '.';
+  std::size_t row = table.first_row_with_mark_number(reference);
+  if (row == 0) {
+    out.write(stripped);
+    return;
+  }
+  out.write("look_at: ");
+  out.write(table.chapter_number(row));
+}
+
+}  // namespace
+
+std::string indented_file_name(std::string_view base_name) {
+  return std::string(base_name) + "_indent.txt";
+}
+
+void write_indented_text(LineReader& input, const ChapterTable& table,
+                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks) {
+  HeadingCursor headings(table);
+  std::uint64_t indent = 0;
+  std::uint64_t line_number = 0;
+  std::string_view line;
+  while (out.ok() && input.next(line)) {
+    ++line_number;
+    std::string_view stripped = trim_blanks(line);
+    std::string_view label;
+    if (std::size_t row = headings.row_for_line(line_number)) {
+      indent = table.indent_blanks(row);
+      label = table.chapter_number(row);
+    }
+    if (!label.empty()) {
+      // A chapter-mark line: the written number (up to the first blank) gives
+      // way to the chapter number; the title stays byte for byte.
+      if (hooks != nullptr) hooks->at_heading(label);
+      write_indent(out, indent);
+      out.write(label);
+      std::size_t blank = stripped.find(' ');
+      if (blank != std::string_view::npos) out.write(stripped.substr(blank));
+      if (!org_unit_code.empty()) {
+        out.write(" (");
+        out.write(org_unit_code);
+        out.write(")");
+      }
+      out.end_line();
+      if (hooks != nullptr) hooks->after_heading(line_number, stripped, label, out);
+    } else if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
+      write_indent(out, indent);
+      write_cross_reference(stripped, table, out);
+      out.end_line();
+    } else {
+      write_indent(out, indent);
+      out.write_line(stripped);
+    }
+  }
+}
+
+}  // namespace kestram

@@ -1,0 +1,48 @@
+// The indentation pass: writes the indented text file, one output line per
+// input line.
+//
+// Every line starts with the indentation of the chapter it belongs to; every
+// chapter-mark line carries its renumbered chapter number in place of the
+// written one (and the organisational-unit code in brackets at its end); every
+// cross-reference line that names an existing chapter by its written number
+// is rewritten to name the renumbered one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "restructure/chapter_table.h"
+#include "text/lines.h"
+
+namespace kestram {
+
+// The keyword of a cross-reference line, in lower case.
+constexpr std::string_view kCrossReferenceKeyword = "look_at:";
+
+// Where supplementation acts inside the pass, at chapter-mark lines with a
+// non-empty chapter number only. A normal run passes no hooks.
+class IndentHooks {
+ public:
+  virtual ~IndentHooks() = default;
+  // Before the chapter-mark line is written.
+  virtual void at_heading(std::string_view chapter_label) = 0;
+  // After the chapter-mark line is written; may write further lines. The
+  // line number counts the input's lines from 1; the stripped line is the
+  // input line without its blanks at both ends.
+  virtual void after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                             std::string_view chapter_label, LineWriter& out) = 0;
+};
+
+// base_name + "_indent.txt".
+std::string indented_file_name(std::string_view base_name);
+
+// Reads the input from its current position to its end (the caller hands a
+// fresh reader of the file that the chapter table was filled from) and writes
+// every line, stripped of its blanks at both ends, behind the current
+// indentation. The table must be renumbered. The pass stops early once the
+// writer has failed, since nothing more can reach the file.
+void write_indented_text(LineReader& input, const ChapterTable& table,
+                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks);
+
+}  // namespace kestram

@@ -1,0 +1,65 @@
+// A console for tests: key presses and typed lines come from two scripts,
+// and everything written is kept as one transcript.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/console.h"
+
+namespace kestram::testing {
+
+class ScriptedConsole : public Console {
+ public:
+  ScriptedConsole() = default;
+  // Keys are answered in order by read_key, lines by read_line; when a script
+  // is used up, its reads report the end of input.
+  ScriptedConsole(std::vector<std::string> keys, std::vector<std::string> lines)
+      : keys_(keys.begin(), keys.end()), lines_(lines.begin(), lines.end()) {}
+
+  void write(std::string_view text) override { transcript_ += text; }
+  void flush() override { ++flushes_; }
+
+  std::optional<std::string> read_key() override {
+    ++keys_read_;
+    return take(keys_);
+  }
+  std::optional<std::string> read_line() override {
+    ++lines_read_;
+    return take(lines_);
+  }
+  int width() const override { return 80; }
+
+  void add_key(std::string key) { keys_.push_back(std::move(key)); }
+  void add_line(std::string line) { lines_.push_back(std::move(line)); }
+
+  const std::string& transcript() const { return transcript_; }
+  // Reads attempted, those at the end of the script included.
+  std::size_t keys_read() const { return keys_read_; }
+  std::size_t lines_read() const { return lines_read_; }
+  std::size_t keys_left() const { return keys_.size(); }
+  std::size_t lines_left() const { return lines_.size(); }
+  std::size_t flushes() const { return flushes_; }
+
+ private:
+  static std::optional<std::string> take(std::deque<std::string>& script) {
+    if (script.empty()) return std::nullopt;
+    std::string next = std::move(script.front());
+    script.pop_front();
+    return next;
+  }
+
+  std::deque<std::string> keys_;
+  std::deque<std::string> lines_;
+  std::string transcript_;
+  std::size_t keys_read_ = 0;
+  std::size_t lines_read_ = 0;
+  std::size_t flushes_ = 0;
+};
+
+}  // namespace kestram::testing

@@ -1,0 +1,148 @@
+#include "code_page_conversion.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+using testing::read_file;
+using testing::TempDir;
+using testing::write_file;
+
+TEST(ConvertFile, ConvertsBetweenCodePages) {
+  struct Case {
+    const char* from;
+    const char* to;
+    std::string input;
+    std::string expected;
+  };
+  const std::string nul_line("a\0b\r\n", 5);
+  for (const Case& c : std::initializer_list<Case>{
+           {"CP1250", "UTF-8", "\x8A\xE8\x9A", "\xC5\xA0\xC4\x8D\xC5\xA1"},  // S, c, s with caron
+           {"UTF-8", "CP1250", "\xC5\xA0\xC4\x8D\xC5\xA1", "\x8A\xE8\x9A"},
+           {"ISO-8859-2", "UTF-8", "\xA9", "\xC5\xA0"},
+           {"UTF-8", "UTF-16LE", "A\xC3\xA9", std::string("A\0\xE9\0", 4)},
+           {"CP1250", "UTF-8", nul_line, nul_line},  // NUL bytes and line ends pass
+           {"CP1250", "UTF-8", "", ""}}) {
+    TempDir dir;
+    write_file(dir.file("in.txt"), c.input);
+    ConversionResult result = convert_file(c.from, c.to, dir.file("in.txt"), dir.file("out.txt"));
+    EXPECT_TRUE(result.ok) << c.from << " -> " << c.to << ": " << result.error;
+    EXPECT_EQ(c.expected, read_file(dir.file("out.txt"))) << c.from << " -> " << c.to;
+  }
+}
+
+TEST(ConvertFile, FailuresNameTheCauseAndKeepTheOldOutput) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* input;   // nullptr: the input file does not exist
+    const char* expected_error_part;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"UTF-8", "CP1250", "ab\xFF" "cd", "byte offset 2 "},
+           {"UTF-8", "CP1250", "abc\xC4", "ends inside a UTF-8 character at byte offset 3"},
+           {"UTF-8", "ISO-8859-1", "a\xE2\x82\xAC", "byte offset 1 "},  // no euro sign there
+           {"NO-SUCH-PAGE", "UTF-8", "x", "unknown code page: NO-SUCH-PAGE"},
+           {"UTF-8", "NO-SUCH-PAGE", "x", "unknown code page: NO-SUCH-PAGE"},
+           {"UTF-8", "CP1250", nullptr, "cannot read "}}) {
+    TempDir dir;
+    if (c.input != nullptr) write_file(dir.file("in.txt"), c.input);
+    write_file(dir.file("out.txt"), "old");
+    ConversionResult result = convert_file(c.from, c.to, dir.file("in.txt"), dir.file("out.txt"));
+    EXPECT_FALSE(result.ok) << c.expected_error_part;
+    EXPECT_NE(std::string::npos, result.error.find(c.expected_error_part)) << result.error;
+    EXPECT_EQ("old", read_file(dir.file("out.txt"))) << c.expected_error_part;
+    int files = 0;
+    for (auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+    EXPECT_EQ(c.input != nullptr ? 2 : 1, files) << "a temporary file was left behind";
+  }
+}
+
+TEST(ConvertFile, UnwritableOutputFails) {
+  TempDir dir;
+  write_file(dir.file("in.txt"), "text");
+  ConversionResult result =
+      convert_file("UTF-8", "CP1250", dir.file("in.txt"), dir.file("missing/out.txt"));
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(std::string::npos, result.error.find("cannot write")) << result.error;
+  // A directory in the place of the output file is not replaced.
+  std::filesystem::create_directory(dir.file("taken"));
+  write_file(dir.file("taken/keep"), "x");
+  result = convert_file("UTF-8", "CP1250", dir.file("in.txt"), dir.file("taken"));
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ("x", read_file(dir.file("taken/keep")));
+}
+
+TEST(ConvertFile, CharactersSplitAcrossReadChunksConvert) {
+  // One ASCII byte first, so the two-byte characters straddle every chunk
+  // boundary; the invalid byte lies far past the first chunk.
+  std::string utf8 = "a";
+  std::string cp1250 = "a";
+  for (int i = 0; i < 200000; ++i) {
+    utf8 += "\xC4\x8D";
+    cp1250 += '\xE8';
+  }
+  TempDir dir;
+  write_file(dir.file("in.txt"), utf8);
+  ConversionResult result = convert_file("UTF-8", "CP1250", dir.file("in.txt"), dir.file("out.txt"));
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_TRUE(read_file(dir.file("out.txt")) == cp1250);
+
+  write_file(dir.file("in.txt"), utf8 + "\x80");
+  result = convert_file("UTF-8", "CP1250", dir.file("in.txt"), dir.file("out.txt"));
+  EXPECT_NE(std::string::npos, result.error.find("byte offset 400001 ")) << result.error;
+}
+
+TEST(ConvertFile, InputMayBeReplacedByItsConversion) {
+  TempDir dir;
+  write_file(dir.file("doc.txt"), "\x8A");
+  ASSERT_TRUE(convert_file("CP1250", "UTF-8", dir.file("doc.txt"), dir.file("doc.txt")).ok);
+  EXPECT_EQ("\xC5\xA0", read_file(dir.file("doc.txt")));
+}
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome run_convertcp(const TempDir& dir, const std::string& arguments) {
+  std::string command = std::string("'") + CONVERTCP_EXE + "' " + arguments + " >'" +
+                        dir.file("stdout") + "' 2>'" + dir.file("stderr") + "'";
+  int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir.file("stdout")),
+          read_file(dir.file("stderr"))};
+}
+
+TEST(ConvertcpProgram, ExitStatusAndMessages) {
+  TempDir dir;
+  write_file(dir.file("in.txt"), "\x8A");
+  Outcome usage = run_convertcp(dir, "");
+  EXPECT_EQ(2, usage.status);
+  EXPECT_EQ(0u, usage.out.find("usage: convertcp.exe FROM TO INFILE OUTFILE"));
+  EXPECT_EQ(2, run_convertcp(dir, "CP1250 UTF-8 in.txt").status);
+
+  Outcome done = run_convertcp(dir, "CP1250 UTF-8 '" + dir.file("in.txt") + "' '" +
+                                        dir.file("out.txt") + "'");
+  EXPECT_EQ(0, done.status);
+  EXPECT_EQ("", done.out + done.err);
+  EXPECT_EQ("\xC5\xA0", read_file(dir.file("out.txt")));
+
+  Outcome failed = run_convertcp(dir, "UTF-8 CP1250 '" + dir.file("in.txt") + "' '" +
+                                          dir.file("out.txt") + "'");
+  EXPECT_EQ(1, failed.status);
+  EXPECT_EQ(0u, failed.err.find("convertcp.exe: the bytes at byte offset 0 "));
+  EXPECT_EQ(1, std::count(failed.err.begin(), failed.err.end(), '\n')) << failed.err;
+}
+
+}  // namespace
+}  // namespace kestram
