@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+#include "replace_file.h"
+
 namespace kestram {
 namespace {
 
@@ -92,12 +94,8 @@ class TempOutput {
       error_ = reason(errno, "write failed");
       return false;
     }
-    std::error_code renamed;
-    std::filesystem::rename(path_, target_, renamed);
-    if (renamed) {
-      error_ = renamed.message();
-      return false;
-    }
+    error_ = replace_file(path_, target_);
+    if (!error_.empty()) return false;
     committed_ = true;
     return true;
   }
@@ -120,6 +118,10 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   std::FILE* get() const { return file_; }
+  void close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+  }
 
  private:
   std::FILE* file_;
@@ -193,6 +195,9 @@ ConversionResult convert_file(const std::string& from, const std::string& to,
       return failure("conversion failed at the end of " + in_path + ": " +
                      reason(error_number, "unknown error"));
   }
+  // Windows replaces no file that is still open, and the output may replace
+  // the input itself.
+  input.close();
   if (!output.commit()) return failure("cannot write " + out_path + ": " + output.error());
   return ConversionResult{true, {}};
 }
