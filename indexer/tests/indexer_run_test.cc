@@ -125,7 +125,13 @@ TEST(IndexDirectory, NothingToIndexIsReportedInHtmOut) {
             "the page htm_in/zero.htm is no regular file"},
        }) {
     TempDir dir;
-    c.prepare(dir);
+    try {
+      c.prepare(dir);
+    } catch (const fs::filesystem_error& error) {
+      // The C++ library for Windows makes no symbolic links.
+      if (error.code() == std::errc::function_not_supported) continue;
+      throw;
+    }
     fs::create_directories(dir.path() / "htm_out");
     write_file(dir.file("htm_out/page1.htm"), "stale result of another page");
     RunOutcome outcome = index_directory(dir.path());
