@@ -17,7 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# binmode.o makes binary the default mode of every file the C library opens.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static /usr/${KESTRAM_MINGW_PREFIX}/lib/binmode.o")
 
 # Test programs run under wine on the build machine.
 find_program(KESTRAM_WINE NAMES wine wine64)
