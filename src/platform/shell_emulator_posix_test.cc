@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_console.h"
+#include "support/scripted_console.h"
 #include "support/fake_launcher.h"
 #include "support/temp_dir.h"
 
@@ -25,11 +25,11 @@ class ShellEmulatorTest : public ::testing::Test {
   // Runs the line and returns what it printed to the console.
   std::string run(const std::string& line) {
     shell_.run(line);
-    return console_.take_output();
+    return console_.take_transcript();
   }
 
   testing::TempDir dir_;
-  testing::FakeConsole console_;
+  testing::ScriptedConsole console_;
   testing::FakeLauncher launcher_;
   ShellEmulator shell_{dir_.path(), console_, launcher_};
 };
@@ -438,7 +438,7 @@ TEST(ShellEmulatorConfinement, NamesNeverLeadOutOfTheWorkingDirectory) {
   fs::create_directory(work);
   testing::write_file(outer.file("sentinel.txt"), "outside");
   testing::write_file((work / "inside.txt").string(), "inside");
-  testing::FakeConsole console;
+  testing::ScriptedConsole console;
   testing::FakeLauncher launcher;
   ShellEmulator shell(work, console, launcher);
   for (const char* line : {"del /q ..\\*.*", "del /q \\..\\sentinel.txt", "del /q /*", "copy inside.txt ..\\sentinel.txt",
@@ -459,7 +459,7 @@ TEST(ShellEmulatorConfinement, RandomLinesNeverEscapeOrCrash) {
   testing::write_file(outer.file("sentinel.txt"), "outside");
   for (const char* name : {"a.txt", "B.TXT", "c.exe", "lexpage\\x.htm"})
     testing::write_file((work / name).string(), "line\r\nLINE two\r\n");
-  testing::FakeConsole console;
+  testing::ScriptedConsole console;
   testing::FakeLauncher launcher;
   ShellEmulator shell(work, console, launcher);
   const std::vector<std::string> vocabulary = {

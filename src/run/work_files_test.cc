@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/shell_emulator.h"
-#include "support/fake_console.h"
+#include "support/scripted_console.h"
 #include "support/fake_launcher.h"
 #include "support/temp_dir.h"
 
@@ -58,7 +58,7 @@ TEST(WorkFiles, LastListedName) {
 
 TEST(WorkFiles, StartUpCleanUpRemovesEveryReservedFileSilently) {
   testing::TempDir dir;
-  testing::FakeConsole console;
+  testing::ScriptedConsole console;
   testing::FakeLauncher launcher;
   ShellEmulator shell(dir.path(), console, launcher);
   for (const char* name : {"f_notes.txt", "F_OLD.TXT", "Report.txt", "f_notes.doc", "off_1.txt"})
@@ -68,10 +68,10 @@ TEST(WorkFiles, StartUpCleanUpRemovesEveryReservedFileSilently) {
   for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ((std::vector<std::string>{"Report.txt", "f_notes.doc", "off_1.txt"}), left);
-  EXPECT_EQ("", console.output());
+  EXPECT_EQ("", console.transcript());
   // Without any f_*.txt it prints nothing either.
   start_up_clean_up(shell);
-  EXPECT_EQ("", console.output());
+  EXPECT_EQ("", console.transcript());
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ class ScriptedConsole : public Console {
   void add_line(std::string line) { lines_.push_back(std::move(line)); }
 
   const std::string& transcript() const { return transcript_; }
+  // Returns what was written so far and forgets it.
+  std::string take_transcript() { return std::exchange(transcript_, {}); }
   // Reads attempted, those at the end of the script included.
   std::size_t keys_read() const { return keys_read_; }
   std::size_t lines_read() const { return lines_read_; }
