@@ -15,9 +15,6 @@ namespace {
 constexpr std::size_t kWriteChunk = 16 * 1024;
 // Held output is written once it reaches this size.
 constexpr std::size_t kHeldOutputLimit = 64 * 1024;
-// A typed line keeps at most this much; the rest of the line is read and
-// dropped. Every answer field is far shorter.
-constexpr std::size_t kMaxLineBytes = 1024 * 1024;
 
 bool is_modifier_or_lock(WORD virtual_key) {
   switch (virtual_key) {
@@ -109,20 +106,20 @@ class HandleConsole : public Console {
         break;
       }
       complete = buffer[count - 1] == L'\n';
-      if (line.size() < kMaxLineBytes) line.append(buffer, count);
+      if (line.size() < kMaxTypedLineBytes) line.append(buffer, count);
     }
     if (line_mode != old_mode) SetConsoleMode(input_, old_mode);
     if (ended && line.empty()) return std::nullopt;
     while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
     std::string bytes;
     if (!line.empty()) {
-      const int length = static_cast<int>(std::min(line.size(), kMaxLineBytes));
+      const int length = static_cast<int>(std::min(line.size(), kMaxTypedLineBytes));
       const UINT code_page = input_code_page();
       int size = WideCharToMultiByte(code_page, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
       bytes.resize(static_cast<std::size_t>(std::max(size, 0)));
       WideCharToMultiByte(code_page, 0, line.data(), length, bytes.data(), size, nullptr, nullptr);
     }
-    if (bytes.size() > kMaxLineBytes) bytes.resize(kMaxLineBytes);
+    if (bytes.size() > kMaxTypedLineBytes) bytes.resize(kMaxTypedLineBytes);
     return bytes;
   }
 
@@ -152,7 +149,7 @@ class HandleConsole : public Console {
     while (std::optional<char> byte = read_byte()) {
       any = true;
       if (*byte == '\n') break;
-      if (line.size() < kMaxLineBytes) line.push_back(*byte);
+      if (line.size() < kMaxTypedLineBytes) line.push_back(*byte);
     }
     if (!any) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
