@@ -24,7 +24,7 @@ Flow hand_off_to_indexer(Platform& platform, RunState& state) {
   shell.run("md lexpage");
   shell.run("md lexpage\\htm_in");
   shell.run("del /q lexpage\\htm_in\\*.*");
-  shell.run("copy /y " + quoted(state.html_file_name) + " lexpage\\htm_in\\");
+  shell.run("copy /y " + command_word(state.html_file_name) + " lexpage\\htm_in\\");
   shell.run("copy /y wget.exe lexpage\\wget.exe");
 
   shell.run("dir /b /o  lexpage_*.exe > exe_files.txt");
@@ -34,8 +34,12 @@ Flow hand_off_to_indexer(Platform& platform, RunState& state) {
     // The program was there at the checks; something removed it since.
     print_line(console, "No lexpage*.exe is left in this directory: the indexing program was not started.");
   } else {
-    shell.run("copy /y " + quoted(state.indexer_exe) + " " + quoted("lexpage\\" + state.indexer_exe));
-    shell.run("start /D lexpage " + quoted(state.indexer_exe));
+    const std::string program = command_word(state.indexer_exe);
+    shell.run("copy /y " + program + " " + command_word("lexpage\\" + state.indexer_exe));
+    // The interpreter takes a quoted first word of "start" for the window
+    // title, so a name that needs quotes follows an empty title.
+    shell.run(program == state.indexer_exe ? "start /D lexpage " + program
+                                           : "start \"\" /D lexpage " + program);
   }
 
   print_empty_line(console);

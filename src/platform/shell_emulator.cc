@@ -205,12 +205,12 @@ void ShellEmulator::run_for(const std::vector<CommandWord>& args, const CommandC
   }
 }
 
-// start [/D dir] [title] program: starts the program in its directory and
-// returns at once. A quoted first word counts as the window title only when a
-// program name follows it.
+// start ["title"] [/D dir] [title] program: starts the program in its
+// directory and returns at once. A quoted first word counts as the window
+// title only when a program name follows it.
 void ShellEmulator::run_start(const std::vector<CommandWord>& args, const CommandContext& context) {
   std::string dir_written;
-  std::size_t i = 0;
+  std::size_t i = (args.size() >= 2 && args[0].quoted) ? 1 : 0;
   for (; i < args.size() && shell_commands::is_option(args[i]); ++i) {
     const std::string option = shell_commands::option_name(args[i]);
     if (option == "d" && i + 1 < args.size()) {

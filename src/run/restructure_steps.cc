@@ -15,7 +15,7 @@ namespace kestram {
 namespace {
 
 void copy_to_work_copy(Shell& shell, const RunState& state) {
-  shell.run("copy " + quoted(state.input_file_name) + " sour_in.txt > out.list");
+  shell.run("copy " + command_word(state.input_file_name) + " sour_in.txt > out.list");
 }
 
 }  // namespace
