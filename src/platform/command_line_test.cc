@@ -48,6 +48,10 @@ TEST(CommandLine, WordsQuotesAndOperators) {
            // Quotes group inside a word and are dropped; "" is an empty word.
            {"copy \"a b\".txt x", "[copy]q[a b.txt][x]"},
            {"find \"\" x", "[find]q[][x]"},
+           // Inside quotes a doubled quote is one literal quote.
+           {"copy \"a\"\"b.txt\" x", "[copy]q[a\"b.txt][x]"},
+           {"copy \"\"\"\" \"a\"\"\" x", "[copy]q[\"]q[a\"][x]"},
+           {"copy \"a\"\"\"\"\" x", "[copy]q[a\"\"][x]"},
            // An unclosed quote runs to the end of the line, operators included.
            {"copy \"a > b | c", "[copy]q[a > b | c]"},
            // The caret takes the next byte literally outside quotes only.
