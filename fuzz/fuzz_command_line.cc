@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The bytes as a file name in the lines the run composes.
   const std::string name(bytes);
-  const ParsedCommandLine copy = parse_command_line("copy " + quoted(name) + " sour_in.txt > out.list");
+  const ParsedCommandLine copy = parse_command_line("copy " + kestram::quoted(name) + " sour_in.txt > out.list");
   FUZZ_CHECK(copy.ok());
   FUZZ_CHECK(copy.stages.size() == 1);
   FUZZ_CHECK(copy.stages[0].words.size() == 3);
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(copy.stages[0].redirections[0].target.text == "out.list");
 
   const ParsedCommandLine copy_into =
-      parse_command_line("copy /y " + quoted(name) + " " + quoted("lexpage\\" + name));
+      parse_command_line("copy /y " + kestram::quoted(name) + " " + kestram::quoted("lexpage\\" + name));
   FUZZ_CHECK(copy_into.ok());
   FUZZ_CHECK(copy_into.stages.size() == 1);
   FUZZ_CHECK(copy_into.stages[0].words.size() == 4);

@@ -150,6 +150,9 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
 LineWriter::~LineWriter() { close(); }
 
 void LineWriter::write(std::string_view text) {
+  // After a failure the output is lost anyway; writing on would only spend
+  // time (an absurd indentation, a full disk).
+  if (!error_.empty()) return;
   if (memory_ != nullptr) {
     memory_->append(text);
     return;
@@ -158,8 +161,9 @@ void LineWriter::write(std::string_view text) {
   if (buffer_.size() + text.size() > kWriteChunk) {
     flush();
     if (text.size() >= kWriteChunk) {
+      errno = 0;
       if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_.empty())
-        error_ = std::strerror(errno);
+        error_ = errno ? std::strerror(errno) : "write failed";
       return;
     }
   }
@@ -168,7 +172,7 @@ void LineWriter::write(std::string_view text) {
 
 void LineWriter::write_blanks(std::size_t count) {
   static const std::string kBlanks(256, ' ');
-  while (count > 0) {
+  while (count > 0 && error_.empty()) {
     std::size_t n = count < kBlanks.size() ? count : kBlanks.size();
     write(std::string_view(kBlanks.data(), n));
     count -= n;
@@ -181,6 +185,10 @@ void LineWriter::flush() {
   if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() && error_.empty())
     error_ = errno ? std::strerror(errno) : "write failed";
   buffer_.clear();
+}
+
+void LineWriter::fail(std::string_view reason) {
+  if (error_.empty()) error_.assign(reason.empty() ? std::string_view("write refused") : reason);
 }
 
 bool LineWriter::close() {

@@ -78,6 +78,11 @@ class LineWriter {
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
 
+  // Gives up on the output for a reason of the caller's (a line that must
+  // not be written): ok() turns false with that reason, unless an earlier
+  // failure already stands. Nothing more is written after any failure.
+  void fail(std::string_view reason);
+
  private:
   LineWriter() = default;
   void flush();
