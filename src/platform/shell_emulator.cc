@@ -47,6 +47,12 @@ struct StageFiles {
   std::string output_name;
 };
 
+// The message for an output file that cannot be written, naming it as the
+// line wrote it: the same form the run uses for its own outputs.
+std::string cannot_write(std::string_view written, std::string_view reason) {
+  return "cannot write " + std::string(written) + ": " + std::string(reason);
+}
+
 // Opens the stage's redirections in the order written: every ">" target is
 // created or emptied, every ">>" target created if missing, and the last
 // output wins. False, after the interpreter's message, when one cannot be
@@ -77,12 +83,11 @@ bool open_redirections(const fs::path& working_directory, Console& console, cons
     }
     // Writing into a pipe or a device could block forever; only plain files
     // are written.
-    if (resolved.exists && !fs::is_regular_file(resolved.path, ec)) return refuse(shell_commands::kAccessDenied);
+    if (resolved.exists && !fs::is_regular_file(resolved.path, ec))
+      return refuse(cannot_write(written, fs::is_directory(resolved.path, ec) ? "Is a directory" : "not a plain file"));
     auto file = std::make_unique<shell_commands::FileSink>(
         resolved.path, redirection.kind == Redirection::Kind::kAppend);
-    if (!file->is_open())
-      return refuse(fs::is_directory(resolved.path.parent_path(), ec) ? shell_commands::kAccessDenied
-                                                                      : shell_commands::kPathNotFound);
+    if (!file->is_open()) return refuse(cannot_write(written, file->error()));
     files.file_output = file.get();
     files.output = std::move(file);
     files.output_name = written;
@@ -124,7 +129,7 @@ void ShellEmulator::run(std::string_view command_line) {
     piped = std::move(captured);
     files[i].input.reset();
     if (files[i].file_output != nullptr && !files[i].file_output->close())
-      context.error("The output could not be written to " + files[i].output_name + ".");
+      context.error(cannot_write(files[i].output_name, files[i].file_output->error()));
   }
 }
 
