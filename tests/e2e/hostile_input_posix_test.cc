@@ -307,5 +307,163 @@ TEST_F(Hostile, FileNamesFullOfShellCharacters) {
   }
 }
 
+TEST_F(Hostile, InputClosedAtEveryPromptAndMenuEndsTheRun) {
+  // Every prefix of a complete dialogue, cut at any byte: the run must end
+  // by itself with status 0 wherever its input stops.
+  const std::string number = number_of("Report.txt");
+  const std::string original = read_file(file("Report.txt"));
+  for (const std::string& keys : {"11" + number + "\n" "\n" "y\n" "HR\n" "1" "x",
+                                  "11" + number + "\n" "0\n" "y\n" "\n" "1.\n" "2\n" "x"}) {
+    for (std::size_t length = 0; length <= keys.size(); ++length) {
+      const testing::ProgramResult result = testing::run_kestram(dir_.path().string(), keys.substr(0, length), 30);
+      EXPECT_FALSE(result.timed_out) << length << " keys of " << keys;
+      EXPECT_EQ(0, result.exit_status) << length << " keys of " << keys;
+    }
+  }
+  EXPECT_TRUE(original == read_file(file("Report.txt")));
+  for (int i = 0; i < 100 && !exists("lexpage/htm_out/index1.htm"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+TEST_F(Hostile, DirectoryInTheWayOfAnOutputIsReported) {
+  struct Case {
+    const char* name;          // made a directory before the run
+    const char* keys_after;    // after the terms and notes
+    const char* must_follow;   // console text right after the report
+    std::size_t reports = 1;   // one per command that writes it
+  };
+  const std::string number = number_of("Report.txt");
+  const std::string full = number + "\n" "\n" "y\n" "\n" "2";
+  for (const Case& c : std::vector<Case>{
+           {"Report_chapters.txt", full.c_str(), "====================\r\noutput files:"},
+           {"Report_indent.txt", full.c_str(), "====================\r\noutput files:"},
+           {"Report_indent.htm", full.c_str(), ""},
+           {"Report_com_ndx.txt", full.c_str(), "\r\n\r\n----------------------------------"},
+           {"Report_table.txt", full.c_str(), ""},
+           {"sour_in.txt", full.c_str(), ""},
+           {"out.list", full.c_str(), "", 2},  // both copies of the input write it
+           {"dir_a_01.txt", "1\n", ""},
+       }) {
+    for (const char* output : {"Report_chapters.txt", "Report_indent.txt", "Report_indent.htm",
+                               "Report_com_ndx.txt", "Report_table.txt", "sour_in.txt", "out.list", "dir_a_01.txt"})
+      fs::remove(dir_.path() / output);
+    fs::create_directory(dir_.path() / c.name);
+    const Snapshot before = snapshot(dir_.path());
+    const testing::ProgramResult result = run(std::string("11") + c.keys_after);
+    const std::string report = "cannot write " + std::string(c.name) + ": Is a directory\r\n";
+    const std::size_t at = result.output.find(report);
+    ASSERT_NE(std::string::npos, at) << c.name << "\n" << result.output;
+    EXPECT_EQ(c.must_follow, result.output.substr(at + report.size(), std::string(c.must_follow).size()));
+    std::size_t reports = 0;
+    for (std::size_t from = 0; (from = result.output.find(report, from)) != std::string::npos; ++from) ++reports;
+    EXPECT_EQ(c.reports, reports) << c.name;
+    if (std::string(c.name) == "dir_a_01.txt") {
+      EXPECT_TRUE(ends_with(result.output, "line number is out of range\r\n\r\n<...> any key for continue, end\r\n"));
+    } else {
+      EXPECT_NE(std::string::npos, result.output.find("\r\ninput file: Report.txt\r\n")) << c.name;
+      EXPECT_TRUE(ends_with(result.output, kIndexQuestionEnd)) << c.name;
+    }
+    EXPECT_TRUE(fs::is_empty(dir_.path() / c.name)) << c.name;
+    expect_inputs_unchanged(before, "Report.txt");
+    fs::remove(dir_.path() / c.name);
+  }
+}
+
+TEST_F(Hostile, AbsurdAnswersAreRefusedAsWritesNotLoops) {
+  const std::string number = number_of("Report.txt");
+  const std::string original = read_file(file("Report.txt"));
+  {
+    const testing::ProgramResult result = run("11" + number + "\n" "1e15\n" "y\n" "\n" "2");
+    EXPECT_NE(std::string::npos,
+              result.output.find("\r\ncannot write Report_indent.txt: indentation of 1000000000000000 blanks is "
+                                 "wider than 10000\r\n====================\r\noutput files:"))
+        << result.output;
+    EXPECT_TRUE(ends_with(result.output, kIndexQuestionEnd));
+    // The lines before the first chapter were written; nothing after them.
+    EXPECT_EQ("Annual Report of the Harbour Works Department\r\nPrepared for the town council, second revision\r\n"
+              "\r\n",
+              read_file(file("Report_indent.txt")));
+  }
+  {
+    const testing::ProgramResult result = run("11" + number + "\n" "0\n" "y\n" "\n" "1.\n" "99999999999\n" "x");
+    EXPECT_NE(std::string::npos,
+              result.output.find("? cannot write Report_indent.txt: 99999999999 additional lines under each "
+                                 "identification line are more than 10000\r\n"))
+        << result.output;
+    EXPECT_TRUE(ends_with(result.output, "<...> any key to continue and end\r\n"));
+  }
+  EXPECT_TRUE(original == read_file(file("Report.txt")));
+}
+
+// A document whose indented text is far larger than itself: two chapters,
+// many lines, indented by 1000 blanks per level.
+std::string wide_document() {
+  std::string text = "Title\n1. First\n";
+  for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i) + "\n";
+  return text + "1.1 Second\nlast\n";
+}
+
+TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
+  testing::TempDir outside;
+  fs::create_directory(outside.path() / "small");
+  const std::string small = (outside.path() / "small").string();
+  const std::string document = wide_document();
+  struct Case {
+    const char* what;
+    std::uint64_t bytes_left;  // free space when the run starts
+    std::string keys;
+  };
+  for (const Case& c : std::vector<Case>{
+           // Room for the work files and the copies, not for the indented text.
+           {"midway", 3 * document.size() + (256u << 10), "\n" "1000\n" "y\n" "\n" "2"},
+           // Full from the start: the first work file cannot be written.
+           {"from the start", 0, "\n" "\n" "y\n" "\n" "2"},
+       }) {
+    const fs::path results = outside.path() / "results";
+    fs::create_directories(results);
+    const testing::SmallFileSystemRun run =
+        testing::run_on_small_file_system(small, 64u << 20, [&]() {
+          testing::install_into(small);
+          write_file(small + "/wide.txt", document);
+          // The list number comes from a run made before the disk fills.
+          const testing::ProgramResult listing = testing::run_kestram(small, "11");
+          const std::size_t at = listing.output.find(" wide.txt\r\n");
+          const std::size_t start = listing.output.rfind("\r\n", at) + 2;
+          const std::string number = listing.output.substr(start + 1, at - start - 1);
+          if (!testing::fill_file_system(small, "filler.bin", c.bytes_left)) return 3;
+          const testing::ProgramResult result = testing::run_kestram(small, "11" + number + c.keys);
+          write_file((results / "output.txt").string(), result.output);
+          write_file((results / "status.txt").string(),
+                     std::to_string(result.exit_status) + (result.timed_out ? " timed out" : ""));
+          write_file((results / "wide.txt").string(), read_file(small + "/wide.txt"));
+          write_file((results / "Report.txt").string(), read_file(small + "/Report.txt"));
+          return 0;
+        });
+    if (!run.available) {
+      GTEST_SKIP() << "SKIPPED LOUDLY: no small file system can be mounted here (" << run.why_not
+                   << "); the full-disk cases did not run";
+    }
+    ASSERT_EQ(0, run.exit_status) << c.what;
+    const std::string output = read_file((results / "output.txt").string());
+    EXPECT_EQ("0", read_file((results / "status.txt").string())) << c.what;
+    EXPECT_TRUE(document == read_file((results / "wide.txt").string())) << c.what;
+    EXPECT_TRUE(read_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt") ==
+                read_file((results / "Report.txt").string()))
+        << c.what;
+    if (std::string(c.what) == "midway") {
+      EXPECT_NE(std::string::npos, output.find("\r\ncannot write wide_indent.txt: No space left on device\r\n"))
+          << output;
+      EXPECT_NE(std::string::npos, output.find("\r\ncannot write wide_indent.htm: No space left on device\r\n"))
+          << output;
+      EXPECT_TRUE(ends_with(output, kIndexQuestionEnd)) << output;
+    } else {
+      // The clean-up's listing is the first file of the run. (Later work
+      // files free their old blocks when emptied, so what follows varies.)
+      EXPECT_EQ(0u, output.find("cannot write f_01.txt: No space left on device\r\n")) << output;
+    }
+    fs::remove_all(results);
+  }
+}
+
 }  // namespace
 }  // namespace kestram
