@@ -273,7 +273,9 @@ TEST_F(Terminal, CtrlCEndsTheProgramAndRestoresTheTerminal) {
     std::this_thread::sleep_for(100ms);
     // At a menu the terminal is in key mode, so the comparison below has
     // something to catch.
-    if (!c.past_menus) EXPECT_NE(run.settings_before(), run.settings_now());
+    if (!c.past_menus) {
+      EXPECT_NE(run.settings_before(), run.settings_now());
+    }
     run.type("\x03");
     const int status = run.wait_status();
     ASSERT_NE(-1, status) << c.where << ": still running";
