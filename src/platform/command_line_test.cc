@@ -87,13 +87,14 @@ TEST(CommandLine, QuotedHostileNameIsOneWordAndNothingElse) {
   }
 }
 
-TEST(CommandLine, QuotedNameComesBackWhole) {
-  // The run writes every file name with quoted(); the interpreter must read
-  // back exactly that name, double quotes included.
+TEST(CommandLine, DoubleQuoteInQuotedNameIsReadBackLiterally) {
+  // The run writes every file name with quoted(), which doubles an inner
+  // double quote; the interpreter must read back exactly that name. The fuzz
+  // target found the disagreement with "\"^\xff" (a quote, a caret, a byte).
   for (const std::string& name :
        {std::string("plain.txt"), std::string("say \"hi\".txt"), std::string("\""), std::string("\"\""),
         std::string("a\"\"\"b"), std::string("end\""), std::string("\"start"), std::string(""),
-        std::string("q\" & del x | y > z.txt"), std::string("nul\0byte\"", 10)}) {
+        std::string("q\" & del x | y > z.txt"), std::string("nul\0byte\"", 10), std::string("\"^\xff")}) {
     const ParsedCommandLine parsed = parse_command_line("copy " + kestram::quoted(name) + " sour_in.txt > out.list");
     ASSERT_TRUE(parsed.ok()) << name;
     ASSERT_EQ(1u, parsed.stages.size()) << name;
