@@ -3,6 +3,7 @@
 // asserts what the user sees and that no input file changed.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,7 +28,7 @@ using testing::read_file;
 using testing::write_file;
 
 // Every entry below `root`: a file by its bytes, a directory as "<dir>", a
-// link as "<link:target>".
+// link as "<link:target>", anything else as "<special>".
 using Snapshot = std::map<std::string, std::string>;
 
 Snapshot snapshot(const fs::path& root) {
@@ -38,6 +39,8 @@ Snapshot snapshot(const fs::path& root) {
       entries[name] = "<link:" + fs::read_symlink(it->path()).string() + ">";
     } else if (it->is_directory()) {
       entries[name] = "<dir>";
+    } else if (!it->is_regular_file()) {
+      entries[name] = "<special>";  // a pipe: reading it would wait for a writer
     } else {
       entries[name] = read_file(it->path().string());
     }
@@ -172,12 +175,16 @@ TEST_F(Hostile, DocumentsWithoutAChapterMarkStopAtOnce) {
 TEST_F(Hostile, ListedNamesThatAreNoFilesStopAtOnce) {
   fs::create_directory(dir_.path() / "folder.txt");
   fs::create_symlink("nowhere/at/all", dir_.path() / "dangling.txt");
+  // Opening a pipe waits for a writer; the device never ends.
+  ASSERT_EQ(0, mkfifo(file("pipe.txt").c_str(), 0600));
+  fs::create_symlink("/dev/zero", dir_.path() / "zero.txt");
   struct Case {
     const char* name;
     const char* copy_message;  // what the copy into the work copy says
   };
   for (const Case& c : {Case{"folder.txt", "Access is denied.\r\n"},
-                        Case{"dangling.txt", "The system cannot find the file specified.\r\n"}}) {
+                        Case{"dangling.txt", "The system cannot find the file specified.\r\n"},
+                        Case{"pipe.txt", "Access is denied.\r\n"}, Case{"zero.txt", "Access is denied.\r\n"}}) {
     const testing::ProgramResult result = run_on(c.name, "\n\n\n" "x");
     EXPECT_NE(std::string::npos, result.output.find(c.copy_message)) << result.output;
     EXPECT_TRUE(ends_with(result.output, kNoChapterEnd)) << c.name << "\n" << result.output;
@@ -185,6 +192,7 @@ TEST_F(Hostile, ListedNamesThatAreNoFilesStopAtOnce) {
   EXPECT_TRUE(fs::is_empty(dir_.path() / "folder.txt"));
   EXPECT_EQ("nowhere/at/all", fs::read_symlink(dir_.path() / "dangling.txt").string());
   EXPECT_FALSE(exists("nowhere"));
+  EXPECT_TRUE(fs::is_fifo(dir_.path() / "pipe.txt"));
 }
 
 // The nested document: chapters 1., 1.1, 1.1.1 ... down to `levels` levels.
@@ -331,6 +339,7 @@ TEST_F(Hostile, DirectoryInTheWayOfAnOutputIsReported) {
     const char* keys_after;    // after the terms and notes
     const char* must_follow;   // console text right after the report
     std::size_t reports = 1;   // one per command that writes it
+    bool pipe = false;         // a pipe in the way instead of a directory
   };
   const std::string number = number_of("Report.txt");
   const std::string full = number + "\n" "\n" "y\n" "\n" "2";
@@ -343,14 +352,23 @@ TEST_F(Hostile, DirectoryInTheWayOfAnOutputIsReported) {
            {"sour_in.txt", full.c_str(), ""},
            {"out.list", full.c_str(), "", 2},  // both copies of the input write it
            {"dir_a_01.txt", "1\n", ""},
+           // A pipe would make the run wait for a reader for ever.
+           {"Report_indent.htm", full.c_str(), "", 1, true},
+           {"sour_in.txt", full.c_str(), "", 1, true},
+           {"dir_a_01.txt", "1\n", "", 1, true},
        }) {
     for (const char* output : {"Report_chapters.txt", "Report_indent.txt", "Report_indent.htm",
                                "Report_com_ndx.txt", "Report_table.txt", "sour_in.txt", "out.list", "dir_a_01.txt"})
       fs::remove(dir_.path() / output);
-    fs::create_directory(dir_.path() / c.name);
+    if (c.pipe) {
+      ASSERT_EQ(0, mkfifo(file(c.name).c_str(), 0600));
+    } else {
+      fs::create_directory(dir_.path() / c.name);
+    }
     const Snapshot before = snapshot(dir_.path());
     const testing::ProgramResult result = run(std::string("11") + c.keys_after);
-    const std::string report = "cannot write " + std::string(c.name) + ": Is a directory\r\n";
+    const std::string report =
+        "cannot write " + std::string(c.name) + (c.pipe ? ": not a plain file\r\n" : ": Is a directory\r\n");
     const std::size_t at = result.output.find(report);
     ASSERT_NE(std::string::npos, at) << c.name << "\n" << result.output;
     EXPECT_EQ(c.must_follow, result.output.substr(at + report.size(), std::string(c.must_follow).size()));
@@ -363,7 +381,11 @@ TEST_F(Hostile, DirectoryInTheWayOfAnOutputIsReported) {
       EXPECT_NE(std::string::npos, result.output.find("\r\ninput file: Report.txt\r\n")) << c.name;
       EXPECT_TRUE(ends_with(result.output, kIndexQuestionEnd)) << c.name;
     }
-    EXPECT_TRUE(fs::is_empty(dir_.path() / c.name)) << c.name;
+    if (c.pipe) {
+      EXPECT_TRUE(fs::is_fifo(dir_.path() / c.name)) << c.name;
+    } else {
+      EXPECT_TRUE(fs::is_empty(dir_.path() / c.name)) << c.name;
+    }
     expect_inputs_unchanged(before, "Report.txt");
     fs::remove(dir_.path() / c.name);
   }
