@@ -99,10 +99,9 @@ class Hostile : public ::testing::Test {
     return "0";
   }
 
-  // Runs the dialogue on `name` with the given increment answer, a table of
-  // contents, no unit code and "2" at the index question. Checks that the
-  // files present before the run are unchanged afterwards, work files and
-  // the document's own outputs apart.
+  // Runs the dialogue on `name`: the terms, the notes, its list number, then
+  // `answers`. Checks that the files present before the run are unchanged
+  // afterwards, work files and the document's own outputs apart.
   testing::ProgramResult run_on(const std::string& name, const std::string& answers, int seconds = 60) {
     const std::string number = number_of(name);
     const Snapshot before = snapshot(dir_.path());
