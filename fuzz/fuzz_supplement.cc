@@ -2,7 +2,8 @@
 // recognition and renumbering with step 0, then the indentation pass with the
 // supplementer as its hooks, in memory.
 //
-// Input: byte 0 the number of extra lines (0 to 7), bytes 1-3 the hour,
+// Input: byte 0 the number of extra lines (0 to 7; with the top bit set an
+// absurd number, which must give up on the file), bytes 1-3 the hour,
 // minute and second as the clock gives them (any value), then the start
 // chapter up to the first LF, then the document.
 //
@@ -47,7 +48,8 @@ std::uint64_t line_count(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestram;
   if (size < 4) return 0;
-  const std::int64_t extra_lines = data[0] % 8;
+  const bool absurd = (data[0] & 0x80) != 0;
+  const std::int64_t extra_lines = absurd ? INT64_MAX - data[0] : data[0] % 8;
   TimeOfDay time;
   time.hour = static_cast<std::int8_t>(data[1]);
   time.minute = data[2];
@@ -78,10 +80,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineWriter writer = LineWriter::to_memory(out);
   LineReader again = LineReader::from_memory(document);
   write_indented_text(again, table, "", writer, &supplementer);
-  FUZZ_CHECK(writer.close());
+  const bool written = writer.close();
+  const std::uint64_t added = supplementer.identification_lines_written();
+  if (absurd) {
+    // Nothing is added; the file is given up at the first chapter that
+    // would have had an identification line, with the reason.
+    FUZZ_CHECK(added == 0);
+    if (!written) FUZZ_CHECK(writer.error().find(" additional lines under each identification line") != std::string::npos);
+    if (!written) FUZZ_CHECK(start_exists);
+    return 0;
+  }
+  FUZZ_CHECK(written);
 
   FUZZ_CHECK(supplementer.start_reached() == start_exists);
-  const std::uint64_t added = supplementer.identification_lines_written();
   if (!start_exists) FUZZ_CHECK(added == 0);
   FUZZ_CHECK(added <= table.chapter_count());
   FUZZ_CHECK(line_count(out) == line_count(document) + added * (1 + static_cast<std::uint64_t>(extra_lines)));
