@@ -89,7 +89,8 @@ BodyRule render_body_line(std::string_view line, std::size_t heading_row, const 
 }
 
 void write_body(LineReader& indented, const ChapterTable& table,
-                const std::function<LineWriter()>& open_table_file, LineWriter& page) {
+                const std::function<LineWriter()>& open_table_file, LineWriter& page,
+                const TableFileClosed& table_file_closed) {
   HeadingCursor headings(table);
   std::uint64_t line_count = 0;
   std::string out;
@@ -102,7 +103,7 @@ void write_body(LineReader& indented, const ChapterTable& table,
       continue;
     }
     // The block's lines never reach the rules above, not even heading lines.
-    const std::uint64_t block_lines = render_table_block(out, indented, open_table_file, page);
+    const std::uint64_t block_lines = render_table_block(out, indented, open_table_file, page, table_file_closed);
     line_count += block_lines - 1;
   }
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "html/table_block.h"
 #include "restructure/chapter_table.h"
 #include "text/lines.h"
 
@@ -47,6 +48,7 @@ BodyRule render_body_line(std::string_view line, std::size_t heading_row, const 
 // end, onto `page`. Line numbers count from 1 at the reader's position, table
 // blocks included, so heading rows are found by the line's real number.
 void write_body(LineReader& indented, const ChapterTable& table,
-                const std::function<LineWriter()>& open_table_file, LineWriter& page);
+                const std::function<LineWriter()>& open_table_file, LineWriter& page,
+                const TableFileClosed& table_file_closed = {});
 
 }  // namespace kestram

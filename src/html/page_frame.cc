@@ -60,7 +60,8 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
 }
 
 void write_page(LineReader& indented, const ChapterTable& table, bool with_contents,
-                const std::function<LineWriter()>& open_table_file, LineWriter& page) {
+                const std::function<LineWriter()>& open_table_file, LineWriter& page,
+                const TableFileClosed& table_file_closed) {
   for (std::string_view line : kOpeningLines) page.write_line(line);
   if (with_contents) {
     page.write_line(kContentsHead);
@@ -68,7 +69,7 @@ void write_page(LineReader& indented, const ChapterTable& table, bool with_conte
     for (std::string_view line : kContentsTail) page.write_line(line);
   }
   indented.rewind();
-  write_body(indented, table, open_table_file, page);
+  write_body(indented, table, open_table_file, page, table_file_closed);
   for (std::string_view line : kClosingLines) page.write_line(line);
 }
 

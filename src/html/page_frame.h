@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "html/table_block.h"
 #include "restructure/chapter_table.h"
 #include "text/lines.h"
 
@@ -30,8 +31,10 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
 // runs the body pass, then the closing lines. open_table_file creates the work
 // file of a table block (called once per block); in a normal run it returns
 // LineWriter(table_file_name(base)), in tests a memory writer. `table` must be
-// finished. Failures to write are left in `page` (ok(), error()).
+// finished. Failures to write are left in `page` (ok(), error()); each table
+// work file is handed to `table_file_closed` (when set) once it is closed.
 void write_page(LineReader& indented, const ChapterTable& table, bool with_contents,
-                const std::function<LineWriter()>& open_table_file, LineWriter& page);
+                const std::function<LineWriter()>& open_table_file, LineWriter& page,
+                const TableFileClosed& table_file_closed = {});
 
 }  // namespace kestram

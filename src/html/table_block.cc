@@ -123,7 +123,7 @@ bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_co
 
 std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
                                  const std::function<LineWriter()>& open_table_file,
-                                 LineWriter& page) {
+                                 LineWriter& page, const TableFileClosed& table_file_closed) {
   TableBlockLines lines;
   lines.add(opening_line);
   {
@@ -136,8 +136,9 @@ std::uint64_t render_table_block(std::string_view opening_line, LineReader& inde
       if (is_end_line(trim_blanks(line))) break;
     }
     // The work file is only for the user's eyes; a failure to write it
-    // changes nothing on the page.
+    // changes nothing on the page, but the caller may report it.
     table_file.close();
+    if (table_file_closed) table_file_closed(table_file);
   }
 
   const TableBlock block = parse_table_block(lines);

@@ -70,16 +70,21 @@ void write_table_block(const TableBlock& block, LineWriter& page);
 // far larger than their block are refused.
 bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_count);
 
+// Hears of the work file of a table block once it is closed (ok() and error()
+// tell whether it was fully written), so that a failure can be reported.
+using TableFileClosed = std::function<void(const LineWriter&)>;
+
 // Handles the block opened by `opening_line` (already escaped for the page),
 // the reader standing right after it: takes the remaining lines of the block
 // from `indented` (through its end line, or to the end of input), copies them
-// to the writer that `open_table_file` makes, and writes the table to `page`.
+// to the writer that `open_table_file` makes (then closed and handed to
+// `table_file_closed`, when set), and writes the table to `page`.
 // A block that fails table_grid_is_reasonable() is written as escaped text
 // lines instead, so nothing of it is lost.
 //
 // Returns the number of lines of the block, the opening line included.
 std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
                                  const std::function<LineWriter()>& open_table_file,
-                                 LineWriter& page);
+                                 LineWriter& page, const TableFileClosed& table_file_closed = {});
 
 }  // namespace kestram

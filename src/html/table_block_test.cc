@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -190,12 +191,39 @@ TEST(TableBlock, UnwritableTableFileSpoilsNothing) {
   LineWriter page_writer = LineWriter::to_memory(page);
   LineReader reader = LineReader::from_memory("column: A\nx\ntable_end:\n");
   const std::string bad_path = dir.file("no/such/dir/t_table.txt");
+  std::vector<std::string> closed;  // the error of each closed work file
   const std::uint64_t count = render_table_block(
-      "table_start: C", reader, [&bad_path] { return LineWriter(bad_path); }, page_writer);
+      "table_start: C", reader, [&bad_path] { return LineWriter(bad_path); }, page_writer,
+      [&closed](const LineWriter& file) { closed.push_back(file.ok() ? "ok" : file.error()); });
   EXPECT_EQ(4u, count);
+  // The caller hears of the failure, with its reason, to report it.
+  EXPECT_EQ(std::vector<std::string>{"No such file or directory"}, closed);
   EXPECT_EQ(lines({kTableTag, "<caption><b>C</b></caption>", "<tr>", "<th>A</th>", "</tr>",
                    "<tr>", "<td>x</td>", "</tr>", " </table>"}),
             page);
+}
+
+TEST(TableBlock, WorkFileFailingMidwayIsHandedOverClosed) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  // A block larger than the writer's buffer reaches the full device while
+  // the block is still being copied.
+  std::string rest = "column: A\n";
+  for (int i = 0; i < 40'000; ++i) rest += "cell number " + std::to_string(i) + " of a long column\n";
+  rest += "table_end:\n";
+  std::string page;
+  LineWriter page_writer = LineWriter::to_memory(page);
+  LineReader reader = LineReader::from_memory(rest);
+  int calls = 0;
+  std::string error;
+  render_table_block(
+      "table_start: Full", reader, [] { return LineWriter("/dev/full"); }, page_writer,
+      [&](const LineWriter& file) {
+        ++calls;
+        error = file.error();
+      });
+  EXPECT_EQ(1, calls);
+  EXPECT_EQ("No space left on device", error);
+  EXPECT_NE(std::string::npos, page.find("<td>cell number 39999 of a long column</td>"));
 }
 
 TEST(TableBlock, GridSizeGuard) {

@@ -15,6 +15,13 @@ CommandWord read_word(std::string_view line, std::size_t& pos) {
   while (pos < line.size()) {
     char c = line[pos];
     if (c == '"') {
+      // Inside quotes a doubled quote stands for one literal quote, so any
+      // name can be written as one quoted word.
+      if (in_quotes && pos + 1 < line.size() && line[pos + 1] == '"') {
+        word.text += '"';
+        pos += 2;
+        continue;
+      }
       in_quotes = !in_quotes;
       word.quoted = true;
       ++pos;
@@ -33,6 +40,18 @@ CommandWord read_word(std::string_view line, std::size_t& pos) {
   }
   word.raw = std::string(line.substr(start, pos - start));
   return word;
+}
+
+bool is_for_variable(std::string_view word) {
+  return (word.size() == 2 && word[0] == '%' && word[1] != '%') ||
+         (word.size() == 3 && word[0] == '%' && word[1] == '%' && word[2] != '%');
+}
+
+std::string lower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return result;
 }
 
 bool is_empty(const CommandStage& stage) { return stage.words.empty() && stage.redirections.empty(); }
@@ -93,6 +112,25 @@ ParsedCommandLine parse_command_line(std::string_view line) {
     return fail("| was unexpected at this time.");
   if (result.stages.size() == 1 && is_empty(result.stages[0])) result.stages.clear();
   return result;
+}
+
+bool parse_for(const std::vector<CommandWord>& args, ForCommand& command) {
+  std::size_t close = 2;
+  while (close < args.size() && (args[close].raw.empty() || args[close].raw.back() != ')')) ++close;
+  const bool sound = args.size() >= 5 && is_for_variable(args[0].text) && !args[0].quoted &&
+                     lower(args[1].text) == "in" && !args[2].raw.empty() && args[2].raw[0] == '(' &&
+                     close + 2 < args.size() && lower(args[close + 1].text) == "do";
+  if (!sound) return false;
+  command.variable = args[0].text;
+  command.set_items.clear();
+  for (std::size_t i = 2; i <= close; ++i) {
+    std::string_view item = args[i].text;
+    if (i == 2 && !item.empty() && item.front() == '(') item.remove_prefix(1);
+    if (i == close && !item.empty() && item.back() == ')') item.remove_suffix(1);
+    if (!item.empty()) command.set_items.emplace_back(item);
+  }
+  command.body.assign(args.begin() + static_cast<std::ptrdiff_t>(close) + 2, args.end());
+  return true;
 }
 
 }  // namespace kestram

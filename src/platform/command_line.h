@@ -2,8 +2,8 @@
 // their redirections. Parsing runs nothing and touches no file.
 //
 // Words are separated by blanks and tabs. Double quotes group: inside them
-// every byte is literal (blanks, | < > &, ^, %), and the quotes themselves are
-// not part of the word. Outside quotes, ^ takes the next byte literally.
+// every byte is literal (blanks, | < > &, ^, %), a doubled quote "" stands
+// for one literal quote, and the enclosing quotes are not part of the word. Outside quotes, ^ takes the next byte literally.
 // Unquoted ">" (create or empty the file), ">>" (append) and "<" (read) take
 // the next word as their file; "|" starts the next stage, which reads what the
 // previous one wrote. Unquoted "&" is refused: a line runs one pipeline only.
@@ -41,5 +41,17 @@ struct ParsedCommandLine {
 inline constexpr std::string_view kSyntaxError = "The syntax of the command is incorrect.";
 
 ParsedCommandLine parse_command_line(std::string_view line);
+
+// "for %i in (set) do command", from the words after "for".
+struct ForCommand {
+  std::string variable;                // "%i" or "%%i", as written
+  std::vector<std::string> set_items;  // names or patterns, not yet expanded
+  std::vector<CommandWord> body;       // the command, with the variable unreplaced
+};
+
+// Splits the words after "for" into their parts; false (kSyntaxError) when
+// they do not have that shape. The set runs from the word that opens with "("
+// to the first word that closes with ")".
+bool parse_for(const std::vector<CommandWord>& args, ForCommand& command);
 
 }  // namespace kestram

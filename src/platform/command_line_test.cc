@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "run/command_line.h"
+
 #include <random>
 #include <string>
 
@@ -48,6 +50,10 @@ TEST(CommandLine, WordsQuotesAndOperators) {
            // Quotes group inside a word and are dropped; "" is an empty word.
            {"copy \"a b\".txt x", "[copy]q[a b.txt][x]"},
            {"find \"\" x", "[find]q[][x]"},
+           // Inside quotes a doubled quote is one literal quote.
+           {"copy \"a\"\"b.txt\" x", "[copy]q[a\"b.txt][x]"},
+           {"copy \"\"\"\" \"a\"\"\" x", "[copy]q[\"]q[a\"][x]"},
+           {"copy \"a\"\"\"\"\" x", "[copy]q[a\"\"][x]"},
            // An unclosed quote runs to the end of the line, operators included.
            {"copy \"a > b | c", "[copy]q[a > b | c]"},
            // The caret takes the next byte literally outside quotes only.
@@ -78,6 +84,54 @@ TEST(CommandLine, QuotedHostileNameIsOneWordAndNothingElse) {
       if (word.text == hostile) seen = true;
     EXPECT_TRUE(seen) << render(parsed);
     EXPECT_LE(parsed.stages[0].redirections.size(), 1u);
+  }
+}
+
+TEST(CommandLine, DoubleQuoteInQuotedNameIsReadBackLiterally) {
+  // The run writes every file name with quoted(), which doubles an inner
+  // double quote; the interpreter must read back exactly that name. The fuzz
+  // target found the disagreement with "\"^\xff" (a quote, a caret, a byte).
+  for (const std::string& name :
+       {std::string("plain.txt"), std::string("say \"hi\".txt"), std::string("\""), std::string("\"\""),
+        std::string("a\"\"\"b"), std::string("end\""), std::string("\"start"), std::string(""),
+        std::string("q\" & del x | y > z.txt"), std::string("nul\0byte\"", 10), std::string("\"^\xff")}) {
+    const ParsedCommandLine parsed = parse_command_line("copy " + kestram::quoted(name) + " sour_in.txt > out.list");
+    ASSERT_TRUE(parsed.ok()) << name;
+    ASSERT_EQ(1u, parsed.stages.size()) << name;
+    ASSERT_EQ(3u, parsed.stages[0].words.size()) << render(parsed);
+    EXPECT_EQ(name, parsed.stages[0].words[1].text) << render(parsed);
+    EXPECT_EQ(" >out.list", render(parsed).substr(render(parsed).rfind(" >")));
+  }
+}
+
+TEST(CommandLine, ForPartsAreReadWithoutRunningAnything) {
+  struct Case {
+    const char* line;  // the words after "for"
+    bool sound;
+    std::vector<std::string> set;
+    std::size_t body_words;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"%i in (check_*.txt) do del /q %i", true, {"check_*.txt"}, 3},
+           {"%%f in (a b \"c d\") do copy %%f x", true, {"a", "b", "c d"}, 3},
+           {"%i in ( a ) do dir", true, {"a"}, 1},
+           {"%i in () do dir", true, {}, 1},
+           {"%i in (a) DO dir", true, {"a"}, 1},
+           {"%i in check_*.txt do del %i", false, {}, 0},
+           {"%i in (x) del %i", false, {}, 0},
+           {"%i in (x) do", false, {}, 0},
+           {"i in (x) do dir", false, {}, 0},
+           {"%%% in (x) do dir", false, {}, 0},
+           {"\"%i\" in (x) do dir", false, {}, 0},
+           {"%i in (unclosed do dir", false, {}, 0},
+       }) {
+    const ParsedCommandLine parsed = parse_command_line(c.line);
+    ASSERT_TRUE(parsed.ok()) << c.line;
+    ForCommand command;
+    ASSERT_EQ(c.sound, parse_for(parsed.stages[0].words, command)) << c.line;
+    if (!c.sound) continue;
+    EXPECT_EQ(c.set, command.set_items) << c.line;
+    EXPECT_EQ(c.body_words, command.body.size()) << c.line;
   }
 }
 

@@ -52,7 +52,8 @@ class NullSink : public OutputSink {
 };
 
 // A file opened for writing when the sink is made: created or emptied, or
-// appended to. A failure is kept and shows in ok().
+// appended to. A failure is kept and shows in ok(); error() tells the reason
+// of the first one.
 class FileSink : public OutputSink {
  public:
   FileSink(const std::filesystem::path& path, bool append);
@@ -63,10 +64,14 @@ class FileSink : public OutputSink {
   void write(std::string_view text) override;
   bool close();  // false when anything failed; later calls do nothing
   bool ok() const { return ok_; }
+  const std::string& error() const { return error_; }
 
  private:
+  void keep_failure();
+
   std::FILE* file_ = nullptr;
   bool ok_ = true;
+  std::string error_;
 };
 
 struct CommandContext {

@@ -39,11 +39,6 @@ std::string substitute(std::string_view text, std::string_view variable, std::st
   return result;
 }
 
-bool is_for_variable(std::string_view word) {
-  return (word.size() == 2 && word[0] == '%' && word[1] != '%') ||
-         (word.size() == 3 && word[0] == '%' && word[1] == '%' && word[2] != '%');
-}
-
 // The files one stage reads from and writes to, as its redirections say.
 struct StageFiles {
   std::optional<LineReader> input;
@@ -51,6 +46,12 @@ struct StageFiles {
   shell_commands::FileSink* file_output = nullptr;  // output, when it is a file
   std::string output_name;
 };
+
+// The message for an output file that cannot be written, naming it as the
+// line wrote it: the same form the run uses for its own outputs.
+std::string cannot_write(std::string_view written, std::string_view reason) {
+  return "cannot write " + std::string(written) + ": " + std::string(reason);
+}
 
 // Opens the stage's redirections in the order written: every ">" target is
 // created or emptied, every ">>" target created if missing, and the last
@@ -82,12 +83,11 @@ bool open_redirections(const fs::path& working_directory, Console& console, cons
     }
     // Writing into a pipe or a device could block forever; only plain files
     // are written.
-    if (resolved.exists && !fs::is_regular_file(resolved.path, ec)) return refuse(shell_commands::kAccessDenied);
+    if (resolved.exists && !fs::is_regular_file(resolved.path, ec))
+      return refuse(cannot_write(written, fs::is_directory(resolved.path, ec) ? "Is a directory" : "not a plain file"));
     auto file = std::make_unique<shell_commands::FileSink>(
         resolved.path, redirection.kind == Redirection::Kind::kAppend);
-    if (!file->is_open())
-      return refuse(fs::is_directory(resolved.path.parent_path(), ec) ? shell_commands::kAccessDenied
-                                                                      : shell_commands::kPathNotFound);
+    if (!file->is_open()) return refuse(cannot_write(written, file->error()));
     files.file_output = file.get();
     files.output = std::move(file);
     files.output_name = written;
@@ -129,7 +129,7 @@ void ShellEmulator::run(std::string_view command_line) {
     piped = std::move(captured);
     files[i].input.reset();
     if (files[i].file_output != nullptr && !files[i].file_output->close())
-      context.error("The output could not be written to " + files[i].output_name + ".");
+      context.error(cannot_write(files[i].output_name, files[i].file_output->error()));
   }
 }
 
@@ -169,22 +169,13 @@ void ShellEmulator::execute(const std::vector<CommandWord>& words, const Command
 // already separated words of the command, so a name with blanks or operators
 // stays one word.
 void ShellEmulator::run_for(const std::vector<CommandWord>& args, const CommandContext& context, int for_depth) {
-  std::size_t close = 2;
-  while (close < args.size() && (args[close].raw.empty() || args[close].raw.back() != ')')) ++close;
-  const bool sound = for_depth < kMaxForNesting && args.size() >= 5 && is_for_variable(args[0].text) &&
-                     !args[0].quoted && ascii_lower(args[1].text) == "in" && !args[2].raw.empty() &&
-                     args[2].raw[0] == '(' && close + 2 < args.size() &&
-                     ascii_lower(args[close + 1].text) == "do";
-  if (!sound) {
+  ForCommand command;
+  if (for_depth >= kMaxForNesting || !parse_for(args, command)) {
     context.error(kSyntaxError);
     return;
   }
   std::vector<std::string> values;
-  for (std::size_t i = 2; i <= close; ++i) {
-    std::string_view item = args[i].text;
-    if (i == 2) item.remove_prefix(1);
-    if (i == close && !item.empty()) item.remove_suffix(1);
-    if (item.empty()) continue;
+  for (const std::string& item : command.set_items) {
     if (!has_wildcard(item)) {
       values.emplace_back(item);
       continue;
@@ -193,15 +184,13 @@ void ShellEmulator::run_for(const std::vector<CommandWord>& args, const CommandC
     for (const DirectoryEntry& entry : listing.entries)
       if (!entry.is_directory) values.push_back(listing.prefix_as_written + entry.name);
   }
-  const std::string& variable = args[0].text;
-  const std::vector<CommandWord> body(args.begin() + static_cast<std::ptrdiff_t>(close) + 2, args.end());
   for (const std::string& value : values) {
-    std::vector<CommandWord> command = body;
-    for (CommandWord& word : command) {
-      word.text = substitute(word.text, variable, value);
-      word.raw = substitute(word.raw, variable, value);
+    std::vector<CommandWord> words = command.body;
+    for (CommandWord& word : words) {
+      word.text = substitute(word.text, command.variable, value);
+      word.raw = substitute(word.raw, command.variable, value);
     }
-    execute(command, context, for_depth + 1);
+    execute(words, context, for_depth + 1);
   }
 }
 

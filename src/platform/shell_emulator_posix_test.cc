@@ -133,10 +133,11 @@ TEST_F(ShellEmulatorTest, RedirectionEmptiesOrAppendsBeforeTheCommandRuns) {
   // Output to nul disappears; a redirection that cannot be opened runs nothing.
   EXPECT_EQ("", run("dir /b > nul"));
   EXPECT_FALSE(exists("nul"));
-  EXPECT_EQ("The system cannot find the path specified.\r\n", run("md made > missing\\out.txt"));
+  EXPECT_EQ("cannot write missing\\out.txt: No such file or directory\r\n", run("md made > missing\\out.txt"));
   EXPECT_FALSE(exists("made"));
   make_dir("a_dir");
-  EXPECT_EQ("Access is denied.\r\n", run("dir > a_dir"));
+  EXPECT_EQ("cannot write a_dir: Is a directory\r\n", run("dir > a_dir"));
+  EXPECT_EQ("cannot write A_DIR: Is a directory\r\n", run("dir >> A_DIR"));  // as written
   // Unredirected output reaches the console with CR LF line ends.
   EXPECT_EQ("a_dir\r\n", run("dir /b a_*"));
 }

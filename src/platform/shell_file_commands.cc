@@ -238,20 +238,28 @@ bool copy_through_temporary(const fs::path& from, const fs::path& to, std::strin
 }  // namespace
 
 FileSink::FileSink(const fs::path& path, bool append) {
+  errno = 0;
   file_ = std::fopen(path.string().c_str(), append ? "ab" : "wb");
-  ok_ = file_ != nullptr;
+  if (file_ == nullptr) keep_failure();
 }
 
 FileSink::~FileSink() { close(); }
 
+void FileSink::keep_failure() {
+  if (ok_) error_ = errno != 0 ? std::strerror(errno) : "write failed";
+  ok_ = false;
+}
+
 void FileSink::write(std::string_view text) {
-  if (file_ == nullptr || text.empty()) return;
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) ok_ = false;
+  if (file_ == nullptr || text.empty() || !ok_) return;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) keep_failure();
 }
 
 bool FileSink::close() {
   if (file_ != nullptr) {
-    if (std::fclose(file_) != 0) ok_ = false;
+    errno = 0;
+    if (std::fclose(file_) != 0) keep_failure();
     file_ = nullptr;
   }
   return ok_;

@@ -35,6 +35,10 @@ void write_cross_reference(std::string_view stripped, const ChapterTable& table,
 
 }  // namespace
 
+std::string indent_too_wide_reason(std::uint64_t width) {
+  return "indentation of " + std::to_string(width) + " blanks is wider than " + std::to_string(kMaxIndentBlanks);
+}
+
 std::string indented_file_name(std::string_view base_name) {
   return std::string(base_name) + "_indent.txt";
 }
@@ -52,6 +56,10 @@ void write_indented_text(LineReader& input, const ChapterTable& table,
     if (std::size_t row = headings.row_for_line(line_number)) {
       indent = table.indent_blanks(row);
       label = table.chapter_number(row);
+      if (indent > kMaxIndentBlanks) {
+        out.fail(indent_too_wide_reason(indent));
+        break;
+      }
     }
     if (!label.empty()) {
       // A chapter-mark line: the written number (up to the first blank) gives

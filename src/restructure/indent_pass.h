@@ -34,6 +34,17 @@ class IndentHooks {
                              std::string_view chapter_label, LineWriter& out) = 0;
 };
 
+// The widest indentation written, in blanks: far beyond any useful layout
+// (26 levels of 384 blanks), small enough that every line stays writable. A
+// chapter that would be indented further makes the pass give up on the file
+// there (LineWriter::fail, reason kIndentTooWideReason) instead of filling the
+// disk with blanks.
+constexpr std::uint64_t kMaxIndentBlanks = 10'000;
+
+// The reason given for a chapter indented wider than kMaxIndentBlanks:
+// "indentation of <width> blanks is wider than 10000".
+std::string indent_too_wide_reason(std::uint64_t width);
+
 // base_name + "_indent.txt".
 std::string indented_file_name(std::string_view base_name);
 
@@ -41,7 +52,8 @@ std::string indented_file_name(std::string_view base_name);
 // fresh reader of the file that the chapter table was filled from) and writes
 // every line, stripped of its blanks at both ends, behind the current
 // indentation. The table must be renumbered. The pass stops early once the
-// writer has failed, since nothing more can reach the file.
+// writer has failed, since nothing more can reach the file, and fails the
+// writer itself at a chapter indented wider than kMaxIndentBlanks.
 void write_indented_text(LineReader& input, const ChapterTable& table,
                          std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks);
 

@@ -151,6 +151,36 @@ TEST(IndentPass, StopsOnceTheFileCannotBeWritten) {
   EXPECT_FALSE(out.ok());
 }
 
+TEST(IndentPass, IndentationWiderThanTheLimitGivesUpOnTheFile) {
+  struct Case {
+    std::int64_t increment;
+    std::string written;  // everything before the first chapter that is too wide
+    std::string error;
+  };
+  const std::string input = "Title\n1. A\nbody\n1.1 B\nbody\n";
+  const auto blanks = [](std::size_t n) { return std::string(n, ' '); };
+  for (const Case& c : std::vector<Case>{
+           {5000,
+            "Title\r\n" + blanks(5000) + "1. A\r\n" + blanks(5000) + "body\r\n" + blanks(10000) + "1.1 B\r\n" +
+                blanks(10000) + "body\r\n",
+            ""},
+           // The level-1 chapter fits, the level-2 one does not.
+           {5001, "Title\r\n" + blanks(5001) + "1. A\r\n" + blanks(5001) + "body\r\n",
+            "indentation of 10002 blanks is wider than 10000"},
+           {10001, "Title\r\n", "indentation of 10001 blanks is wider than 10000"},
+           {INT64_MAX, "Title\r\n", "indentation of 9223372036854775807 blanks is wider than 10000"},
+       }) {
+    ChapterTable table = table_of_document(input, c.increment);
+    LineReader reader = LineReader::from_memory(input);
+    std::string bytes;
+    LineWriter out = LineWriter::to_memory(bytes);
+    write_indented_text(reader, table, "", out, nullptr);
+    EXPECT_EQ(c.error.empty(), out.close()) << c.increment;
+    EXPECT_EQ(c.error, out.error()) << c.increment;
+    EXPECT_TRUE(c.written == bytes) << c.increment;
+  }
+}
+
 TEST(IndentPass, VeryLongLinesFromFileToFile) {
   testing::TempDir dir;
   const std::string body(24u << 20, 'b');

@@ -99,6 +99,11 @@ void Supplementer::after_heading(std::uint64_t line_number, std::string_view str
   // by an earlier run; the check reads the input as the user gave it.
   std::string_view following;
   if (work_copy_line(line_number + 1, following) && contains(following, key)) return;
+  if (extra_line_count_ > kMaxExtraLineCount) {
+    out.fail(std::to_string(extra_line_count_) + " additional lines under each identification line are more than " +
+             std::to_string(kMaxExtraLineCount));
+    return;
+  }
   out.write(key);
   out.write_line(generator_.next_identifier(clock_.now()));
   ++identification_lines_;

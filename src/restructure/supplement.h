@@ -38,6 +38,10 @@ constexpr std::string_view kStartChapterPrompt =
 // empty lines under each identification line.
 constexpr std::string_view kExtraLineCountPrompt =
     "select number of additional lines under each identification line = ";
+// The most empty lines written under one identification line. A larger
+// answer makes the pass give up on the file at the first identification line
+// (LineWriter::fail) instead of writing empty lines until the disk is full.
+constexpr std::int64_t kMaxExtraLineCount = 10'000;
 // Printed line by line after the pass, before the "view file: " line.
 constexpr std::array<std::string_view, 6> kSupplementClosingLines = {
     "============ SUPPLEMENTATION OF CHAPTER MARKS ONLY ===========",
@@ -79,7 +83,8 @@ class Supplementer : public IndentHooks {
 
   // From the start chapter on, writes the identification line and the empty
   // lines below it, unless the input line that follows the chapter-mark line
-  // already holds the chapter's title key.
+  // already holds the chapter's title key. With more than kMaxExtraLineCount
+  // empty lines to write it fails `out` instead, writing nothing.
   void after_heading(std::uint64_t line_number, std::string_view stripped_line,
                      std::string_view chapter_label, LineWriter& out) override;
 

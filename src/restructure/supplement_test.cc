@@ -139,11 +139,34 @@ TEST(Supplement, ExtraLineCount) {
     std::int64_t extra;
     std::size_t empty_lines;
   };
-  for (const Case& c : std::initializer_list<Case>{{0, 0}, {-5, 0}, {INT64_MIN, 0}, {1, 1}, {3, 3}}) {
+  for (const Case& c :
+       std::initializer_list<Case>{{0, 0}, {-5, 0}, {INT64_MIN, 0}, {1, 1}, {3, 3}, {kMaxExtraLineCount, 10'000}}) {
     Outcome run = supplemented("1. A\n", "1.", c.extra);
     std::string expected = "1. A\r\nA id=#########\r\n";
     for (std::size_t i = 0; i < c.empty_lines; ++i) expected += "\r\n";
     EXPECT_EQ(expected, masked(run.output)) << c.extra;
+  }
+}
+
+TEST(Supplement, TooManyExtraLinesGiveUpOnTheFile) {
+  // Without the limit, 2^63 empty lines would be written until the disk is full.
+  for (std::int64_t extra : {kMaxExtraLineCount + 1, INT64_MAX}) {
+    ListClock clock({kNoon});
+    LineReader scan_input = LineReader::from_memory("Intro\n1. A\nbody\n");
+    ChapterTable table;
+    fill_chapter_table(scan_input, table);
+    renumber_chapters(table, 0);
+    LineReader input = LineReader::from_memory("Intro\n1. A\nbody\n");
+    LineReader work_copy = LineReader::from_memory("Intro\n1. A\nbody\n");
+    Supplementer supplementer("1.", extra, work_copy, clock);
+    std::string bytes;
+    LineWriter out = LineWriter::to_memory(bytes);
+    write_indented_text(input, table, "", out, &supplementer);
+    EXPECT_FALSE(out.close());
+    EXPECT_EQ(std::to_string(extra) + " additional lines under each identification line are more than 10000",
+              out.error());
+    EXPECT_EQ("Intro\r\n1. A\r\n", bytes);
+    EXPECT_EQ(0u, supplementer.identification_lines_written());
   }
 }
 

@@ -7,7 +7,12 @@
 namespace kestram {
 
 void close_and_report(Console& console, std::string_view file_name, LineWriter& file) {
-  if (file.close()) return;
+  file.close();
+  report_write_failure(console, file_name, file);
+}
+
+void report_write_failure(Console& console, std::string_view file_name, const LineWriter& file) {
+  if (file.ok()) return;
   print_line(console, "cannot write " + std::string(file_name) + ": " + file.error());
 }
 

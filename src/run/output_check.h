@@ -13,4 +13,7 @@ namespace kestram {
 // directory"). The run goes on either way.
 void close_and_report(Console& console, std::string_view file_name, LineWriter& file);
 
+// The same line for a file that is already closed, when writing it failed.
+void report_write_failure(Console& console, std::string_view file_name, const LineWriter& file);
+
 }  // namespace kestram

@@ -28,7 +28,15 @@ Flow render_html_page(Platform& platform, RunState& state) {
   LineWriter page(state.html_file_name);
   const std::string table_name = table_file_name(state.base_name);
   auto open_table_file = [&table_name]() { return LineWriter(table_name); };
-  write_page(indented, state.chapter_table, state.toc_flag > 0, open_table_file, page);
+  // Every table block writes the work file anew; a failure is told once,
+  // at the first block that meets it.
+  bool table_failure_told = false;
+  auto table_file_closed = [&](const LineWriter& file) {
+    if (file.ok() || table_failure_told) return;
+    table_failure_told = true;
+    report_write_failure(console, table_name, file);
+  };
+  write_page(indented, state.chapter_table, state.toc_flag > 0, open_table_file, page, table_file_closed);
   close_and_report(console, state.html_file_name, page);
   return Flow::kGoOn;
 }

@@ -1,6 +1,8 @@
 #include "run/restructure_steps.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
@@ -14,15 +16,29 @@
 namespace kestram {
 namespace {
 
-void copy_to_work_copy(Shell& shell, const RunState& state) {
-  shell.run("copy " + command_word(state.input_file_name) + " sour_in.txt > out.list");
+constexpr char kWorkCopyName[] = "sour_in.txt";
+
+// Copies the input to the work copy. A directory under the work copy's name
+// would take the copy inside it, and anything else that is no plain file
+// would be written through; either is reported, and the copy left out.
+// False when it was left out.
+bool copy_to_work_copy(Console& console, Shell& shell, const RunState& state) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(kWorkCopyName, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    print_line(console, std::string("cannot write ") + kWorkCopyName + ": " +
+                            (std::filesystem::is_directory(status) ? "Is a directory" : "not a plain file"));
+    return false;
+  }
+  shell.run("copy " + command_word(state.input_file_name) + " " + kWorkCopyName + " > out.list");
+  return true;
 }
 
 }  // namespace
 
 Flow recognise_chapters(Platform& platform, RunState& state) {
   Console& console = platform.console;
-  copy_to_work_copy(platform.shell, state);
+  const bool work_copy_made = copy_to_work_copy(console, platform.shell, state);
 
   LineReader input(state.input_file_name);
   const std::uint64_t candidates = count_candidate_marks(input);
@@ -45,7 +61,7 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   write_chapters_file(table, chapters);
   close_and_report(console, chapters_name, chapters);
 
-  copy_to_work_copy(platform.shell, state);
+  if (work_copy_made) copy_to_work_copy(console, platform.shell, state);
   return Flow::kGoOn;
 }
 
@@ -66,7 +82,7 @@ Flow write_indented_text_file(Platform& platform, RunState& state) {
   print_empty_line(console);
   const std::int64_t extra_lines = ask_number(console, kExtraLineCountPrompt);
 
-  LineReader work_copy("sour_in.txt");
+  LineReader work_copy(kWorkCopyName);
   Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
   write_indented_text(input, state.chapter_table, state.org_unit_code, out, &supplementer);
   close_and_report(console, indented_name, out);

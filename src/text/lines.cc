@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace kestram {
@@ -10,16 +12,29 @@ namespace {
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kWriteChunk = 1 << 20;
 
+// Whether `path` names something other than a plain file (through links): a
+// directory, a pipe, a device. Opening a pipe blocks until someone writes to
+// it, and a device such as /dev/zero never ends.
+bool is_no_plain_file(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
 }  // namespace
 
 LineReader::LineReader(const std::string& path) {
+  // Only plain files are read; anything else reads as a file that cannot be
+  // opened.
+  if (is_no_plain_file(path)) {
+    at_end_ = true;
+    return;
+  }
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) {
     at_end_ = true;
     return;
   }
-  // A directory opens on some systems; it then fails at the first read,
-  // which reads as the end of the input.
   std::setvbuf(file_, nullptr, _IONBF, 0);
   buffer_.resize(kReadChunk);
   data_ = buffer_.data();
@@ -124,6 +139,14 @@ bool LineReader::rewind() {
 }
 
 LineWriter::LineWriter(const std::string& path) {
+  // Opening a pipe for writing blocks until someone reads it; a socket cannot
+  // be opened at all. A directory fails in fopen with its own reason.
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!ec && (std::filesystem::is_fifo(status) || std::filesystem::is_socket(status))) {
+    error_ = "not a plain file";
+    return;
+  }
   errno = 0;
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) {
@@ -150,6 +173,9 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
 LineWriter::~LineWriter() { close(); }
 
 void LineWriter::write(std::string_view text) {
+  // After a failure the output is lost anyway; writing on would only spend
+  // time (an absurd indentation, a full disk).
+  if (!error_.empty()) return;
   if (memory_ != nullptr) {
     memory_->append(text);
     return;
@@ -158,8 +184,9 @@ void LineWriter::write(std::string_view text) {
   if (buffer_.size() + text.size() > kWriteChunk) {
     flush();
     if (text.size() >= kWriteChunk) {
+      errno = 0;
       if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_.empty())
-        error_ = std::strerror(errno);
+        error_ = errno ? std::strerror(errno) : "write failed";
       return;
     }
   }
@@ -168,7 +195,7 @@ void LineWriter::write(std::string_view text) {
 
 void LineWriter::write_blanks(std::size_t count) {
   static const std::string kBlanks(256, ' ');
-  while (count > 0) {
+  while (count > 0 && error_.empty()) {
     std::size_t n = count < kBlanks.size() ? count : kBlanks.size();
     write(std::string_view(kBlanks.data(), n));
     count -= n;
@@ -181,6 +208,10 @@ void LineWriter::flush() {
   if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() && error_.empty())
     error_ = errno ? std::strerror(errno) : "write failed";
   buffer_.clear();
+}
+
+void LineWriter::fail(std::string_view reason) {
+  if (error_.empty()) error_.assign(reason.empty() ? std::string_view("write refused") : reason);
 }
 
 bool LineWriter::close() {

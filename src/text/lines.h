@@ -13,7 +13,8 @@
 namespace kestram {
 
 // Reads a file, or a block of memory, one line at a time. A file that cannot
-// be opened reads as a file without lines (is_open() tells the difference).
+// be opened reads as a file without lines (is_open() tells the difference);
+// so does anything that is no plain file (a directory, a pipe, a device).
 class LineReader {
  public:
   explicit LineReader(const std::string& path);
@@ -52,7 +53,9 @@ class LineReader {
 
 // Writes lines ending in CR LF to a new file (an existing one is replaced), or
 // to a string in memory. A failure to create or write the file is kept, not
-// thrown: ok() turns false and error() describes the first failure.
+// thrown: ok() turns false and error() describes the first failure. A pipe
+// in the file's place is refused ("not a plain file"), since opening it would
+// wait for a reader.
 class LineWriter {
  public:
   explicit LineWriter(const std::string& path);
@@ -77,6 +80,11 @@ class LineWriter {
 
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
+
+  // Gives up on the output for a reason of the caller's (a line that must
+  // not be written): ok() turns false with that reason, unless an earlier
+  // failure already stands. Nothing more is written after any failure.
+  void fail(std::string_view reason);
 
  private:
   LineWriter() = default;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,35 @@ TEST(LineWriter, EndsEveryLineWithCrLfAndReportsFailures) {
   EXPECT_FALSE(blocked.error().empty());
   blocked.write_line("ignored");
   EXPECT_FALSE(blocked.close());
+}
+
+TEST(LineWriter, FailureInTheMiddleIsKeptAndStopsTheWriting) {
+  // /dev/full takes the file open and refuses every byte written to it.
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+  LineWriter out("/dev/full");
+  ASSERT_TRUE(out.ok());
+  out.write_line("small lines stay buffered at first");
+  EXPECT_TRUE(out.ok());
+  out.write(std::string(3'000'000, 'x'));
+  EXPECT_FALSE(out.ok());
+  EXPECT_EQ("No space left on device", out.error());
+  // An absurd width ends at once once the file has failed.
+  out.write_blanks(std::numeric_limits<std::size_t>::max());
+  out.fail("a later reason");
+  EXPECT_FALSE(out.close());
+  EXPECT_EQ("No space left on device", out.error());
+}
+
+TEST(LineWriter, RefusedOutputKeepsTheCallersReason) {
+  std::string memory;
+  LineWriter out = LineWriter::to_memory(memory);
+  out.write_line("kept");
+  out.fail("indentation too wide");
+  out.write_line("dropped");
+  out.write_blanks(std::numeric_limits<std::size_t>::max());
+  EXPECT_FALSE(out.close());
+  EXPECT_EQ("indentation too wide", out.error());
+  EXPECT_EQ("kept\r\n", memory);
 }
 
 }  // namespace

@@ -1,0 +1,177 @@
+// Arbitrary bytes as a whole document, through every pass of a normal run in
+// memory: recognition, renumbering, the chapter list and chapters file, the
+// indentation pass, the page with its contents and table blocks, and the
+// companion text.
+//
+// Input: two option bytes, then the document.
+//   byte 0: indentation step (-2 to 13; with the top bit set, an absurd step
+//           of 2^62 and more, which must give up on the indented text)
+//   byte 1: bit 0 table of contents, bit 1 an organisational-unit code,
+//           bits 2-7 the console width (0 to 63, so also unknown widths)
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "html/companion_text.h"
+#include "html/page_frame.h"
+#include "restructure/chapter_list.h"
+#include "restructure/chapter_scan.h"
+#include "restructure/indent_pass.h"
+#include "restructure/renumber.h"
+#include "text/lines.h"
+#include "text/text.h"
+
+namespace kestram {
+namespace {
+
+constexpr std::string_view kOpeningLines[] = {
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
+    "<html>",
+    "<head>",
+    "<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">",
+    "</head>",
+    "<body>",
+    "<pre>",
+    "<p style=\"font-family:Arial; font-size:100%;\">",
+};
+constexpr std::string_view kClosingLines[] = {"</p>", "</pre>", "</body>", "</html>"};
+constexpr std::string_view kAnchorOpening = "<span style=\"color:blue\"; ID=\"";
+
+std::vector<std::string_view> lines_of(std::string_view text) {
+  std::vector<std::string_view> lines;
+  LineReader reader = LineReader::from_memory(text);
+  std::string_view line;
+  while (reader.next(line)) lines.push_back(line);
+  return lines;
+}
+
+// Whether the line holds a link marker; such a line is rendered as a link,
+// heading or not. "<" and ">" are no letters of a marker, so the test on the
+// raw line agrees with the test on the escaped one.
+bool holds_link(std::string_view line) {
+  return find_lower(line, "http") != std::string_view::npos ||
+         find_lower(line, "file:///") != std::string_view::npos;
+}
+
+// The lines of the indented text that belong to a table block, found without
+// the body pass: a "table_start:" line that is no link opens a block, which
+// runs through its "table_end:" line or to the end.
+std::vector<bool> table_block_lines(const std::vector<std::string_view>& lines) {
+  std::vector<bool> inside(lines.size() + 1, false);
+  bool in_block = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (in_block) {
+      inside[i + 1] = true;
+      if (is_keyword_line(lines[i], "table_end:")) in_block = false;
+    } else if (is_keyword_line(lines[i], "table_start:") && !holds_link(lines[i])) {
+      in_block = true;
+      inside[i + 1] = true;
+    }
+  }
+  return inside;
+}
+
+}  // namespace
+}  // namespace kestram
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kestram;
+  if (size < 2) return 0;
+  const bool absurd = (data[0] & 0x80) != 0;
+  const std::int64_t increment =
+      absurd ? (std::int64_t{1} << 62) + data[0] : static_cast<std::int64_t>(data[0] % 16) - 2;
+  const bool with_contents = (data[1] & 1) != 0;
+  const std::string org_unit_code = (data[1] & 2) != 0 ? "HR & <x>" : "";
+  const int console_width = data[1] >> 2;
+  const std::string_view document(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+  LineReader input = LineReader::from_memory(document);
+  const std::uint64_t candidates = count_candidate_marks(input);
+  if (candidates == 0) return 0;  // the run ends here
+  ChapterTable table;
+  table.set_candidate_count(candidates);
+  input.rewind();
+  fill_chapter_table(input, table);
+  FUZZ_CHECK(table.chapter_count() <= candidates);
+  renumber_chapters(table, increment);
+
+  std::uint64_t printed = 0;
+  print_chapter_list(table, console_width, [&printed](std::string_view) { ++printed; });
+  FUZZ_CHECK(printed >= table.chapter_count() + 1);
+  std::string chapters;
+  LineWriter chapters_out = LineWriter::to_memory(chapters);
+  write_chapters_file(table, chapters_out);
+  FUZZ_CHECK(chapters_out.close());
+
+  // One indented line for every input line, whatever the bytes.
+  std::string indented;
+  LineWriter indented_out = LineWriter::to_memory(indented);
+  LineReader again = LineReader::from_memory(document);
+  write_indented_text(again, table, org_unit_code, indented_out, nullptr);
+  const std::vector<std::string_view> input_lines = lines_of(document);
+  const std::vector<std::string_view> indented_lines = lines_of(indented);
+  bool any_indented_chapter = false;
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) any_indented_chapter |= table.level(row) > 0;
+  if (absurd && any_indented_chapter) {
+    // Given up at the first indented chapter, with the reason, and nothing
+    // of that line or later written.
+    FUZZ_CHECK(!indented_out.close());
+    FUZZ_CHECK(indented_out.error().rfind("indentation of ", 0) == 0);
+    FUZZ_CHECK(indented_lines.size() < input_lines.size());
+  } else {
+    FUZZ_CHECK(indented_out.close());
+    FUZZ_CHECK(indented_lines.size() == input_lines.size());
+  }
+
+  std::string page;
+  std::string table_file;
+  LineWriter page_out = LineWriter::to_memory(page);
+  LineReader indented_in = LineReader::from_memory(indented);
+  write_page(indented_in, table, with_contents,
+             [&table_file]() {
+               table_file.clear();
+               return LineWriter::to_memory(table_file);
+             },
+             page_out);
+  FUZZ_CHECK(page_out.close());
+  const std::vector<std::string_view> page_lines = lines_of(page);
+  constexpr std::size_t kOpening = std::size(kOpeningLines);
+  constexpr std::size_t kClosing = std::size(kClosingLines);
+  FUZZ_CHECK(page_lines.size() >= kOpening + kClosing);
+  for (std::size_t i = 0; i < kOpening; ++i) FUZZ_CHECK(page_lines[i] == kOpeningLines[i]);
+  for (std::size_t i = 0; i < kClosing; ++i)
+    FUZZ_CHECK(page_lines[page_lines.size() - kClosing + i] == kClosingLines[i]);
+
+  // line_count continuity: every heading outside a table block and without a
+  // link carries its anchor, in file order, and nothing else looks like one.
+  const std::vector<bool> in_block = table_block_lines(indented_lines);
+  std::vector<std::string> expected;
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
+    const std::uint64_t line = table.mark_line(row);
+    if (line > indented_lines.size()) continue;
+    if (in_block[line] || holds_link(indented_lines[line - 1])) continue;
+    expected.push_back(std::string(kAnchorOpening) + std::string(table.chapter_number(row)) + "\"><b>");
+  }
+  std::size_t next = 0;
+  for (std::size_t i = kOpening; i + kClosing < page_lines.size(); ++i) {
+    const std::string_view line = page_lines[i].substr(leading_blanks(page_lines[i]));
+    if (line.substr(0, kAnchorOpening.size()) != kAnchorOpening) continue;
+    FUZZ_CHECK(next < expected.size());
+    FUZZ_CHECK(line.substr(0, expected[next].size()) == expected[next]);
+    ++next;
+  }
+  FUZZ_CHECK(next == expected.size());
+
+  // The companion text is the page without its frame lines.
+  std::string companion;
+  LineWriter companion_out = LineWriter::to_memory(companion);
+  LineReader page_in = LineReader::from_memory(page);
+  write_companion_text(page_in, companion_out);
+  FUZZ_CHECK(companion_out.close());
+  const std::vector<std::string_view> companion_lines = lines_of(companion);
+  FUZZ_CHECK(companion_lines.size() + kOpening + kClosing <= page_lines.size());
+  return 0;
+}
