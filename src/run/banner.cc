@@ -59,8 +59,8 @@ Flow show_console_notes(Console& console) {
       "THE PROGRAM MUST BE INSTALLED IN YOUR OWN DIRECTORY.",
       "During execution, the program creates and also deletes most *.txt and other files.",
       "",
-      "The <;> (semicolon) character is reserved as punctuation in *.csv files, so it should not be "
-      "included in the table input.",
+      ("The <;> (semicolon) character is reserved as punctuation in *.csv files, so it should not be "
+       "included in the table input."),
       "Files with names: f_*.txt are reserved as work files of the program.",
       "----------------------------",
       "",
