@@ -93,6 +93,11 @@ void write_body(LineReader& indented, const ChapterTable& table,
   HeadingCursor headings(table);
   std::uint64_t line_count = 0;
   std::string out;
+  // Every block would overwrite the work file of the one before it, so only
+  // the last block met is kept and written, once, after the pass. Creating
+  // the file anew per block costs a file system round trip per block.
+  TableBlockLines block;
+  bool any_block = false;
   std::string_view line;
   while (indented.next(line)) {
     ++line_count;
@@ -102,9 +107,11 @@ void write_body(LineReader& indented, const ChapterTable& table,
       continue;
     }
     // The block's lines never reach the rules above, not even heading lines.
-    const std::uint64_t block_lines = render_table_block(out, indented, open_table_file, page);
+    const std::uint64_t block_lines = render_table_block(out, indented, block, page);
     line_count += block_lines - 1;
+    any_block = true;
   }
+  if (any_block) write_table_file(block, open_table_file);
 }
 
 }  // namespace kestram

@@ -45,7 +45,9 @@ BodyRule render_body_line(std::string_view line, std::size_t heading_row, const 
 
 // The body pass: renders every line of `indented`, from where it stands to its
 // end, onto `page`. Line numbers count from 1 at the reader's position, table
-// blocks included, so heading rows are found by the line's real number.
+// blocks included, so heading rows are found by the line's real number. The
+// work file of the last table block, if there is one, is written through
+// open_table_file once the pass is done.
 void write_body(LineReader& indented, const ChapterTable& table,
                 const std::function<LineWriter()>& open_table_file, LineWriter& page);
 

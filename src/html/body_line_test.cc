@@ -186,12 +186,11 @@ TEST(BodyPass, OpeningLineWithLinkMakesNoTable) {
   EXPECT_TRUE(run.table_files.empty());
 }
 
-TEST(BodyPass, EachBlockGetsAFreshTableFile) {
+TEST(BodyPass, OnlyTheLastBlockReachesTheTableFile) {
   const BodyRun run = run_body("table_start: one\ntable_end:\nx\ntable_start: two\nTABLE_END:\n",
                                chapter_table_of({}));
-  ASSERT_EQ(2u, run.table_files.size());
-  EXPECT_EQ(lines({"table_start: one", "table_end:"}), run.table_files[0]);
-  EXPECT_EQ(lines({"table_start: two", "TABLE_END:"}), run.table_files[1]);
+  ASSERT_EQ(1u, run.table_files.size());
+  EXPECT_EQ(lines({"table_start: two", "TABLE_END:"}), run.table_files[0]);
   EXPECT_EQ(lines({"<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
                    "<caption><b>one</b></caption>", " </table>", "x",
                    "<table style=\"font-size:100%\" align=\"center\" border=\"1\">",

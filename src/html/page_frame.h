@@ -28,7 +28,7 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
 // Writes the whole page: fixed lines 1-8, the table of contents when
 // with_contents (its own pass over `indented`), then rewinds `indented` and
 // runs the body pass, then the closing lines. open_table_file creates the work
-// file of a table block (called once per block); in a normal run it returns
+// file of the last table block (called at most once); in a normal run it returns
 // LineWriter(table_file_name(base)), in tests a memory writer. `table` must be
 // finished. Failures to write are left in `page` (ok(), error()).
 void write_page(LineReader& indented, const ChapterTable& table, bool with_contents,
