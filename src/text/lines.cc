@@ -1,7 +1,6 @@
 #include "text/lines.h"
 
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace kestram {
@@ -21,8 +20,10 @@ LineReader::LineReader(const std::string& path) {
   // A directory opens on some systems; it then fails at the first read,
   // which reads as the end of the input.
   std::setvbuf(file_, nullptr, _IONBF, 0);
-  buffer_.resize(kReadChunk);
-  data_ = buffer_.data();
+  // Not zeroed: only bytes that were read are ever looked at.
+  buffer_.reset(new char[kReadChunk]);
+  capacity_ = kReadChunk;
+  data_ = buffer_.get();
 }
 
 LineReader LineReader::from_memory(std::string_view text) {
@@ -34,14 +35,18 @@ LineReader LineReader::from_memory(std::string_view text) {
   return reader;
 }
 
+// The buffer lives on the heap, so data_ stays valid in the new object.
 LineReader::LineReader(LineReader&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       in_memory_(other.in_memory_),
       buffer_(std::move(other.buffer_)),
-      data_(other.in_memory_ ? other.data_ : buffer_.data()),
-      begin_(other.begin_),
-      end_(other.end_),
-      at_end_(other.at_end_),
+      capacity_(std::exchange(other.capacity_, 0)),
+      data_(std::exchange(other.data_, nullptr)),
+      begin_(std::exchange(other.begin_, 0)),
+      end_(std::exchange(other.end_, 0)),
+      at_end_(std::exchange(other.at_end_, true)),
+      next_lf_(other.next_lf_),
+      next_cr_(other.next_cr_),
       line_number_(other.line_number_) {}
 
 LineReader::~LineReader() {
@@ -49,15 +54,31 @@ LineReader::~LineReader() {
 }
 
 bool LineReader::fill() {
-  if (at_end_ || file_ == nullptr) return false;
+  if (at_end_ || file_ == nullptr) {
+    at_end_ = true;
+    return false;
+  }
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    // Keep the unread bytes, and what is known about them, at the front.
+    auto shift = [this](NextByte& next) {
+      next = next.at < begin_ ? NextByte{} : NextByte{next.at - begin_, next.found};
+    };
+    shift(next_lf_);
+    shift(next_cr_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < kReadChunk / 2) buffer_.resize(buffer_.size() * 2);
-  data_ = buffer_.data();
-  std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  if (capacity_ - end_ < kReadChunk / 2) {
+    // A line longer than the buffer: it doubles, so a long line costs
+    // linear time and at most twice its length.
+    std::unique_ptr<char[]> larger(new char[capacity_ * 2]);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+  }
+  data_ = buffer_.get();
+  const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
   if (got == 0) {
     at_end_ = true;
     return false;
@@ -66,41 +87,46 @@ bool LineReader::fill() {
   return true;
 }
 
+std::size_t LineReader::next_of(char byte, NextByte& next) {
+  if (next.at < begin_) next = NextByte{begin_, false};
+  if (!next.found && next.at < end_) {
+    // Searched to the end of what is buffered, not just to the other line
+    // end byte: one search then serves every line up to the hit.
+    const void* hit = std::memchr(data_ + next.at, byte, end_ - next.at);
+    if (hit != nullptr) {
+      next = NextByte{static_cast<std::size_t>(static_cast<const char*>(hit) - data_), true};
+    } else {
+      next.at = end_;
+    }
+  }
+  return next.at;
+}
+
 bool LineReader::next(std::string_view& line) {
-  std::size_t scanned = 0;  // bytes after begin_ known to hold no line end
   for (;;) {
-    const char* start = data_ + begin_;
-    std::size_t available = end_ - begin_;
-    const char* from = start + scanned;
-    std::size_t rest = available - scanned;
-    const char* lf = rest ? static_cast<const char*>(std::memchr(from, '\n', rest)) : nullptr;
-    std::size_t span = lf ? static_cast<std::size_t>(lf - from) : rest;
-    const char* cr = span ? static_cast<const char*>(std::memchr(from, '\r', span)) : nullptr;
-    if (cr != nullptr) {
+    const std::size_t lf = next_of('\n', next_lf_);
+    const std::size_t cr = next_of('\r', next_cr_);
+    if (cr < lf) {
       // A CR as the last byte read may still be followed by an LF.
-      if (cr + 1 == start + available && !at_end_) {
-        scanned = static_cast<std::size_t>(cr - start);
-        if (fill()) continue;
-        start = data_ + begin_;
-        cr = start + scanned;
-        available = end_ - begin_;
+      if (cr + 1 == end_ && !at_end_) {
+        fill();
+        continue;
       }
-      std::size_t length = static_cast<std::size_t>(cr - start);
-      line = std::string_view(start, length);
-      std::size_t skip = (length + 1 < available && start[length + 1] == '\n') ? 2 : 1;
-      begin_ += length + skip;
+      line = std::string_view(data_ + begin_, cr - begin_);
+      begin_ = (cr + 1 < end_ && data_[cr + 1] == '\n') ? cr + 2 : cr + 1;
       ++line_number_;
       return true;
     }
-    if (lf != nullptr) {
-      std::size_t length = static_cast<std::size_t>(lf - start);
-      line = std::string_view(start, length);
-      begin_ += length + 1;
+    if (lf < end_) {
+      line = std::string_view(data_ + begin_, lf - begin_);
+      begin_ = lf + 1;
       ++line_number_;
       return true;
     }
-    scanned = available;
-    if (fill()) continue;
+    if (!at_end_) {
+      fill();
+      continue;
+    }
     if (end_ == begin_) return false;
     // The last line of a file without a final line end.
     line = std::string_view(data_ + begin_, end_ - begin_);
@@ -112,6 +138,8 @@ bool LineReader::next(std::string_view& line) {
 
 bool LineReader::rewind() {
   line_number_ = 0;
+  next_lf_ = NextByte{};
+  next_cr_ = NextByte{};
   if (in_memory_) {
     begin_ = 0;
     return true;
@@ -131,7 +159,9 @@ LineWriter::LineWriter(const std::string& path) {
     return;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);
-  buffer_.reserve(kWriteChunk);
+  buffer_.reset(new char[kWriteChunk]);
+  fill_ = buffer_.get();
+  limit_ = fill_ + kWriteChunk;
 }
 
 LineWriter LineWriter::to_memory(std::string& target) {
@@ -140,33 +170,37 @@ LineWriter LineWriter::to_memory(std::string& target) {
   return writer;
 }
 
+// fill_ and limit_ point into the heap buffer, which moves along unchanged.
 LineWriter::LineWriter(LineWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       memory_(std::exchange(other.memory_, nullptr)),
       buffer_(std::move(other.buffer_)),
+      fill_(std::exchange(other.fill_, nullptr)),
+      limit_(std::exchange(other.limit_, nullptr)),
       error_(std::move(other.error_)),
       closed_(std::exchange(other.closed_, true)) {}
 
 LineWriter::~LineWriter() { close(); }
 
-void LineWriter::write(std::string_view text) {
+void LineWriter::write_beyond_buffer(std::string_view text) {
   if (memory_ != nullptr) {
     memory_->append(text);
     return;
   }
   if (file_ == nullptr) return;
-  if (buffer_.size() + text.size() > kWriteChunk) {
-    flush();
-    if (text.size() >= kWriteChunk) {
-      if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_.empty())
-        error_ = std::strerror(errno);
-      return;
-    }
+  flush();
+  if (text.size() >= kWriteChunk) {
+    // Large texts go straight to the file rather than through the buffer.
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_.empty())
+      error_ = errno ? std::strerror(errno) : "write failed";
+    return;
   }
-  buffer_.append(text);
+  std::memcpy(fill_, text.data(), text.size());
+  fill_ += text.size();
 }
 
-void LineWriter::write_blanks(std::size_t count) {
+void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
   static const std::string kBlanks(256, ' ');
   while (count > 0) {
     std::size_t n = count < kBlanks.size() ? count : kBlanks.size();
@@ -176,11 +210,12 @@ void LineWriter::write_blanks(std::size_t count) {
 }
 
 void LineWriter::flush() {
-  if (file_ == nullptr || buffer_.empty()) return;
+  if (file_ == nullptr || fill_ == buffer_.get()) return;
+  const std::size_t size = static_cast<std::size_t>(fill_ - buffer_.get());
   errno = 0;
-  if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() && error_.empty())
+  if (std::fwrite(buffer_.get(), 1, size, file_) != size && error_.empty())
     error_ = errno ? std::strerror(errno) : "write failed";
-  buffer_.clear();
+  fill_ = buffer_.get();
 }
 
 bool LineWriter::close() {
@@ -193,6 +228,8 @@ bool LineWriter::close() {
       error_ = errno ? std::strerror(errno) : "write failed";
     file_ = nullptr;
   }
+  // Writes after close() are dropped, as they were when the file was closed.
+  fill_ = limit_ = nullptr;
   return ok();
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,16 +39,34 @@ class LineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
+  // Where the next occurrence of one line-end byte stands in the buffer: no
+  // such byte lies between the first unread byte and `at`, and when `found`
+  // the byte at `at` is one. Each byte is thereby searched at most once, however
+  // the line ends are mixed (a file of lone CRs scans for LF once per buffer,
+  // not once per line).
+  struct NextByte {
+    std::size_t at = 0;
+    bool found = false;
+  };
+
   LineReader() = default;
-  bool fill();  // reads more input behind the unread bytes; false at the end
+  // Reads more input behind the unread bytes; false, with at_end_ set, when
+  // there is none.
+  bool fill();
+  // Position of the next `byte` at or after begin_, or end_ when the buffer
+  // holds none.
+  std::size_t next_of(char byte, NextByte& next);
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
-  std::string buffer_;
-  const char* data_ = nullptr;  // buffer_.data(), or the caller's memory
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  const char* data_ = nullptr;  // buffer_, or the caller's memory
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
+  NextByte next_lf_;
+  NextByte next_cr_;
   std::uint64_t line_number_ = 0;
 };
 
@@ -63,8 +83,24 @@ class LineWriter {
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
 
-  void write(std::string_view text);
-  void write_blanks(std::size_t count);
+  // Inline because every pass calls these a few times per line: text that
+  // fits behind what is buffered is copied and nothing else happens.
+  void write(std::string_view text) {
+    if (text.size() <= room()) {
+      if (!text.empty()) std::memcpy(fill_, text.data(), text.size());
+      fill_ += text.size();
+      return;
+    }
+    write_beyond_buffer(text);
+  }
+  void write_blanks(std::size_t count) {
+    if (count <= room()) {
+      std::memset(fill_, ' ', count);
+      fill_ += count;
+      return;
+    }
+    write_blanks_beyond_buffer(count);
+  }
   void end_line() { write(std::string_view("\r\n", 2)); }
   void write_line(std::string_view text) {
     write(text);
@@ -80,11 +116,18 @@ class LineWriter {
 
  private:
   LineWriter() = default;
+  std::size_t room() const { return static_cast<std::size_t>(limit_ - fill_); }
+  void write_beyond_buffer(std::string_view text);
+  void write_blanks_beyond_buffer(std::size_t count);
   void flush();
 
   std::FILE* file_ = nullptr;
   std::string* memory_ = nullptr;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  // The free part of buffer_; both stay null for a memory writer and for a
+  // file that could not be created, so every write takes the slow path.
+  char* fill_ = nullptr;
+  char* limit_ = nullptr;
   std::string error_;
   bool closed_ = false;
 };
