@@ -35,6 +35,13 @@ bool is_bold_line(std::string_view line);
 // blank. Returns false, leaving `out` alone, when the marker does not occur.
 bool render_link(std::string_view escaped_line, std::string_view lower_marker, std::string& out);
 
+// Writes one body line to `out`, without its line end, and tells which rule
+// did it. `heading_row` is the chapter table row whose chapter-mark line this
+// is, or 0. `table` must be finished. For kTableStart nothing is written: the
+// caller hands the block, its opening line escaped, to render_table_block().
+BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
+                         LineWriter& out);
+
 // Renders one body line into `out` (replacing its contents) and tells which
 // rule did it. `heading_row` is the chapter table row whose chapter-mark line
 // this is, or 0. `table` must be finished. For kTableStart, `out` holds the

@@ -1,5 +1,7 @@
 #include "html/companion_text.h"
 
+#include <cstring>
+
 #include "text/text.h"
 
 namespace kestram {
@@ -22,6 +24,9 @@ std::string companion_file_name(std::string_view base_name) {
 
 bool is_frame_line(std::string_view line) {
   const std::string_view test = trim_blanks(line);
+  // Every tag and fragment starts with "<": most lines of a page hold none
+  // and are settled by one search.
+  if (test.empty() || std::memchr(test.data(), '<', test.size()) == nullptr) return false;
   for (std::string_view tag : kFrameTags)
     if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
   for (std::string_view fragment : kFrameFragments)

@@ -20,6 +20,8 @@ std::string table_file_name(std::string_view base_name);  // base + "_table.txt"
 // The contents entry of a heading line: the line's leading blanks, then in
 // bold the escaped, stripped line and a link to the heading's anchor.
 std::string contents_entry(std::string_view heading_line, std::string_view chapter_number);
+// The same entry written to the page, without its line end.
+void write_contents_entry(std::string_view heading_line, std::string_view chapter_number, LineWriter& page);
 
 // The contents pass: one entry for every heading line of `indented`, read from
 // where it stands to its end, in file order. `table` must be finished.
