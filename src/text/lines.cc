@@ -1,6 +1,8 @@
 #include "text/lines.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace kestram {
@@ -152,8 +154,20 @@ bool LineReader::rewind() {
 }
 
 LineWriter::LineWriter(const std::string& path) {
-  errno = 0;
-  file_ = std::fopen(path.c_str(), "wb");
+  // An existing file is written over in place and cut to its new length by
+  // close(), rather than emptied first. Emptying a file hands all its blocks
+  // back to the file system (which may wait for the disk to discard them) just
+  // before the new text needs as many again: on a rerun over the same
+  // document that cost more than writing the text.
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) {
+    file_ = std::fopen(path.c_str(), "r+b");
+    if (file_ != nullptr) overwritten_path_ = path;
+  }
+  if (file_ == nullptr) {
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "wb");
+  }
   if (file_ == nullptr) {
     error_ = errno ? std::strerror(errno) : "cannot be created";
     return;
@@ -177,6 +191,8 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
       buffer_(std::move(other.buffer_)),
       fill_(std::exchange(other.fill_, nullptr)),
       limit_(std::exchange(other.limit_, nullptr)),
+      overwritten_path_(std::move(other.overwritten_path_)),
+      written_(other.written_),
       error_(std::move(other.error_)),
       closed_(std::exchange(other.closed_, true)) {}
 
@@ -191,9 +207,7 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
   flush();
   if (text.size() >= kWriteChunk) {
     // Large texts go straight to the file rather than through the buffer.
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_.empty())
-      error_ = errno ? std::strerror(errno) : "write failed";
+    put(text.data(), text.size());
     return;
   }
   std::memcpy(fill_, text.data(), text.size());
@@ -211,11 +225,15 @@ void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
 
 void LineWriter::flush() {
   if (file_ == nullptr || fill_ == buffer_.get()) return;
-  const std::size_t size = static_cast<std::size_t>(fill_ - buffer_.get());
-  errno = 0;
-  if (std::fwrite(buffer_.get(), 1, size, file_) != size && error_.empty())
-    error_ = errno ? std::strerror(errno) : "write failed";
+  put(buffer_.get(), static_cast<std::size_t>(fill_ - buffer_.get()));
   fill_ = buffer_.get();
+}
+
+void LineWriter::put(const char* data, std::size_t size) {
+  errno = 0;
+  const std::size_t put = std::fwrite(data, 1, size, file_);
+  written_ += put;
+  if (put != size && error_.empty()) error_ = errno ? std::strerror(errno) : "write failed";
 }
 
 bool LineWriter::close() {
@@ -227,6 +245,13 @@ bool LineWriter::close() {
     if (std::fclose(file_) != 0 && error_.empty())
       error_ = errno ? std::strerror(errno) : "write failed";
     file_ = nullptr;
+    if (!overwritten_path_.empty()) {
+      // Whatever the earlier contents held beyond the new text goes.
+      std::error_code ec;
+      if (std::filesystem::file_size(overwritten_path_, ec) != written_ || ec)
+        std::filesystem::resize_file(overwritten_path_, written_, ec);
+      if (ec && error_.empty()) error_ = ec.message();
+    }
   }
   // Writes after close() are dropped, as they were when the file was closed.
   fill_ = limit_ = nullptr;

@@ -70,7 +70,8 @@ class LineReader {
   std::uint64_t line_number_ = 0;
 };
 
-// Writes lines ending in CR LF to a new file (an existing one is replaced), or
+// Writes lines ending in CR LF to a new file (an existing one is replaced:
+// it holds exactly the new text once closed), or
 // to a string in memory. A failure to create or write the file is kept, not
 // thrown: ok() turns false and error() describes the first failure.
 class LineWriter {
@@ -120,6 +121,7 @@ class LineWriter {
   void write_beyond_buffer(std::string_view text);
   void write_blanks_beyond_buffer(std::size_t count);
   void flush();
+  void put(const char* data, std::size_t size);  // to the file, counted
 
   std::FILE* file_ = nullptr;
   std::string* memory_ = nullptr;
@@ -128,6 +130,9 @@ class LineWriter {
   // file that could not be created, so every write takes the slow path.
   char* fill_ = nullptr;
   char* limit_ = nullptr;
+  // Set when an existing file is written over: close() cuts it to written_.
+  std::string overwritten_path_;
+  std::uint64_t written_ = 0;
   std::string error_;
   bool closed_ = false;
 };

@@ -134,5 +134,26 @@ TEST(LineWriter, EndsEveryLineWithCrLfAndReportsFailures) {
   EXPECT_FALSE(blocked.close());
 }
 
+TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
+  testing::TempDir dir;
+  const std::string path = dir.file("out.txt");
+  const std::string large(3'000'000, 'x');
+  // Longer, shorter and equally long earlier contents, and a text written
+  // partly past the buffer.
+  for (const std::string& before : {std::string(5'000'000, 'o'), std::string("old"), std::string("new\r\n")}) {
+    for (const std::string& text : {std::string("new"), large}) {
+      testing::write_file(path, before);
+      LineWriter out(path);
+      out.write_line(text);
+      ASSERT_TRUE(out.close()) << out.error();
+      EXPECT_EQ(text + "\r\n", testing::read_file(path)) << before.size() << " " << text.size();
+    }
+  }
+  // Nothing written leaves an empty file.
+  testing::write_file(path, "old");
+  { LineWriter out(path); }
+  EXPECT_EQ("", testing::read_file(path));
+}
+
 }  // namespace
 }  // namespace kestram
