@@ -39,19 +39,27 @@ std::size_t find_lower(std::string_view text, std::string_view lower_needle) {
     return candidate(at) && starts_with_lower(text.substr(at), lower_needle);
   };
 
-  constexpr std::size_t kBlock = 32;
+  constexpr std::size_t kBlock = 16;
   const std::size_t positions = text.size() - length + 1;
-  std::size_t at = 0;
-  for (; at + kBlock <= positions; at += kBlock) {
+  auto search_block = [&](std::size_t from) {
     unsigned char any = 0;
-    for (std::size_t k = 0; k < kBlock; ++k) any |= candidate(at + k);
-    if (any == 0) continue;
-    for (std::size_t k = 0; k < kBlock; ++k)
-      if (confirmed(at + k)) return at + k;
+    for (std::size_t k = 0; k < kBlock; ++k) any |= candidate(from + k);
+    if (any != 0)
+      for (std::size_t k = 0; k < kBlock; ++k)
+        if (confirmed(from + k)) return from + k;
+    return std::string_view::npos;
+  };
+  if (positions < kBlock) {
+    for (std::size_t at = 0; at < positions; ++at)
+      if (confirmed(at)) return at;
+    return std::string_view::npos;
   }
-  for (; at < positions; ++at)
-    if (confirmed(at)) return at;
-  return std::string_view::npos;
+  std::size_t at = 0;
+  for (; at + kBlock <= positions; at += kBlock)
+    if (std::size_t found = search_block(at); found != std::string_view::npos) return found;
+  // The last block ends at the last position and overlaps the ones before,
+  // which held no match: a whole block is cheaper than a byte-wise tail.
+  return at < positions ? search_block(positions - kBlock) : std::string_view::npos;
 }
 
 std::string_view keyword_value(std::string_view stripped_line, std::size_t keyword_length) {
