@@ -1,7 +1,9 @@
 #include "text/lines.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -23,7 +25,8 @@ LineReader::LineReader(const std::string& path) {
   // which reads as the end of the input.
   std::setvbuf(file_, nullptr, _IONBF, 0);
   // Not zeroed: only bytes that were read are ever looked at.
-  buffer_.reset(new char[kReadChunk]);
+  buffer_.reset(static_cast<char*>(std::malloc(kReadChunk)));
+  if (buffer_ == nullptr) throw std::bad_alloc();  // as any allocation here
   capacity_ = kReadChunk;
   data_ = buffer_.get();
 }
@@ -73,10 +76,12 @@ bool LineReader::fill() {
   }
   if (capacity_ - end_ < kReadChunk / 2) {
     // A line longer than the buffer: it doubles, so a long line costs
-    // linear time and at most twice its length.
-    std::unique_ptr<char[]> larger(new char[capacity_ * 2]);
-    std::memcpy(larger.get(), buffer_.get(), end_);
-    buffer_ = std::move(larger);
+    // linear time and at most twice its length. realloc() can often grow a
+    // large block where it lies, without copying it or touching its pages.
+    char* larger = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
+    if (larger == nullptr) throw std::bad_alloc();
+    buffer_.release();
+    buffer_.reset(larger);
     capacity_ *= 2;
   }
   data_ = buffer_.get();

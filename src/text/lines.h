@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -48,6 +49,9 @@ class LineReader {
     std::size_t at = 0;
     bool found = false;
   };
+  struct Free {
+    void operator()(char* block) const { std::free(block); }
+  };
 
   LineReader() = default;
   // Reads more input behind the unread bytes; false, with at_end_ set, when
@@ -59,7 +63,7 @@ class LineReader {
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char, Free> buffer_;  // malloc'd, so that it can grow in place
   std::size_t capacity_ = 0;
   const char* data_ = nullptr;  // buffer_, or the caller's memory
   std::size_t begin_ = 0;       // first unread byte
