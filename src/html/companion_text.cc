@@ -1,7 +1,5 @@
 #include "html/companion_text.h"
 
-#include <cstring>
-
 #include "text/text.h"
 
 namespace kestram {
@@ -24,13 +22,14 @@ std::string companion_file_name(std::string_view base_name) {
 
 bool is_frame_line(std::string_view line) {
   const std::string_view test = trim_blanks(line);
-  // Every tag and fragment starts with "<": most lines of a page hold none
-  // and are settled by one search.
-  if (test.empty() || std::memchr(test.data(), '<', test.size()) == nullptr) return false;
   for (std::string_view tag : kFrameTags)
     if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
-  for (std::string_view fragment : kFrameFragments)
-    if (find_lower(test, fragment) != std::string_view::npos) return true;
+  // Every fragment starts with "<", so looking at each "<" once finds them
+  // all in one search through the line; most page lines hold none at all.
+  for (std::size_t at = test.find('<'); at != std::string_view::npos; at = test.find('<', at + 1)) {
+    for (std::string_view fragment : kFrameFragments)
+      if (starts_with_lower(test.substr(at), fragment)) return true;
+  }
   return false;
 }
 
