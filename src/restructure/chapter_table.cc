@@ -54,13 +54,14 @@ std::string ChapterTable::indent_width_text(std::size_t row) const {
   __int128 width = static_cast<__int128>(indent_increment_) * level(row);
   bool negative = width < 0;
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(width) : width;
-  std::string digits;
+  char digits[48];  // 2^128 has 39 digits
+  char* begin = digits + sizeof digits;
   do {
-    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+    *--begin = static_cast<char>('0' + static_cast<int>(magnitude % 10));
     magnitude /= 10;
   } while (magnitude != 0);
-  if (negative) digits.insert(digits.begin(), '-');
-  return digits;
+  if (negative) *--begin = '-';
+  return std::string(begin, digits + sizeof digits);
 }
 
 std::uint64_t ChapterTable::indent_blanks(std::size_t row) const {
