@@ -27,8 +27,10 @@ bool is_frame_line(std::string_view line) {
   // Every fragment starts with "<", so looking at each "<" once finds them
   // all in one search through the line; most page lines hold none at all.
   for (std::size_t at = test.find('<'); at != std::string_view::npos; at = test.find('<', at + 1)) {
+    // The byte after "<" already rules out the page's own tags.
+    const char second = at + 1 < test.size() ? ascii_lower(test[at + 1]) : '<';
     for (std::string_view fragment : kFrameFragments)
-      if (starts_with_lower(test.substr(at), fragment)) return true;
+      if (second == fragment[1] && starts_with_lower(test.substr(at), fragment)) return true;
   }
   return false;
 }

@@ -8,13 +8,6 @@ std::string ascii_lower(std::string_view text) {
   return lower;
 }
 
-bool starts_with_lower(std::string_view text, std::string_view lower_prefix) {
-  if (text.size() < lower_prefix.size()) return false;
-  for (std::size_t i = 0; i < lower_prefix.size(); ++i)
-    if (ascii_lower(text[i]) != lower_prefix[i]) return false;
-  return true;
-}
-
 std::size_t find_lower(std::string_view text, std::string_view lower_needle) {
   const std::size_t length = lower_needle.size();
   if (length == 0) return 0;

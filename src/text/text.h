@@ -30,8 +30,14 @@ inline std::size_t leading_blanks(std::string_view text) {
 }
 
 // Whether `text` begins with `prefix`, comparing ASCII letters without regard
-// to case. `prefix` must be in lower case.
-bool starts_with_lower(std::string_view text, std::string_view lower_prefix);
+// to case. `prefix` must be in lower case. Inline: it mostly fails at the
+// first byte, and a call would cost more than that.
+inline bool starts_with_lower(std::string_view text, std::string_view lower_prefix) {
+  if (text.size() < lower_prefix.size()) return false;
+  for (std::size_t i = 0; i < lower_prefix.size(); ++i)
+    if (ascii_lower(text[i]) != lower_prefix[i]) return false;
+  return true;
+}
 
 // Position of the first occurrence of `lower_needle` in `text`, comparing
 // ASCII letters without regard to case, or npos. `lower_needle` must be in
