@@ -11,6 +11,12 @@ constexpr std::string_view kFrameTags[] = {
     "<body>", "</body>", "</p>",   "<pre>",   "</pre>",
 };
 
+constexpr std::size_t longest_tag() {
+  std::size_t longest = 0;
+  for (std::string_view tag : kFrameTags) longest = tag.size() > longest ? tag.size() : longest;
+  return longest;
+}
+
 }  // namespace
 
 std::string companion_file_name(std::string_view base_name) {
@@ -22,8 +28,10 @@ std::string companion_file_name(std::string_view base_name) {
 
 bool is_frame_line(std::string_view line) {
   const std::string_view test = trim_blanks(line);
-  for (std::string_view tag : kFrameTags)
-    if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
+  if (test.size() <= longest_tag()) {
+    for (std::string_view tag : kFrameTags)
+      if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
+  }
   // Every fragment starts with "<", so looking at each "<" once finds them
   // all in one search through the line; most page lines hold none at all.
   for (std::size_t at = test.find('<'); at != std::string_view::npos; at = test.find('<', at + 1)) {
