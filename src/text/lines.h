@@ -90,18 +90,23 @@ class LineWriter {
 
   // Inline because every pass calls these a few times per line: text that
   // fits behind what is buffered is copied and nothing else happens.
+  // (Nothing to write leaves the pointers alone: they may be null.)
   void write(std::string_view text) {
     if (text.size() <= room()) {
-      if (!text.empty()) std::memcpy(fill_, text.data(), text.size());
-      fill_ += text.size();
+      if (!text.empty()) {
+        std::memcpy(fill_, text.data(), text.size());
+        fill_ += text.size();
+      }
       return;
     }
     write_beyond_buffer(text);
   }
   void write_blanks(std::size_t count) {
     if (count <= room()) {
-      std::memset(fill_, ' ', count);
-      fill_ += count;
+      if (count != 0) {
+        std::memset(fill_, ' ', count);
+        fill_ += count;
+      }
       return;
     }
     write_blanks_beyond_buffer(count);
