@@ -46,8 +46,6 @@ void write_html_escaped(LineWriter& out, std::string_view text) {
   escape_into(text, [&out](std::string_view piece) { out.write(piece); });
 }
 
-bool has_angle_bracket(std::string_view text) { return next_angle_bracket(text, 0) < text.size(); }
-
 std::string html_escape(std::string_view text) {
   std::string out;
   out.reserve(text.size());

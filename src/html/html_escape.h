@@ -16,9 +16,6 @@ void append_html_escaped(std::string& out, std::string_view text);
 // Writes `text` to `out` with "<" and ">" escaped, without a copy of it.
 void write_html_escaped(LineWriter& out, std::string_view text);
 
-// Whether `text` holds a "<" or ">".
-bool has_angle_bracket(std::string_view text);
-
 // `text` with "<" and ">" escaped.
 std::string html_escape(std::string_view text);
 

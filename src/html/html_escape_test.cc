@@ -63,7 +63,6 @@ TEST(HtmlEscape, LongTextsAgreeByteForByte) {
     LineWriter writer = LineWriter::to_memory(written);
     write_html_escaped(writer, text);
     EXPECT_EQ(expected, written);
-    EXPECT_EQ(expected != text, has_angle_bracket(text));
   }
 }
 
