@@ -11,31 +11,56 @@ constexpr std::string_view kBoldOpen = "<b>";
 constexpr std::string_view kBoldClose = "</b>";
 constexpr std::string_view kLookAt = "look_at:";
 
+// The pieces of a rule's output go to one of two places: `text` takes pieces
+// of the line (escaped on the way when the line is given as read), `markup`
+// takes the page's own tags verbatim. The same rule code thus serves a line
+// that is already escaped and one that is escaped only as it is written.
+template <typename Text, typename Markup>
+void link_pieces(std::string_view line, std::size_t at, Text text, Markup markup) {
+  const std::string_view tail = line.substr(at);
+  const std::size_t blank = tail.find(' ');
+  const std::string_view address = tail.substr(0, blank);
+  text(line.substr(0, at));
+  markup("<a href=\"");
+  text(address);
+  markup("\">");
+  text(address);
+  markup("</a>");
+  // Without a blank behind the address one is added, so the line never ends
+  // right at the closing tag.
+  if (blank == std::string_view::npos) {
+    markup(" ");
+  } else {
+    text(tail.substr(blank));
+  }
+}
+
+template <typename Text, typename Markup>
+void heading_pieces(std::string_view line, std::string_view chapter_number, Text text, Markup markup) {
+  markup(line.substr(0, leading_blanks(line)));
+  markup("<span style=\"color:blue\"; ID=\"");
+  markup(chapter_number);
+  markup("\"><b>");
+  text(trim_blanks(line));
+  markup("</b></span>");
+}
+
 // A cross-reference line naming an existing chapter becomes a link to that
 // chapter's heading; otherwise it is left for the later rules.
-bool render_cross_reference(std::string_view escaped, const ChapterTable& table, std::string& out) {
+bool render_cross_reference(std::string_view escaped, const ChapterTable& table, LineWriter& out) {
   const std::string_view stripped = trim_blanks(escaped);
   if (!starts_with_lower(stripped, kLookAt)) return false;
   const std::string_view target = keyword_value(stripped, kLookAt.size());
   const std::size_t row = table.first_row_with_chapter_number(target);
   if (row == 0) return false;
   const std::string_view number = table.chapter_number(row);
-  out.append(escaped.substr(0, leading_blanks(escaped)));
-  out.append("look_at: <span><a href=\"#");
-  out.append(number);
-  out.append("\"> ");
-  out.append(number);
-  out.append("</a></span>");
+  out.write(escaped.substr(0, leading_blanks(escaped)));
+  out.write("look_at: <span><a href=\"#");
+  out.write(number);
+  out.write("\"> ");
+  out.write(number);
+  out.write("</a></span>");
   return true;
-}
-
-void render_heading(std::string_view escaped, std::string_view chapter_number, std::string& out) {
-  out.append(escaped.substr(0, leading_blanks(escaped)));
-  out.append("<span style=\"color:blue\"; ID=\"");
-  out.append(chapter_number);
-  out.append("\"><b>");
-  out.append(trim_blanks(escaped));
-  out.append("</b></span>");
 }
 
 }  // namespace
@@ -50,42 +75,51 @@ bool is_bold_line(std::string_view line) {
 bool render_link(std::string_view escaped_line, std::string_view lower_marker, std::string& out) {
   const std::size_t at = find_lower(escaped_line, lower_marker);
   if (at == std::string_view::npos) return false;
-  const std::string_view tail = escaped_line.substr(at);
-  const std::size_t blank = tail.find(' ');
-  const std::string_view address = tail.substr(0, blank);
-  // Without a blank behind the address one is added, so the line never ends
-  // right at the closing tag.
-  const std::string_view rest = blank == std::string_view::npos ? " " : tail.substr(blank);
-  out.append(escaped_line.substr(0, at));
-  out.append("<a href=\"");
-  out.append(address);
-  out.append("\">");
-  out.append(address);
-  out.append("</a>");
-  out.append(rest);
+  auto append = [&out](std::string_view piece) { out.append(piece); };
+  link_pieces(escaped_line, at, append, append);
   return true;
+}
+
+// The rules are tested on the line as read and only what is written is
+// escaped. That decides as the escaped line would: escaping changes "<" and
+// ">" only, no marker or keyword holds either, and none can run into an
+// entity ("&lt;", "&gt;"), so each is found in one form exactly when it is in
+// the other, at a position that escaping merely shifts. Only the rare
+// cross-reference line, whose target is cut at a fixed offset, is escaped
+// first.
+BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
+                         LineWriter& out) {
+  if (is_bold_line(line)) {
+    out.write(line);
+    return BodyRule::kBold;
+  }
+  auto text = [&out](std::string_view piece) { write_html_escaped(out, piece); };
+  auto markup = [&out](std::string_view piece) { out.write(piece); };
+  std::size_t at = find_lower(line, "http");
+  if (at == std::string_view::npos) at = find_lower(line, "file:///");
+  if (at != std::string_view::npos) {
+    link_pieces(line, at, text, markup);
+    return BodyRule::kLink;
+  }
+  if (starts_with_lower(trim_blanks(line), kLookAt) &&
+      render_cross_reference(html_escape(line), table, out))
+    return BodyRule::kCrossReference;
+  if (is_table_start(line)) return BodyRule::kTableStart;
+  if (heading_row != 0) {
+    heading_pieces(line, table.chapter_number(heading_row), text, markup);
+    return BodyRule::kHeading;
+  }
+  write_html_escaped(out, line);
+  return BodyRule::kPlain;
 }
 
 BodyRule render_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
                           std::string& out) {
   out.clear();
-  if (is_bold_line(line)) {
-    out.append(line);
-    return BodyRule::kBold;
-  }
-  const std::string escaped = html_escape(line);
-  if (render_link(escaped, "http", out) || render_link(escaped, "file:///", out)) return BodyRule::kLink;
-  if (render_cross_reference(escaped, table, out)) return BodyRule::kCrossReference;
-  if (is_table_start(escaped)) {
-    out = escaped;
-    return BodyRule::kTableStart;
-  }
-  if (heading_row != 0) {
-    render_heading(escaped, table.chapter_number(heading_row), out);
-    return BodyRule::kHeading;
-  }
-  out = escaped;
-  return BodyRule::kPlain;
+  LineWriter writer = LineWriter::to_memory(out);
+  const BodyRule rule = write_body_line(line, heading_row, table, writer);
+  if (rule == BodyRule::kTableStart) out = html_escape(line);
+  return rule;
 }
 
 void write_body(LineReader& indented, const ChapterTable& table,
@@ -93,19 +127,25 @@ void write_body(LineReader& indented, const ChapterTable& table,
                 const TableFileClosed& table_file_closed) {
   HeadingCursor headings(table);
   std::uint64_t line_count = 0;
-  std::string out;
+  // Every block would overwrite the work file of the one before it, so only
+  // the last block met is kept and written, once, after the pass. Creating
+  // the file anew per block costs a file system round trip per block.
+  TableBlockLines block;
+  bool any_block = false;
   std::string_view line;
   while (indented.next(line)) {
     ++line_count;
     const std::size_t heading_row = headings.row_for_line(line_count);
-    if (render_body_line(line, heading_row, table, out) != BodyRule::kTableStart) {
-      page.write_line(out);
+    if (write_body_line(line, heading_row, table, page) != BodyRule::kTableStart) {
+      page.end_line();
       continue;
     }
     // The block's lines never reach the rules above, not even heading lines.
-    const std::uint64_t block_lines = render_table_block(out, indented, open_table_file, page, table_file_closed);
+    const std::uint64_t block_lines = render_table_block(html_escape(line), indented, block, page);
     line_count += block_lines - 1;
+    any_block = true;
   }
+  if (any_block) write_table_file(block, open_table_file, table_file_closed);
 }
 
 }  // namespace kestram

@@ -36,6 +36,13 @@ bool is_bold_line(std::string_view line);
 // blank. Returns false, leaving `out` alone, when the marker does not occur.
 bool render_link(std::string_view escaped_line, std::string_view lower_marker, std::string& out);
 
+// Writes one body line to `out`, without its line end, and tells which rule
+// did it. `heading_row` is the chapter table row whose chapter-mark line this
+// is, or 0. `table` must be finished. For kTableStart nothing is written: the
+// caller hands the block, its opening line escaped, to render_table_block().
+BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
+                         LineWriter& out);
+
 // Renders one body line into `out` (replacing its contents) and tells which
 // rule did it. `heading_row` is the chapter table row whose chapter-mark line
 // this is, or 0. `table` must be finished. For kTableStart, `out` holds the
@@ -46,7 +53,9 @@ BodyRule render_body_line(std::string_view line, std::size_t heading_row, const 
 
 // The body pass: renders every line of `indented`, from where it stands to its
 // end, onto `page`. Line numbers count from 1 at the reader's position, table
-// blocks included, so heading rows are found by the line's real number.
+// blocks included, so heading rows are found by the line's real number. The
+// work file of the last table block, if there is one, is written through
+// open_table_file once the pass is done.
 void write_body(LineReader& indented, const ChapterTable& table,
                 const std::function<LineWriter()>& open_table_file, LineWriter& page,
                 const TableFileClosed& table_file_closed = {});

@@ -11,6 +11,12 @@ constexpr std::string_view kFrameTags[] = {
     "<body>", "</body>", "</p>",   "<pre>",   "</pre>",
 };
 
+constexpr std::size_t longest_tag() {
+  std::size_t longest = 0;
+  for (std::string_view tag : kFrameTags) longest = tag.size() > longest ? tag.size() : longest;
+  return longest;
+}
+
 }  // namespace
 
 std::string companion_file_name(std::string_view base_name) {
@@ -22,10 +28,18 @@ std::string companion_file_name(std::string_view base_name) {
 
 bool is_frame_line(std::string_view line) {
   const std::string_view test = trim_blanks(line);
-  for (std::string_view tag : kFrameTags)
-    if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
-  for (std::string_view fragment : kFrameFragments)
-    if (find_lower(test, fragment) != std::string_view::npos) return true;
+  if (test.size() <= longest_tag()) {
+    for (std::string_view tag : kFrameTags)
+      if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
+  }
+  // Every fragment starts with "<", so looking at each "<" once finds them
+  // all in one search through the line; most page lines hold none at all.
+  for (std::size_t at = test.find('<'); at != std::string_view::npos; at = test.find('<', at + 1)) {
+    // The byte after "<" already rules out the page's own tags.
+    const char second = at + 1 < test.size() ? ascii_lower(test[at + 1]) : '<';
+    for (std::string_view fragment : kFrameFragments)
+      if (second == fragment[1] && starts_with_lower(test.substr(at), fragment)) return true;
+  }
   return false;
 }
 

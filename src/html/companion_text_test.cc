@@ -41,6 +41,8 @@ TEST(CompanionText, FrameLineFilter) {
            {"<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">", true},
            {"<p style=\"font-family:Arial; font-size:100%;\">", true},
            {"<td>has <P STYLE=x> inside</td>", true},  // unescaped markup is dropped whole
+           {"a <b> <<META HTTP-EQUIV", true},          // after other brackets
+           {"<p styl", false},
            {"&lt;p style=x&gt;", false},               // escaped text never matches
            {"<html>", true}, {"</HTML>", true}, {"  <head>  ", true}, {"</head>", true},
            {"<title>", true}, {"</title>", true}, {"<body>", true}, {"</body>", true},

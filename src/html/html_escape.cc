@@ -1,17 +1,49 @@
 #include "html/html_escape.h"
 
 namespace kestram {
+namespace {
+
+// "<" (0x3C) and ">" (0x3E) differ in bit 0x02 only, so one comparison finds
+// both.
+inline bool is_angle_bracket(unsigned char c) { return (c | 0x02) == 0x3E; }
+
+// Position of the first "<" or ">" at or after `from`, or the text's size.
+// Whole blocks are tested by a loop without branches that the compiler turns
+// into vector instructions: most text holds no bracket at all.
+std::size_t next_angle_bracket(std::string_view text, std::size_t from) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  constexpr std::size_t kBlock = 32;
+  std::size_t at = from;
+  for (; at + kBlock <= text.size(); at += kBlock) {
+    unsigned char any = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) any |= static_cast<unsigned char>(is_angle_bracket(bytes[at + k]));
+    if (any != 0) break;
+  }
+  for (; at < text.size(); ++at)
+    if (is_angle_bracket(bytes[at])) return at;
+  return text.size();
+}
+
+// Hands `text` to `put` piece by piece, brackets replaced by their entities.
+template <typename Put>
+void escape_into(std::string_view text, Put put) {
+  std::size_t done = 0;
+  for (std::size_t at = next_angle_bracket(text, 0); at < text.size(); at = next_angle_bracket(text, done)) {
+    put(text.substr(done, at - done));
+    put(text[at] == '<' ? std::string_view("&lt;") : std::string_view("&gt;"));
+    done = at + 1;
+  }
+  put(text.substr(done));
+}
+
+}  // namespace
 
 void append_html_escaped(std::string& out, std::string_view text) {
-  std::size_t done = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '<' && c != '>') continue;
-    out.append(text.substr(done, i - done));
-    out.append(c == '<' ? "&lt;" : "&gt;");
-    done = i + 1;
-  }
-  out.append(text.substr(done));
+  escape_into(text, [&out](std::string_view piece) { out.append(piece); });
+}
+
+void write_html_escaped(LineWriter& out, std::string_view text) {
+  escape_into(text, [&out](std::string_view piece) { out.write(piece); });
 }
 
 std::string html_escape(std::string_view text) {

@@ -6,10 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "text/lines.h"
+
 namespace kestram {
 
 // Appends `text` to `out` with "<" and ">" escaped.
 void append_html_escaped(std::string& out, std::string_view text);
+
+// Writes `text` to `out` with "<" and ">" escaped, without a copy of it.
+void write_html_escaped(LineWriter& out, std::string_view text);
 
 // `text` with "<" and ">" escaped.
 std::string html_escape(std::string_view text);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <string>
 
 namespace kestram {
@@ -32,6 +33,37 @@ TEST(HtmlEscape, AppendsBehindExistingText) {
   std::string out = "kept ";
   append_html_escaped(out, "<p>");
   EXPECT_EQ("kept &lt;p&gt;", out);
+}
+
+TEST(HtmlEscape, LongTextsAgreeByteForByte) {
+  // Brackets at every offset of the blocks the escaping tests at once, in
+  // text written out directly and in text appended to a string.
+  std::mt19937 random(5);
+  for (int round = 0; round < 500; ++round) {
+    std::string text(random() % 300, 'a');
+    std::string expected;
+    for (char& c : text) {
+      const unsigned pick = random() % 40;
+      // Near misses: bytes one bit away from a bracket.
+      const char near_misses[] = "=?:\xbc\xbe\x1c\x1e\x7c\x7e";
+      c = pick == 0   ? '<'
+          : pick == 1 ? '>'
+          : pick < 10 ? near_misses[random() % (sizeof near_misses - 1)]
+                      : static_cast<char>(random() % 256);
+      if (c == '<') {
+        expected += "&lt;";
+      } else if (c == '>') {
+        expected += "&gt;";
+      } else {
+        expected += c;
+      }
+    }
+    EXPECT_EQ(expected, html_escape(text));
+    std::string written;
+    LineWriter writer = LineWriter::to_memory(written);
+    write_html_escaped(writer, text);
+    EXPECT_EQ(expected, written);
+  }
 }
 
 }  // namespace

@@ -33,16 +33,24 @@ std::string table_file_name(std::string_view base_name) {
   return std::string(base_name) + "_table.txt";
 }
 
+void write_contents_entry(std::string_view heading_line, std::string_view chapter_number, LineWriter& page) {
+  // Escaping neither adds nor removes blanks, so the line as read has the
+  // escaped line's leading blanks, and its stripped part escaped is the
+  // escaped line stripped.
+  page.write_blanks(leading_blanks(heading_line));
+  page.write("<b>");
+  write_html_escaped(page, trim_blanks(heading_line));
+  page.write(" <a href=\"#");
+  page.write(chapter_number);
+  page.write("\">");
+  page.write(chapter_number);
+  page.write("</a> </b>");
+}
+
 std::string contents_entry(std::string_view heading_line, std::string_view chapter_number) {
-  const std::string escaped = html_escape(heading_line);
-  std::string entry(leading_blanks(escaped), ' ');
-  entry.append("<b>");
-  entry.append(trim_blanks(escaped));
-  entry.append(" <a href=\"#");
-  entry.append(chapter_number);
-  entry.append("\">");
-  entry.append(chapter_number);
-  entry.append("</a> </b>");
+  std::string entry;
+  LineWriter writer = LineWriter::to_memory(entry);
+  write_contents_entry(heading_line, chapter_number, writer);
   return entry;
 }
 
@@ -55,7 +63,9 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
   while (indented.next(line)) {
     ++line_count;
     const std::size_t row = headings.row_for_line(line_count);
-    if (row != 0) page.write_line(contents_entry(line, table.chapter_number(row)));
+    if (row == 0) continue;
+    write_contents_entry(line, table.chapter_number(row), page);
+    page.end_line();
   }
 }
 

@@ -21,6 +21,8 @@ std::string table_file_name(std::string_view base_name);  // base + "_table.txt"
 // The contents entry of a heading line: the line's leading blanks, then in
 // bold the escaped, stripped line and a link to the heading's anchor.
 std::string contents_entry(std::string_view heading_line, std::string_view chapter_number);
+// The same entry written to the page, without its line end.
+void write_contents_entry(std::string_view heading_line, std::string_view chapter_number, LineWriter& page);
 
 // The contents pass: one entry for every heading line of `indented`, read from
 // where it stands to its end, in file order. `table` must be finished.
@@ -29,7 +31,7 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
 // Writes the whole page: fixed lines 1-8, the table of contents when
 // with_contents (its own pass over `indented`), then rewinds `indented` and
 // runs the body pass, then the closing lines. open_table_file creates the work
-// file of a table block (called once per block); in a normal run it returns
+// file of the last table block (called at most once); in a normal run it returns
 // LineWriter(table_file_name(base)), in tests a memory writer. `table` must be
 // finished. Failures to write are left in `page` (ok(), error()); each table
 // work file is handed to `table_file_closed` (when set) once it is closed.

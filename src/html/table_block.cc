@@ -25,6 +25,11 @@ void TableBlockLines::add(std::string_view line) {
   ends_.push_back(text_.size());
 }
 
+void TableBlockLines::clear() {
+  text_.clear();
+  ends_.clear();
+}
+
 std::string_view TableBlockLines::operator[](std::size_t index) const {
   const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
   return std::string_view(text_).substr(begin, ends_[index] - begin);
@@ -122,23 +127,13 @@ bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_co
 }
 
 std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
-                                 const std::function<LineWriter()>& open_table_file,
-                                 LineWriter& page, const TableFileClosed& table_file_closed) {
-  TableBlockLines lines;
+                                 TableBlockLines& lines, LineWriter& page) {
+  lines.clear();
   lines.add(opening_line);
-  {
-    LineWriter table_file = open_table_file();
-    table_file.write_line(opening_line);
-    std::string_view line;
-    while (indented.next(line)) {
-      lines.add(line);
-      table_file.write_line(line);
-      if (is_end_line(trim_blanks(line))) break;
-    }
-    // The work file is only for the user's eyes; a failure to write it
-    // changes nothing on the page, but the caller may report it.
-    table_file.close();
-    if (table_file_closed) table_file_closed(table_file);
+  std::string_view line;
+  while (indented.next(line)) {
+    lines.add(line);
+    if (is_end_line(trim_blanks(line))) break;
   }
 
   const TableBlock block = parse_table_block(lines);
@@ -154,6 +149,14 @@ std::uint64_t render_table_block(std::string_view opening_line, LineReader& inde
     }
   }
   return lines.size();
+}
+
+void write_table_file(const TableBlockLines& lines, const std::function<LineWriter()>& open_table_file,
+                      const TableFileClosed& table_file_closed) {
+  LineWriter table_file = open_table_file();
+  for (std::size_t i = 0; i < lines.size(); ++i) table_file.write_line(lines[i]);
+  table_file.close();
+  if (table_file_closed) table_file_closed(table_file);
 }
 
 }  // namespace kestram

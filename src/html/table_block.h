@@ -25,6 +25,7 @@ namespace kestram {
 class TableBlockLines {
  public:
   void add(std::string_view line);
+  void clear();  // keeps the buffers for the next block
   std::size_t size() const { return ends_.size(); }
   std::string_view operator[](std::size_t index) const;
 
@@ -70,21 +71,25 @@ void write_table_block(const TableBlock& block, LineWriter& page);
 // far larger than their block are refused.
 bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_count);
 
+// Handles the block opened by `opening_line` (already escaped for the page),
+// the reader standing right after it: takes the remaining lines of the block
+// from `indented` (through its end line, or to the end of input) into `lines`,
+// which then hold the whole block as it stands, opening line first, and
+// writes the table to `page`. A block that fails table_grid_is_reasonable()
+// is written as escaped text lines instead, so nothing of it is lost.
+//
+// Returns the number of lines of the block, the opening line included.
+std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
+                                 TableBlockLines& lines, LineWriter& page);
+
 // Hears of the work file of a table block once it is closed (ok() and error()
 // tell whether it was fully written), so that a failure can be reported.
 using TableFileClosed = std::function<void(const LineWriter&)>;
 
-// Handles the block opened by `opening_line` (already escaped for the page),
-// the reader standing right after it: takes the remaining lines of the block
-// from `indented` (through its end line, or to the end of input), copies them
-// to the writer that `open_table_file` makes (then closed and handed to
-// `table_file_closed`, when set), and writes the table to `page`.
-// A block that fails table_grid_is_reasonable() is written as escaped text
-// lines instead, so nothing of it is lost.
-//
-// Returns the number of lines of the block, the opening line included.
-std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
-                                 const std::function<LineWriter()>& open_table_file,
-                                 LineWriter& page, const TableFileClosed& table_file_closed = {});
+// Copies a block's lines to the work file that `open_table_file` creates. The
+// file is only for the user's eyes: a failure to write it changes nothing on
+// the page, but `table_file_closed`, when set, hears of it.
+void write_table_file(const TableBlockLines& lines, const std::function<LineWriter()>& open_table_file,
+                      const TableFileClosed& table_file_closed = {});
 
 }  // namespace kestram

@@ -7,6 +7,7 @@
 #include <random>
 #include <system_error>
 
+#include "platform/file_copy.h"
 #include "platform/shell_commands.h"
 #include "platform/shell_names.h"
 #include "text/text.h"
@@ -190,24 +191,8 @@ bool copy_through_temporary(const fs::path& from, const fs::path& to, std::strin
     std::fclose(in);
     return false;
   }
-  std::vector<char> buffer(1 << 16);
-  bool ok = true;
-  int error = 0;
-  for (;;) {
-    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
-    if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got) {
-      ok = false;
-      error = errno;
-      break;
-    }
-    if (got < buffer.size()) {
-      if (std::ferror(in)) {
-        ok = false;
-        error = EIO;
-      }
-      break;
-    }
-  }
+  int error = copy_file_data(in, out);
+  bool ok = error == 0;
   std::fclose(in);
   errno = 0;
   if (std::fclose(out) != 0 && ok) {

@@ -1,5 +1,7 @@
 #include "restructure/chapter_list.h"
 
+#include <charconv>
+
 #include "text/text.h"
 
 namespace kestram {
@@ -54,9 +56,11 @@ void write_chapters_file(const ChapterTable& table, LineWriter& out) {
     out.write(text);
     out.write(kColumnGap);
   };
+  char digits[24];
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
     column(table.mark_number(row));
-    column(std::to_string(table.mark_line(row)));
+    const std::to_chars_result line = std::to_chars(digits, digits + sizeof digits, table.mark_line(row));
+    column(std::string_view(digits, static_cast<std::size_t>(line.ptr - digits)));
     column(table.indent_width_text(row));
     column(table.chapter_number(row));
     std::string_view components = table.components(row);

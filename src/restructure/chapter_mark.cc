@@ -33,16 +33,23 @@ std::string_view without_leading_zeros(std::string_view digits) {
   return digits.substr(zeros);
 }
 
-// Adds one to a decimal digit string that has no leading zeros ("" is 0).
-std::string add_one(std::string_view digits) {
-  std::string result(digits);
-  std::size_t i = result.size();
-  while (i > 0 && result[i - 1] == '9') result[--i] = '0';
-  if (i == 0) {
-    result.insert(result.begin(), '1');
+// Appends a decimal digit string that has no leading zeros ("" is 0), plus
+// one, to `out`.
+void append_plus_one(std::string& out, std::string_view digits) {
+  const std::size_t start = out.size();
+  out.append(digits);
+  std::size_t i = out.size();
+  while (i > start && out[i - 1] == '9') out[--i] = '0';
+  if (i == start) {
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(start), '1');
   } else {
-    ++result[i - 1];
+    ++out[i - 1];
   }
+}
+
+std::string add_one(std::string_view digits) {
+  std::string result;
+  append_plus_one(result, digits);
   return result;
 }
 
@@ -103,7 +110,13 @@ std::size_t mark_level(std::string_view mark_number) {
 }
 
 std::string increment_component(std::string_view component) {
-  return add_one(without_leading_zeros(component.substr(0, digit_run(component, 0))));
+  std::string result;
+  append_incremented_component(result, component);
+  return result;
+}
+
+void append_incremented_component(std::string& out, std::string_view component) {
+  append_plus_one(out, without_leading_zeros(component.substr(0, digit_run(component, 0))));
 }
 
 }  // namespace kestram

@@ -46,5 +46,7 @@ std::size_t mark_level(std::string_view mark_number);
 // 0) plus one, as decimal text without leading zeros, exact for any number of
 // digits: "" gives "1", "007" gives "8", "99" gives "100".
 std::string increment_component(std::string_view component);
+// The same, appended to `out`.
+void append_incremented_component(std::string& out, std::string_view component);
 
 }  // namespace kestram

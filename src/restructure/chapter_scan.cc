@@ -23,4 +23,18 @@ void fill_chapter_table(LineReader& input, ChapterTable& table) {
   }
 }
 
+std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
+  std::uint64_t candidates = 0;
+  std::uint64_t line_number = 0;
+  std::string_view line;
+  while (input.next(line)) {
+    ++line_number;
+    std::string_view trimmed = trim_blanks(line);
+    if (!is_candidate_mark(trimmed)) continue;
+    ++candidates;
+    if (is_chapter_mark(trimmed)) table.add_row(first_word(trimmed), line_number);
+  }
+  return candidates;
+}
+
 }  // namespace kestram

@@ -30,4 +30,10 @@ std::uint64_t count_candidate_marks(LineReader& input);
 // read here, empty ones included.
 void fill_chapter_table(LineReader& input, ChapterTable& table);
 
+// Both scans in one pass over the input, from the reader's position to its
+// end: fills the table as fill_chapter_table() does and returns what
+// count_candidate_marks() would. Each line's part in either result depends
+// on that line and its number alone, so one reading serves both.
+std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table);
+
 }  // namespace kestram

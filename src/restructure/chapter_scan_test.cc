@@ -24,15 +24,26 @@ std::ostream& operator<<(std::ostream& os, const Row& row) {
   return os << "{" << row.mark_number << ", " << row.mark_line << ", " << row.components << "}";
 }
 
-// Both scans over one reader, the second after a rewind, as the driver runs them.
+std::vector<Row> rows_of(const ChapterTable& table) {
+  std::vector<Row> rows;
+  for (std::size_t r = 1; r <= table.chapter_count(); ++r)
+    rows.push_back({std::string(table.mark_number(r)), table.mark_line(r), std::string(table.components(r))});
+  return rows;
+}
+
+// Both scans over one reader, the second after a rewind; then the single
+// pass that the driver runs, which must agree with them.
 std::vector<Row> scan(LineReader& input, std::uint64_t* candidates) {
   *candidates = count_candidate_marks(input);
   EXPECT_TRUE(input.rewind());
   ChapterTable table;
   fill_chapter_table(input, table);
-  std::vector<Row> rows;
-  for (std::size_t r = 1; r <= table.chapter_count(); ++r)
-    rows.push_back({std::string(table.mark_number(r)), table.mark_line(r), std::string(table.components(r))});
+  const std::vector<Row> rows = rows_of(table);
+
+  EXPECT_TRUE(input.rewind());
+  ChapterTable one_pass_table;
+  EXPECT_EQ(*candidates, scan_chapter_marks(input, one_pass_table));
+  EXPECT_EQ(rows, rows_of(one_pass_table));
   return rows;
 }
 

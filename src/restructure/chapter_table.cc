@@ -54,13 +54,14 @@ std::string ChapterTable::indent_width_text(std::size_t row) const {
   __int128 width = static_cast<__int128>(indent_increment_) * level(row);
   bool negative = width < 0;
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(width) : width;
-  std::string digits;
+  char digits[48];  // 2^128 has 39 digits
+  char* begin = digits + sizeof digits;
   do {
-    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+    *--begin = static_cast<char>('0' + static_cast<int>(magnitude % 10));
     magnitude /= 10;
   } while (magnitude != 0);
-  if (negative) digits.insert(digits.begin(), '-');
-  return digits;
+  if (negative) *--begin = '-';
+  return std::string(begin, digits + sizeof digits);
 }
 
 std::uint64_t ChapterTable::indent_blanks(std::size_t row) const {
@@ -100,16 +101,21 @@ std::size_t ChapterTable::Index::find(std::string_view key, KeyOf key_of) const 
 }
 
 void ChapterTable::finish() {
-  by_mark_number_.build(rows_.size(), [this](std::size_t row) { return mark_number(row); });
-  by_chapter_number_.build(rows_.size(), [this](std::size_t row) { return chapter_number(row); });
+  finished_ = true;
+  by_mark_number_.clear();
+  by_chapter_number_.clear();
 }
 
 std::size_t ChapterTable::first_row_with_mark_number(std::string_view key) const {
-  return by_mark_number_.find(key, [this](std::size_t row) { return mark_number(row); });
+  auto key_of = [this](std::size_t row) { return mark_number(row); };
+  if (finished_ && !by_mark_number_.built()) by_mark_number_.build(rows_.size(), key_of);
+  return by_mark_number_.find(key, key_of);
 }
 
 std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) const {
-  return by_chapter_number_.find(key, [this](std::size_t row) { return chapter_number(row); });
+  auto key_of = [this](std::size_t row) { return chapter_number(row); };
+  if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(rows_.size(), key_of);
+  return by_chapter_number_.find(key, key_of);
 }
 
 std::size_t HeadingCursor::row_for_line(std::uint64_t line_number) {

@@ -50,7 +50,10 @@ class ChapterTable {
   // positive.
   std::uint64_t indent_blanks(std::size_t row) const;
 
-  // Builds the look-up indexes; call once the rows are final.
+  // Makes the look-ups below available; call once the rows are final. Each
+  // index is built at its first look-up, so a document without
+  // cross-references never pays for one. (The table is therefore not to be
+  // read from several threads at once.)
   void finish();
 
   // The first row whose mark number equals the text, or 0 when none does.
@@ -77,6 +80,8 @@ class ChapterTable {
     void build(std::size_t rows, KeyOf key_of);
     template <typename KeyOf>
     std::size_t find(std::string_view key, KeyOf key_of) const;
+    bool built() const { return !slots_.empty(); }
+    void clear() { slots_.clear(); }
 
    private:
     std::vector<std::size_t> slots_;  // row numbers; 0 is an empty slot
@@ -89,8 +94,9 @@ class ChapterTable {
   std::string arena_;
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
-  Index by_mark_number_;
-  Index by_chapter_number_;
+  bool finished_ = false;
+  mutable Index by_mark_number_;     // built by the first look-up
+  mutable Index by_chapter_number_;
 };
 
 // Finds the heading rows of line numbers that never decrease from one call to

@@ -41,16 +41,14 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   const bool work_copy_made = copy_to_work_copy(console, platform.shell, state);
 
   LineReader input(state.input_file_name);
-  const std::uint64_t candidates = count_candidate_marks(input);
+  ChapterTable& table = state.chapter_table;
+  const std::uint64_t candidates = scan_chapter_marks(input, table);
   if (candidates == 0) {
     print_empty_line(console);
     print_line(console, "The file does not have a chapter marked.");
     return pause_then_end(console, "<...> any key for continue, end");
   }
-  ChapterTable& table = state.chapter_table;
   table.set_candidate_count(candidates);
-  input.rewind();
-  fill_chapter_table(input, table);
   renumber_chapters(table, state.indent_increment);
 
   print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });

@@ -7,14 +7,16 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace kestram {
 
 // Reads a file, or a block of memory, one line at a time. A file that cannot
-// be opened reads as a file without lines (is_open() tells the difference);
-// so does anything that is no plain file (a directory, a pipe, a device).
+// be opened reads as a file without lines (is_open() tells the difference).
 class LineReader {
  public:
   explicit LineReader(const std::string& path);
@@ -38,24 +40,45 @@ class LineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
+  // Where the next occurrence of one line-end byte stands in the buffer: no
+  // such byte lies between the first unread byte and `at`, and when `found`
+  // the byte at `at` is one. Each byte is thereby searched at most once, however
+  // the line ends are mixed (a file of lone CRs scans for LF once per buffer,
+  // not once per line).
+  struct NextByte {
+    std::size_t at = 0;
+    bool found = false;
+  };
+  struct Free {
+    void operator()(char* block) const { std::free(block); }
+  };
+
   LineReader() = default;
-  bool fill();  // reads more input behind the unread bytes; false at the end
+  // Reads more input behind the unread bytes; false, with at_end_ set, when
+  // there is none.
+  bool fill();
+  // Position of the next `byte` at or after begin_, or end_ when the buffer
+  // holds none.
+  std::size_t next_of(char byte, NextByte& next);
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
-  std::string buffer_;
-  const char* data_ = nullptr;  // buffer_.data(), or the caller's memory
+  std::unique_ptr<char, Free> buffer_;  // malloc'd, so that it can grow in place
+  std::size_t capacity_ = 0;
+  const char* data_ = nullptr;  // buffer_, or the caller's memory
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
+  NextByte next_lf_;
+  NextByte next_cr_;
   std::uint64_t line_number_ = 0;
 };
 
-// Writes lines ending in CR LF to a new file (an existing one is replaced), or
-// to a string in memory. A failure to create or write the file is kept, not
-// thrown: ok() turns false and error() describes the first failure. A pipe
-// in the file's place is refused ("not a plain file"), since opening it would
-// wait for a reader.
+// Writes lines ending in CR LF to a new file (an existing one is replaced:
+// it holds exactly the new text once closed), or to a string in memory. A
+// failure to create or write the file is kept, not thrown: ok() turns false
+// and error() describes the first failure. A pipe in the file's place is
+// refused ("not a plain file"), since opening it would wait for a reader.
 class LineWriter {
  public:
   explicit LineWriter(const std::string& path);
@@ -66,8 +89,29 @@ class LineWriter {
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
 
-  void write(std::string_view text);
-  void write_blanks(std::size_t count);
+  // Inline because every pass calls these a few times per line: text that
+  // fits behind what is buffered is copied and nothing else happens.
+  // (Nothing to write leaves the pointers alone: they may be null.)
+  void write(std::string_view text) {
+    if (text.size() <= room()) {
+      if (!text.empty()) {
+        std::memcpy(fill_, text.data(), text.size());
+        fill_ += text.size();
+      }
+      return;
+    }
+    write_beyond_buffer(text);
+  }
+  void write_blanks(std::size_t count) {
+    if (count <= room()) {
+      if (count != 0) {
+        std::memset(fill_, ' ', count);
+        fill_ += count;
+      }
+      return;
+    }
+    write_blanks_beyond_buffer(count);
+  }
   void end_line() { write(std::string_view("\r\n", 2)); }
   void write_line(std::string_view text) {
     write(text);
@@ -88,11 +132,23 @@ class LineWriter {
 
  private:
   LineWriter() = default;
+  std::size_t room() const { return static_cast<std::size_t>(limit_ - fill_); }
+  void write_beyond_buffer(std::string_view text);
+  void write_blanks_beyond_buffer(std::size_t count);
   void flush();
+  void put(const char* data, std::size_t size);  // to the file, counted
+  void stop(std::string_view reason);             // keeps the first failure
 
   std::FILE* file_ = nullptr;
   std::string* memory_ = nullptr;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  // The free part of buffer_; both stay null for a memory writer and for a
+  // file that could not be created, so every write takes the slow path.
+  char* fill_ = nullptr;
+  char* limit_ = nullptr;
+  // Set when an existing file is written over: close() cuts it to written_.
+  std::string overwritten_path_;
+  std::uint64_t written_ = 0;
   std::string error_;
   bool closed_ = false;
 };

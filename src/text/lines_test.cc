@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <limits>
+#include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,38 @@ TEST(LineReader, LinesLongerThanTheBufferStayWhole) {
   EXPECT_EQ("b", lines[2]);
 }
 
+// Lines of random length (some longer than the reader's buffer) with random
+// line ends, so line ends fall on every kind of buffer boundary.
+TEST(LineReader, RandomLinesAndLineEndsMatchASimpleSplit) {
+  std::mt19937 random(7);
+  std::string bytes;
+  std::vector<std::string> expected;
+  while (bytes.size() < 6'000'000) {
+    const std::size_t length = random() % 8 == 0 ? random() % 1'500'000 : random() % 100;
+    std::string line(length, 'a');
+    for (char& c : line) c = static_cast<char>('a' + random() % 26);
+    expected.push_back(line);
+    bytes += line;
+    const char* ends[] = {"\n", "\r\n", "\r"};
+    bytes += ends[random() % 3];
+  }
+  EXPECT_EQ(expected, lines_of_file(bytes));
+  LineReader memory = LineReader::from_memory(bytes);
+  EXPECT_EQ(expected, read_all(memory));
+}
+
+TEST(LineReader, LoneCrLinesTakeLinearTime) {
+  // Searching every line for an LF that never comes would scan the whole
+  // buffer per line: minutes for these four million lines.
+  std::string bytes;
+  for (int i = 0; i < 4'000'000; ++i) bytes += "x\r";
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<std::string> lines = lines_of_file(bytes);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(4'000'000u, lines.size());
+  EXPECT_LT(seconds, 10.0);
+}
+
 TEST(LineReader, MissingFileReadsAsNoLinesAndRewindRestarts) {
   testing::TempDir dir;
   LineReader missing(dir.file("absent.txt"));
@@ -129,6 +163,27 @@ TEST(LineWriter, RefusedOutputKeepsTheCallersReason) {
   EXPECT_FALSE(out.close());
   EXPECT_EQ("indentation too wide", out.error());
   EXPECT_EQ("kept\r\n", memory);
+}
+
+TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
+  testing::TempDir dir;
+  const std::string path = dir.file("out.txt");
+  const std::string large(3'000'000, 'x');
+  // Longer, shorter and equally long earlier contents, and a text written
+  // partly past the buffer.
+  for (const std::string& before : {std::string(5'000'000, 'o'), std::string("old"), std::string("new\r\n")}) {
+    for (const std::string& text : {std::string("new"), large}) {
+      testing::write_file(path, before);
+      LineWriter out(path);
+      out.write_line(text);
+      ASSERT_TRUE(out.close()) << out.error();
+      EXPECT_EQ(text + "\r\n", testing::read_file(path)) << before.size() << " " << text.size();
+    }
+  }
+  // Nothing written leaves an empty file.
+  testing::write_file(path, "old");
+  { LineWriter out(path); }
+  EXPECT_EQ("", testing::read_file(path));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "text/text.h"
 
-#include <cstring>
-
 namespace kestram {
 
 std::string ascii_lower(std::string_view text) {
@@ -10,50 +8,51 @@ std::string ascii_lower(std::string_view text) {
   return lower;
 }
 
-std::string_view trim_blanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && text[begin] == ' ') ++begin;
-  while (end > begin && text[end - 1] == ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
-std::size_t leading_blanks(std::string_view text) {
-  std::size_t n = 0;
-  while (n < text.size() && text[n] == ' ') ++n;
-  return n;
-}
-
-bool starts_with_lower(std::string_view text, std::string_view lower_prefix) {
-  if (text.size() < lower_prefix.size()) return false;
-  for (std::size_t i = 0; i < lower_prefix.size(); ++i)
-    if (ascii_lower(text[i]) != lower_prefix[i]) return false;
-  return true;
-}
-
 std::size_t find_lower(std::string_view text, std::string_view lower_needle) {
-  if (lower_needle.empty()) return 0;
-  if (text.size() < lower_needle.size()) return std::string_view::npos;
-  const char first = lower_needle[0];
-  const char first_upper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
-  const std::size_t last_start = text.size() - lower_needle.size();
-  const std::size_t limit = last_start + 1;
-  // Next positions of the first byte in either case, each searched only once
-  // past the previous hit, so the search stays linear.
-  auto next_of = [&](char c, std::size_t from) -> std::size_t {
-    if (from >= limit) return std::string_view::npos;
-    const void* hit = std::memchr(text.data() + from, c, limit - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+  const std::size_t length = lower_needle.size();
+  if (length == 0) return 0;
+  if (text.size() < length) return std::string_view::npos;
+  // A position is a candidate when its first and last bytes match the
+  // needle's. Candidates are looked for a block of positions at a time by a
+  // loop without branches, which the compiler turns into vector
+  // instructions; only a block holding one is gone through byte by byte.
+  // Setting bit 0x20 turns an upper-case letter into its lower case, so a
+  // letter of the needle is matched by one comparison.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const auto first = static_cast<unsigned char>(lower_needle.front());
+  const auto last = static_cast<unsigned char>(lower_needle.back());
+  const unsigned char first_fold = (first >= 'a' && first <= 'z') ? 0x20 : 0;
+  const unsigned char last_fold = (last >= 'a' && last <= 'z') ? 0x20 : 0;
+  const std::size_t last_offset = length - 1;
+  auto candidate = [&](std::size_t at) {
+    return static_cast<unsigned char>(((bytes[at] | first_fold) == first) &
+                                      ((bytes[at + last_offset] | last_fold) == last));
   };
-  std::size_t lower_at = next_of(first, 0);
-  std::size_t upper_at = first_upper == first ? std::string_view::npos : next_of(first_upper, 0);
-  while (lower_at != std::string_view::npos || upper_at != std::string_view::npos) {
-    std::size_t pos = lower_at < upper_at ? lower_at : upper_at;
-    if (starts_with_lower(text.substr(pos), lower_needle)) return pos;
-    if (pos == lower_at) lower_at = next_of(first, pos + 1);
-    else upper_at = next_of(first_upper, pos + 1);
+  auto confirmed = [&](std::size_t at) {
+    return candidate(at) && starts_with_lower(text.substr(at), lower_needle);
+  };
+
+  constexpr std::size_t kBlock = 16;
+  const std::size_t positions = text.size() - length + 1;
+  auto search_block = [&](std::size_t from) {
+    unsigned char any = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) any |= candidate(from + k);
+    if (any != 0)
+      for (std::size_t k = 0; k < kBlock; ++k)
+        if (confirmed(from + k)) return from + k;
+    return std::string_view::npos;
+  };
+  if (positions < kBlock) {
+    for (std::size_t at = 0; at < positions; ++at)
+      if (confirmed(at)) return at;
+    return std::string_view::npos;
   }
-  return std::string_view::npos;
+  std::size_t at = 0;
+  for (; at + kBlock <= positions; at += kBlock)
+    if (std::size_t found = search_block(at); found != std::string_view::npos) return found;
+  // The last block ends at the last position and overlaps the ones before,
+  // which held no match: a whole block is cheaper than a byte-wise tail.
+  return at < positions ? search_block(positions - kBlock) : std::string_view::npos;
 }
 
 std::string_view keyword_value(std::string_view stripped_line, std::size_t keyword_length) {

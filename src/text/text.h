@@ -13,15 +13,31 @@ inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<ch
 
 std::string ascii_lower(std::string_view text);
 
-// Removes leading and trailing blanks.
-std::string_view trim_blanks(std::string_view text);
+// Removes leading and trailing blanks. Inline: every pass calls it per line.
+inline std::string_view trim_blanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  return text.substr(begin, end - begin);
+}
 
 // Number of blanks with which the text begins.
-std::size_t leading_blanks(std::string_view text);
+inline std::size_t leading_blanks(std::string_view text) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] == ' ') ++n;
+  return n;
+}
 
 // Whether `text` begins with `prefix`, comparing ASCII letters without regard
-// to case. `prefix` must be in lower case.
-bool starts_with_lower(std::string_view text, std::string_view lower_prefix);
+// to case. `prefix` must be in lower case. Inline: it mostly fails at the
+// first byte, and a call would cost more than that.
+inline bool starts_with_lower(std::string_view text, std::string_view lower_prefix) {
+  if (text.size() < lower_prefix.size()) return false;
+  for (std::size_t i = 0; i < lower_prefix.size(); ++i)
+    if (ascii_lower(text[i]) != lower_prefix[i]) return false;
+  return true;
+}
 
 // Position of the first occurrence of `lower_needle` in `text`, comparing
 // ASCII letters without regard to case, or npos. `lower_needle` must be in

@@ -5,14 +5,16 @@ set -euo pipefail
 build=$1
 source=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The console log lives outside the working directory: a *.txt file there
+# would join the file list and shift the number typed below.
+log=$(mktemp)
+trap 'rm -rf "$work" "$log"' EXIT
 cmake --install "$build" --prefix "$work" >/dev/null
 cd "$work"
 # Find the sample's number in the file list, then run with a table of contents.
 number=$(printf '110\n' | ./kestram | tr -d '\r' | sed -n 's/^ \([0-9]*\) Report\.txt$/\1/p')
 [ -n "$number" ] || { echo "FAIL: Report.txt is not listed"; exit 1; }
-# The console goes to a file that is no *.txt, so it cannot shift the list.
-printf '11%s\n\ny\n\n2' "$number" | ./kestram >console.out
+printf '11%s\n\ny\n\n2' "$number" | ./kestram >"$log"
 shot=${KESTRAM_ARTIFACTS:-$build/artifacts}
 mkdir -p "$shot"
 exec python3 "$source/tests/browser/check_page.py" Report_indent.htm --screenshot "$shot/sample_page.png"

@@ -1,0 +1,91 @@
+#include "platform/file_copy.h"
+
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace kestram {
+namespace {
+
+constexpr std::size_t kKernelSlice = std::size_t{1} << 30;
+
+// Whether a kernel copy failed only because it cannot join these two files
+// (another file system, a kind of file it does not handle, an old kernel):
+// the next way of copying may still work.
+bool unsupported(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+}
+
+// The copy through the kernel's page cache: no byte passes through this
+// process, so a copy costs about what the cp command does.
+enum class Outcome { kDone, kFailed, kUnsupported };
+
+template <typename CopySome>
+Outcome copy_in_kernel(CopySome copy_some, int& error) {
+  bool copied_any = false;
+  for (;;) {
+    const ssize_t n = copy_some();
+    if (n > 0) {
+      copied_any = true;
+      continue;
+    }
+    // Files that report no size (some of /proc) read as empty here; the
+    // next way finds out whether they really are.
+    if (n == 0) return copied_any ? Outcome::kDone : Outcome::kUnsupported;
+    if (errno == EINTR) continue;
+    // Only a refusal at the start can be made good by another way.
+    if (!copied_any && unsupported(errno)) return Outcome::kUnsupported;
+    error = errno ? errno : EIO;
+    return Outcome::kFailed;
+  }
+}
+
+int copy_through_buffer(int in, int out) {
+  std::vector<char> buffer(std::size_t{1} << 20);
+  for (;;) {
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    if (got == 0) return 0;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno ? errno : EIO;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return errno ? errno : EIO;
+      }
+      done += put;
+    }
+  }
+}
+
+}  // namespace
+
+int copy_file_data(std::FILE* from, std::FILE* to) {
+  const int in = ::fileno(from);
+  const int out = ::fileno(to);
+  int error = 0;
+  switch (copy_in_kernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); }, error)) {
+    case Outcome::kDone:
+      return 0;
+    case Outcome::kFailed:
+      return error;
+    case Outcome::kUnsupported:
+      break;
+  }
+  switch (copy_in_kernel([&] { return ::sendfile(out, in, nullptr, kKernelSlice); }, error)) {
+    case Outcome::kDone:
+      return 0;
+    case Outcome::kFailed:
+      return error;
+    case Outcome::kUnsupported:
+      break;
+  }
+  return copy_through_buffer(in, out);
+}
+
+}  // namespace kestram

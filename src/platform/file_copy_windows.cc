@@ -1,0 +1,18 @@
+#include "platform/file_copy.h"
+
+#include <cerrno>
+#include <vector>
+
+namespace kestram {
+
+int copy_file_data(std::FILE* from, std::FILE* to) {
+  std::vector<char> buffer(std::size_t{1} << 20);
+  for (;;) {
+    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), from);
+    errno = 0;
+    if (got > 0 && std::fwrite(buffer.data(), 1, got, to) != got) return errno ? errno : EIO;
+    if (got < buffer.size()) return std::ferror(from) ? EIO : 0;
+  }
+}
+
+}  // namespace kestram

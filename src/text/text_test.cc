@@ -1,0 +1,70 @@
+#include "text/text.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <random>
+#include <string>
+
+namespace kestram {
+namespace {
+
+// The plain definition: the first position where the needle matches,
+// letters compared without regard to case.
+std::size_t find_lower_by_definition(std::string_view text, std::string_view needle) {
+  for (std::size_t at = 0; at + needle.size() <= text.size(); ++at)
+    if (starts_with_lower(text.substr(at), needle)) return at;
+  return std::string_view::npos;
+}
+
+TEST(FindLower, Cases) {
+  constexpr std::size_t kNone = std::string_view::npos;
+  struct Case {
+    std::string text;
+    const char* needle;
+    std::size_t expected;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"", "", 0},
+           {"abc", "", 0},
+           {"", "http", kNone},
+           {"htt", "http", kNone},
+           {"see HTTP://x", "http", 4},
+           {"hhttp", "http", 1},
+           {"hTtPs and http", "http", 0},
+           // Folding applies to letters only: 0x1A is not ':' and '@' is not '`'.
+           {"file\x1a///", "file:///", kNone},
+           {"FILE:///c", "file:///", 0},
+           {"<B>x</B>", "</b>", 4},
+           {std::string("\0http", 5), "http", 1},
+           {"\xe8http", "http", 1},
+           // Matches at the very end of a text longer than one block.
+           {std::string(100, 'h') + "http", "http", 100},
+           {std::string(64, 'x') + "Http" + std::string(64, 'p'), "http", 64},
+       })
+    EXPECT_EQ(c.expected, find_lower(c.text, c.needle)) << c.text << " / " << c.needle;
+}
+
+TEST(FindLower, AgreesWithTheDefinitionOnRandomTexts) {
+  // Few distinct bytes, so near misses and repeated candidates are common.
+  const std::string alphabet = "hHtTpP:/fFiIlLeE< >bB\x1a\x80";
+  const std::string needles[] = {"http", "file:///", "</b>", "<b>", "h", "tt", "<!doctype html"};
+  std::mt19937 random(11);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 200, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    for (const std::string& needle : needles)
+      ASSERT_EQ(find_lower_by_definition(text, needle), find_lower(text, needle)) << text << " / " << needle;
+  }
+}
+
+TEST(TrimBlanks, OnlySpacesAreBlanks) {
+  EXPECT_EQ("a b", trim_blanks("  a b   "));
+  EXPECT_EQ("\ta\t", trim_blanks(" \ta\t "));
+  EXPECT_EQ("", trim_blanks("    "));
+  EXPECT_EQ(2u, leading_blanks("  \t x"));
+  EXPECT_EQ(3u, leading_blanks("   "));
+}
+
+}  // namespace
+}  // namespace kestram
