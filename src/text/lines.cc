@@ -13,16 +13,29 @@ namespace {
 constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kWriteChunk = 1 << 20;
 
+// Whether `path` names something other than a plain file (through links): a
+// directory, a pipe, a device. Opening a pipe blocks until someone writes to
+// it, and a device such as /dev/zero never ends.
+bool is_no_plain_file(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
 }  // namespace
 
 LineReader::LineReader(const std::string& path) {
+  // Only plain files are read; anything else reads as a file that cannot be
+  // opened.
+  if (is_no_plain_file(path)) {
+    at_end_ = true;
+    return;
+  }
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) {
     at_end_ = true;
     return;
   }
-  // A directory opens on some systems; it then fails at the first read,
-  // which reads as the end of the input.
   std::setvbuf(file_, nullptr, _IONBF, 0);
   // Not zeroed: only bytes that were read are ever looked at.
   buffer_.reset(static_cast<char*>(std::malloc(kReadChunk)));
