@@ -16,7 +16,8 @@ TEST(MersenneTwister32, GivesWhatTheStandardEngineGives) {
     for (std::uint64_t skip : {0u, 1u, 622u, 623u, 624u, 625u, 1247u, 1248u, 10000u, 0u, 3u}) {
       standard.discard(skip);
       ours.discard(skip);
-      for (int draw = 0; draw < 700; ++draw) ASSERT_EQ(standard(), ours()) << seed << " " << skip << " " << draw;
+      for (int draw = 0; draw < 700; ++draw)
+        ASSERT_EQ(standard(), ours()) << seed << " " << skip << " " << draw;
     }
   }
 }
