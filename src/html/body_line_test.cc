@@ -137,7 +137,8 @@ std::pair<BodyRule, std::string> render_by_definition(std::string_view line, std
   if (is_bold_line(line)) return {BodyRule::kBold, std::string(line)};
   const std::string escaped = html_escape(line);
   std::string out;
-  if (render_link(escaped, "http", out) || render_link(escaped, "file:///", out)) return {BodyRule::kLink, out};
+  if (render_link(escaped, "http", out) || render_link(escaped, "file:///", out))
+    return {BodyRule::kLink, out};
   const std::string blanks(leading_blanks(escaped), ' ');
   const std::string_view stripped = trim_blanks(escaped);
   if (starts_with_lower(stripped, "look_at:")) {
@@ -150,8 +151,8 @@ std::pair<BodyRule, std::string> render_by_definition(std::string_view line, std
   if (is_table_start(escaped)) return {BodyRule::kTableStart, escaped};
   if (heading_row != 0) {
     const std::string number(table.chapter_number(heading_row));
-    return {BodyRule::kHeading,
-            blanks + "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" + std::string(stripped) + "</b></span>"};
+    return {BodyRule::kHeading, blanks + "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" +
+                                    std::string(stripped) + "</b></span>"};
   }
   return {BodyRule::kPlain, escaped};
 }

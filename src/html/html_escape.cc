@@ -16,7 +16,8 @@ std::size_t next_angle_bracket(std::string_view text, std::size_t from) {
   std::size_t at = from;
   for (; at + kBlock <= text.size(); at += kBlock) {
     unsigned char any = 0;
-    for (std::size_t k = 0; k < kBlock; ++k) any |= static_cast<unsigned char>(is_angle_bracket(bytes[at + k]));
+    for (std::size_t k = 0; k < kBlock; ++k)
+      any |= static_cast<unsigned char>(is_angle_bracket(bytes[at + k]));
     if (any != 0) break;
   }
   for (; at < text.size(); ++at)

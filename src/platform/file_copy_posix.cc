@@ -69,7 +69,8 @@ int copy_file_data(std::FILE* from, std::FILE* to) {
   const int in = ::fileno(from);
   const int out = ::fileno(to);
   int error = 0;
-  switch (copy_in_kernel([&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); }, error)) {
+  auto copy_range = [&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); };
+  switch (copy_in_kernel(copy_range, error)) {
     case Outcome::kDone:
       return 0;
     case Outcome::kFailed:

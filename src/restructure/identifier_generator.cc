@@ -22,15 +22,18 @@ std::size_t IdentifierGenerator::pool_length(const TimeOfDay& time) {
 }
 
 std::string IdentifierGenerator::next_identifier(const TimeOfDay& time) {
-  for (int i = 0; i < kWarmUpDraws; ++i) engine_();
+  // The warm-up draws only move the engine on: discard() does exactly that
+  // without working out the values.
+  engine_.discard(kWarmUpDraws);
   const std::size_t length = pool_length(time);
+  // The pool keeps the draws as drawn; only the nine picked become digits.
   pool_.resize(length);
-  for (char& digit : pool_) digit = static_cast<char>('0' + static_cast<int>(10 * draw()));
+  for (std::uint32_t& value : pool_) value = static_cast<std::uint32_t>(engine_());
   std::string identifier;
   for (int i = 0; i < kIdentifierLength; ++i) {
     std::size_t position = 1 + static_cast<std::size_t>(static_cast<double>(length) * draw());
     if (position > length) position = length;  // cannot happen with draws below 1
-    identifier += pool_[position - 1];
+    identifier += static_cast<char>('0' + static_cast<int>(10 * to_unit(pool_[position - 1])));
   }
   return identifier;
 }

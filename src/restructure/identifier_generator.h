@@ -8,10 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <random>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
+#include "restructure/mersenne_twister.h"
 
 namespace kestram {
 
@@ -38,8 +39,8 @@ class IdentifierGenerator {
  private:
   double draw() { return to_unit(static_cast<std::uint32_t>(engine_())); }
 
-  std::mt19937 engine_{kSeed};
-  std::string pool_;
+  MersenneTwister32 engine_{kSeed};  // draws exactly as std::mt19937 does
+  std::vector<std::uint32_t> pool_;  // the pool's draws, each a digit once picked
 };
 
 }  // namespace kestram
