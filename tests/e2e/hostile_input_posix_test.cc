@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <map>
 #include <random>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,9 +90,12 @@ class Hostile : public ::testing::Test {
     const testing::ProgramResult listing = run("11");
     std::string rest = listing.output;
     for (std::size_t start = 0, end; (end = rest.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      // A list line: a blank, the number, a blank, the name as listed.
       const std::string line = rest.substr(start, end - start);
-      std::smatch m;
-      if (std::regex_match(line, m, std::regex(" ([0-9]+) ([^]*)")) && m[2] == name) return m[1];
+      const std::size_t digits_end = line.find_first_not_of("0123456789", 1);
+      if (line.size() > 2 && line[0] == ' ' && digits_end > 1 && digits_end != std::string::npos &&
+          line[digits_end] == ' ' && line.substr(digits_end + 1) == name)
+        return line.substr(1, digits_end - 1);
     }
     ADD_FAILURE() << name << " is not listed:\n" << listing.output;
     return "0";
@@ -152,13 +154,16 @@ TEST_F(Hostile, DocumentsWithoutAChapterMarkStopAtOnce) {
     const char* name;
     std::string content;
   };
+  // Random bytes almost never hold a chapter mark; without digits, these
+  // hold none.
   std::string binary = random_bytes(1 << 16, 11);
+  for (char& c : binary)
+    if (c >= '0' && c <= '9') c = 'x';
   binary[100] = '\0';
   for (const Case& c : std::vector<Case>{
            {"empty.txt", ""},
            {"blanks.txt", "   \n \r\n\r      "},
-           // Random bytes almost never hold a chapter mark; these hold none.
-           {"binary.txt", std::regex_replace(binary, std::regex("[0-9]"), "x")},
+           {"binary.txt", binary},
            // More points than any mark has: the line is ordinary text.
            {"points.txt", "1" + std::string(10'000, '.') + " Ten thousand points\n"},
        }) {
