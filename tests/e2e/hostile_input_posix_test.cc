@@ -142,6 +142,24 @@ void expect_full_outputs(const fs::path& dir, const std::string& base, const std
   EXPECT_TRUE(input == read_file((dir / "sour_in.txt").string())) << base;
 }
 
+// The indexer runs on by itself after a hand-off; waits until its results
+// have stood still for a while (at most 15 seconds), so the directory can go.
+void wait_for_indexer(const fs::path& dir) {
+  const fs::path results = dir / "lexpage/htm_out";
+  std::string last;
+  int steady = 0;
+  for (int i = 0; i < 75 && steady < 3; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::string now;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(results, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+      now += it->path().filename().string() + ":" + std::to_string(it->file_size(ec)) + ";";
+    const bool done = now.find("index1.htm:") != std::string::npos && now == last;
+    steady = done ? steady + 1 : 0;
+    last = now;
+  }
+}
+
 std::string random_bytes(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
   std::string bytes(size, '\0');
@@ -309,10 +327,9 @@ TEST_F(Hostile, FileNamesFullOfShellCharacters) {
                             std::find(kWorkFiles.begin(), kWorkFiles.end(), entry) != kWorkFiles.end();
       EXPECT_TRUE(expected) << "unexpected file: " << entry;
     }
-    // The indexer runs on by itself; let it finish before the next name.
-    for (int i = 0; i < 100 && !fs::exists(dir_.path() / "lexpage/htm_out/index1.htm"); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    fs::remove_all(dir_.path() / "lexpage");
+    wait_for_indexer(dir_.path());
+    std::error_code ignored;
+    fs::remove_all(dir_.path() / "lexpage", ignored);
     for (const auto& [entry, content] : after)
       if (entry.rfind(base + "_", 0) == 0) fs::remove(dir_.path() / entry);
     fs::remove(file(name));
@@ -333,8 +350,7 @@ TEST_F(Hostile, InputClosedAtEveryPromptAndMenuEndsTheRun) {
     }
   }
   EXPECT_TRUE(original == read_file(file("Report.txt")));
-  for (int i = 0; i < 100 && !exists("lexpage/htm_out/index1.htm"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  wait_for_indexer(dir_.path());
 }
 
 TEST_F(Hostile, DirectoryInTheWayOfAnOutputIsReported) {
