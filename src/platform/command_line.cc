@@ -1,5 +1,7 @@
 #include "platform/command_line.h"
 
+#include "text/text.h"
+
 namespace kestram {
 namespace {
 
@@ -45,13 +47,6 @@ CommandWord read_word(std::string_view line, std::size_t& pos) {
 bool is_for_variable(std::string_view word) {
   return (word.size() == 2 && word[0] == '%' && word[1] != '%') ||
          (word.size() == 3 && word[0] == '%' && word[1] == '%' && word[2] != '%');
-}
-
-std::string lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return result;
 }
 
 bool is_empty(const CommandStage& stage) { return stage.words.empty() && stage.redirections.empty(); }
@@ -118,8 +113,8 @@ bool parse_for(const std::vector<CommandWord>& args, ForCommand& command) {
   std::size_t close = 2;
   while (close < args.size() && (args[close].raw.empty() || args[close].raw.back() != ')')) ++close;
   const bool sound = args.size() >= 5 && is_for_variable(args[0].text) && !args[0].quoted &&
-                     lower(args[1].text) == "in" && !args[2].raw.empty() && args[2].raw[0] == '(' &&
-                     close + 2 < args.size() && lower(args[close + 1].text) == "do";
+                     ascii_lower(args[1].text) == "in" && !args[2].raw.empty() && args[2].raw[0] == '(' &&
+                     close + 2 < args.size() && ascii_lower(args[close + 1].text) == "do";
   if (!sound) return false;
   command.variable = args[0].text;
   command.set_items.clear();
