@@ -272,7 +272,11 @@ void LineWriter::stop(std::string_view reason) {
   limit_ = fill_;
 }
 
-void LineWriter::fail(std::string_view reason) { stop(reason); }
+void LineWriter::fail(std::string_view reason) {
+  // What was written before the refused line stays in the file.
+  if (error_.empty()) flush();
+  stop(reason);
+}
 
 bool LineWriter::close() {
   if (closed_) return ok();
