@@ -179,6 +179,9 @@ TEST_F(ShellEmulatorTest, FindstrMatchesDotAsAnyCharacter) {
   EXPECT_EQ("a*b\r\n", run("findstr \"a*b\" check_01.txt")) << "'*' is literal";
   EXPECT_EQ("exe\r\nnotes.txt\r\na*b\r\n", run("findstr /v /i \".exe\" check_01.txt"));
   EXPECT_EQ("FINDSTR: Cannot open gone.txt\r\n", run("findstr \"x\" gone.txt"));
+  put("second.txt", "x.exe\r\n");
+  EXPECT_EQ("check_01.txt:convertcp.exe\r\ncheck_01.txt:setup_exe\r\nsecond.txt:x.exe\r\n",
+            run("findstr \".exe\" check_01.txt second.txt"));
   // A long pattern over a long line still finds its match.
   const std::string pattern = std::string(100, 'a') + "." + std::string(100, 'b');
   put("long.txt", std::string(5000, 'a') + "X" + std::string(100, 'b') + "\r\nno\r\n");

@@ -113,12 +113,13 @@ ResolvedName resolve_name(const fs::path& working_directory, std::string_view wr
   // starts there, and ".." never climbs above it.
   fs::path current = working_directory;
   std::size_t depth = 0;
-  bool found = true;
+  std::size_t missing_at = 0;  // depth of the first part found neither way, or 0
   for (const fs::path& part : fs::path(text).relative_path()) {
     const std::string name = part.string();
     if (name.empty() || name == ".") continue;
     if (name == "..") {
       if (depth > 0) {
+        if (depth == missing_at) missing_at = 0;
         current = current.parent_path();
         --depth;
       }
@@ -126,7 +127,7 @@ ResolvedName resolve_name(const fs::path& working_directory, std::string_view wr
     }
     ++depth;
     fs::path exact = current / part;
-    if (!found || exists_unfollowed(exact)) {
+    if (missing_at != 0 || exists_unfollowed(exact)) {
       current = std::move(exact);
       continue;
     }
@@ -134,11 +135,11 @@ ResolvedName resolve_name(const fs::path& working_directory, std::string_view wr
       current /= *match;
     } else {
       current = std::move(exact);
-      found = false;
+      missing_at = depth;
     }
   }
   result.path = std::move(current);
-  result.exists = found && exists_unfollowed(result.path);
+  result.exists = missing_at == 0 && exists_unfollowed(result.path);
   return result;
 }
 

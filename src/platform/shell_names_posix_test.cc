@@ -79,6 +79,8 @@ TEST(ShellNames, NamesResolveWithoutRegardToCase) {
            {"..\\..\\lower.txt", "lower.txt", true},
            {"lexpage\\..\\..\\x", "x", false},
            {"lexpage\\htm_in\\..\\.\\y", "LexPage/y", false},
+           {"missing\\..\\LOWER.TXT", "Lower.txt", true},
+           {"missing\\sub\\..\\..\\lower.txt", "lower.txt", true},
        }) {
     const ResolvedName resolved = resolve_name(dir.path(), c.written);
     EXPECT_EQ((dir.path() / c.expected).lexically_normal(), resolved.path.lexically_normal()) << c.written;

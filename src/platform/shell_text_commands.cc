@@ -80,15 +80,18 @@ struct FindOptions {
   bool numbered = false;
 };
 
-// Writes the lines that `keep` chooses, or their count; returns the count.
+// Writes the lines that `keep` chooses, each after `prefix`, or only counts
+// them; returns the count.
 template <typename Keep>
-std::uint64_t filter_lines(LineReader& reader, OutputSink& out, const FindOptions& options, Keep keep) {
+std::uint64_t filter_lines(LineReader& reader, OutputSink& out, const FindOptions& options, Keep keep,
+                           std::string_view prefix = {}) {
   std::uint64_t kept = 0;
   std::string_view line;
   while (reader.next(line)) {
     if (keep(line) == options.invert) continue;
     ++kept;
     if (options.count_only) continue;
+    out.write(prefix);
     if (options.numbered) out.write("[" + std::to_string(reader.line_number()) + "]");
     out.write_line(line);
   }
@@ -199,16 +202,7 @@ void run_findstr(const CommandContext& context, const Arguments& args) {
       continue;
     }
     // With several files every line says where it comes from.
-    if (files.size() == 1) {
-      filter_lines(*reader, context.out, options, matches);
-      continue;
-    }
-    std::string_view line;
-    while (reader->next(line)) {
-      if (matches(line) == options.invert) continue;
-      context.out.write(file->text + ":");
-      context.out.write_line(line);
-    }
+    filter_lines(*reader, context.out, options, matches, files.size() == 1 ? "" : file->text + ":");
   }
 }
 
