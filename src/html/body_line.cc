@@ -122,30 +122,51 @@ BodyRule render_body_line(std::string_view line, std::size_t heading_row, const 
   return rule;
 }
 
-void write_body(LineReader& indented, const ChapterTable& table,
-                const std::function<LineWriter()>& open_table_file, LineWriter& page,
-                const TableFileClosed& table_file_closed) {
-  HeadingCursor headings(table);
-  std::uint64_t line_count = 0;
+BodyWriter::BodyWriter(const ChapterTable& table, LineWriter& page)
+    : table_(table), page_(page), headings_(table) {}
+
+void BodyWriter::add(std::string_view line) {
+  ++line_count_;
+  // The block's lines never reach the rules, not even heading lines.
+  if (in_block_) {
+    block_.add(line);
+    if (is_end_line(trim_blanks(line))) {
+      in_block_ = false;
+      write_collected_block(block_, page_);
+    }
+    return;
+  }
+  const std::size_t heading_row = headings_.row_for_line(line_count_);
+  if (write_body_line(line, heading_row, table_, page_) != BodyRule::kTableStart) {
+    page_.end_line();
+    return;
+  }
+  block_.clear();
+  block_.add(html_escape(line));
+  in_block_ = true;
+  any_block_ = true;
+}
+
+void BodyWriter::finish(const std::function<LineWriter()>& open_table_file, const TableFileClosed& table_file_closed) {
+  // A block without an end line runs to the end of the document.
+  if (in_block_) {
+    in_block_ = false;
+    write_collected_block(block_, page_);
+  }
   // Every block would overwrite the work file of the one before it, so only
   // the last block met is kept and written, once, after the pass. Creating
   // the file anew per block costs a file system round trip per block.
-  TableBlockLines block;
-  bool any_block = false;
+  if (any_block_) write_table_file(block_, open_table_file, table_file_closed);
+  any_block_ = false;
+}
+
+void write_body(LineReader& indented, const ChapterTable& table,
+                const std::function<LineWriter()>& open_table_file, LineWriter& page,
+                const TableFileClosed& table_file_closed) {
+  BodyWriter body(table, page);
   std::string_view line;
-  while (indented.next(line)) {
-    ++line_count;
-    const std::size_t heading_row = headings.row_for_line(line_count);
-    if (write_body_line(line, heading_row, table, page) != BodyRule::kTableStart) {
-      page.end_line();
-      continue;
-    }
-    // The block's lines never reach the rules above, not even heading lines.
-    const std::uint64_t block_lines = render_table_block(html_escape(line), indented, block, page);
-    line_count += block_lines - 1;
-    any_block = true;
-  }
-  if (any_block) write_table_file(block, open_table_file, table_file_closed);
+  while (indented.next(line)) body.add(line);
+  body.finish(open_table_file, table_file_closed);
 }
 
 }  // namespace kestram

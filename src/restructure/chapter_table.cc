@@ -15,9 +15,16 @@ ChapterTable::Span ChapterTable::store(std::string_view value) {
   return span;
 }
 
-void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line) {
+void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line,
+                           std::string_view mark_line_text) {
   Row row;
-  row.mark_number = store(mark_number);
+  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
+    row.mark_line_text = store(mark_line_text);
+    row.mark_number = Span{row.mark_line_text.offset, mark_number.size()};
+  } else {
+    row.mark_number = store(mark_number);
+    if (!mark_line_text.empty()) row.mark_line_text = store(mark_line_text);
+  }
   row.mark_line = mark_line;
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
