@@ -28,13 +28,16 @@ std::string companion_file_name(std::string_view base_name) {
 
 bool is_frame_line(std::string_view line) {
   const std::string_view test = trim_blanks(line);
-  if (test.size() <= longest_tag()) {
+  // Every tag and every fragment starts with "<", so looking at each "<"
+  // once finds them all in one search through the line; most page lines
+  // hold none at all.
+  const std::size_t first = test.find('<');
+  if (first == std::string_view::npos) return false;
+  if (first == 0 && test.size() <= longest_tag()) {
     for (std::string_view tag : kFrameTags)
       if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
   }
-  // Every fragment starts with "<", so looking at each "<" once finds them
-  // all in one search through the line; most page lines hold none at all.
-  for (std::size_t at = test.find('<'); at != std::string_view::npos; at = test.find('<', at + 1)) {
+  for (std::size_t at = first; at != std::string_view::npos; at = test.find('<', at + 1)) {
     // The byte after "<" already rules out the page's own tags.
     const char second = at + 1 < test.size() ? ascii_lower(test[at + 1]) : '<';
     for (std::string_view fragment : kFrameFragments)

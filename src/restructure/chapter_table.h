@@ -108,13 +108,20 @@ class ChapterTable {
 // the next, in constant time per line: the marks are in file order.
 class HeadingCursor {
  public:
-  explicit HeadingCursor(const ChapterTable& table) : table_(table) {}
+  // The table must not change while the cursor is in use.
+  explicit HeadingCursor(const ChapterTable& table);
   // The first row whose mark line equals the line number, or 0 when none.
-  std::size_t row_for_line(std::uint64_t line_number);
+  // Inline for the lines before the next mark, which are most lines.
+  std::size_t row_for_line(std::uint64_t line_number) {
+    return line_number < next_mark_line_ ? 0 : advance_to(line_number);
+  }
 
  private:
+  std::size_t advance_to(std::uint64_t line_number);
+
   const ChapterTable& table_;
   std::size_t next_ = 1;
+  std::uint64_t next_mark_line_;  // of row next_; the largest value past the last row
 };
 
 }  // namespace kestram
