@@ -7,6 +7,10 @@
 #include <system_error>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestram {
 namespace {
 
@@ -23,6 +27,40 @@ bool is_no_plain_file(const std::string& path) {
 }
 
 }  // namespace
+
+std::uint64_t line_end_bits_portable(const char* block) {
+  // Eight bytes at a time: a byte equal to the one sought becomes zero under
+  // the exclusive or, and each zero byte yields its top bit (exactly, with no
+  // carry from a neighbour); the multiplication gathers the eight top bits
+  // into the highest byte.
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+  auto zero_bytes = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+  std::uint64_t bits = 0;
+  for (std::size_t word = 0; word < kLineEndBlock / 8; ++word) {
+    std::uint64_t x = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+      x |= std::uint64_t{static_cast<unsigned char>(block[word * 8 + i])} << (8 * i);
+    const std::uint64_t tops = zero_bytes(x ^ 0x0a0a0a0a0a0a0a0aULL) | zero_bytes(x ^ 0x0d0d0d0d0d0d0d0dULL);
+    bits |= (((tops >> 7) * 0x0102040810204080ULL) >> 56) << (word * 8);
+  }
+  return bits;
+}
+
+std::uint64_t line_end_bits(const char* block) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  std::uint64_t bits = 0;
+  for (int part = 0; part < 4; ++part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
+    bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(hits))} << (16 * part);
+  }
+  return bits;
+#else
+  return line_end_bits_portable(block);
+#endif
+}
 
 LineReader::LineReader(const std::string& path) {
   // Only plain files are read; anything else reads as a file that cannot be
@@ -63,8 +101,9 @@ LineReader::LineReader(LineReader&& other) noexcept
       begin_(std::exchange(other.begin_, 0)),
       end_(std::exchange(other.end_, 0)),
       at_end_(std::exchange(other.at_end_, true)),
-      next_lf_(other.next_lf_),
-      next_cr_(other.next_cr_),
+      block_(std::exchange(other.block_, 0)),
+      scanned_(std::exchange(other.scanned_, 0)),
+      ends_(std::exchange(other.ends_, 0)),
       line_number_(other.line_number_) {}
 
 LineReader::~LineReader() {
@@ -77,16 +116,13 @@ bool LineReader::fill() {
     return false;
   }
   if (begin_ > 0) {
-    // Keep the unread bytes, and what is known about them, at the front.
-    auto shift = [this](NextByte& next) {
-      next = next.at < begin_ ? NextByte{} : NextByte{next.at - begin_, next.found};
-    };
-    shift(next_lf_);
-    shift(next_cr_);
+    // Keep the unread bytes, and how far they were looked at, at the front.
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
+    scanned_ -= begin_;
     begin_ = 0;
   }
+  block_ = scanned_;
   if (capacity_ - end_ < kReadChunk / 2) {
     // A line longer than the buffer: it doubles, so a long line costs
     // linear time and at most twice its length. realloc() can often grow a
@@ -107,59 +143,74 @@ bool LineReader::fill() {
   return true;
 }
 
-std::size_t LineReader::next_of(char byte, NextByte& next) {
-  if (next.at < begin_) next = NextByte{begin_, false};
-  if (!next.found && next.at < end_) {
-    // Searched to the end of what is buffered, not just to the other line
-    // end byte: one search then serves every line up to the hit.
-    const void* hit = std::memchr(data_ + next.at, byte, end_ - next.at);
-    if (hit != nullptr) {
-      next = NextByte{static_cast<std::size_t>(static_cast<const char*>(hit) - data_), true};
-    } else {
-      next.at = end_;
-    }
+void LineReader::scan() {
+  while (end_ - scanned_ >= kLineEndBlock) {
+    block_ = scanned_;
+    scanned_ += kLineEndBlock;
+    ends_ = line_end_bits(data_ + block_);
+    // Only the LF after a CR that ended the previous block can lie before
+    // begin_ here (so the shift stays below 64).
+    if (begin_ > block_) ends_ &= ~std::uint64_t{0} << (begin_ - block_);
+    if (ends_ != 0) return;
   }
-  return next.at;
+  if (scanned_ == end_) return;
+  // Fewer bytes than a block are left: they are looked at in a copy, padded
+  // with bytes that are no line end. More input read later continues behind
+  // them.
+  char last[kLineEndBlock] = {};
+  block_ = scanned_;
+  std::memcpy(last, data_ + block_, end_ - block_);
+  scanned_ = end_;
+  ends_ = line_end_bits(last);
+  if (begin_ > block_) ends_ &= ~std::uint64_t{0} << (begin_ - block_);
 }
 
-bool LineReader::next(std::string_view& line) {
+bool LineReader::next_beyond_block(std::string_view& line) {
   for (;;) {
-    const std::size_t lf = next_of('\n', next_lf_);
-    const std::size_t cr = next_of('\r', next_cr_);
-    if (cr < lf) {
-      // A CR as the last byte read may still be followed by an LF.
-      if (cr + 1 == end_ && !at_end_) {
+    if (ends_ == 0) {
+      if (scanned_ < end_) {
+        scan();
+        continue;
+      }
+      if (!at_end_) {
         fill();
         continue;
       }
-      line = std::string_view(data_ + begin_, cr - begin_);
-      begin_ = (cr + 1 < end_ && data_[cr + 1] == '\n') ? cr + 2 : cr + 1;
-      ++line_number_;
+      if (end_ == begin_) return false;
+      // The last line of a file without a final line end.
+      take_line(line, end_, end_);
       return true;
     }
-    if (lf < end_) {
-      line = std::string_view(data_ + begin_, lf - begin_);
-      begin_ = lf + 1;
-      ++line_number_;
+    const std::size_t at = block_ + lowest_bit(ends_);
+    ends_ &= ends_ - 1;
+    if (data_[at] == '\n') {
+      take_line(line, at, at + 1);
       return true;
     }
-    if (!at_end_) {
+    if (at + 1 == end_ && !at_end_) {
+      // A CR as the last byte read may still be followed by an LF: look at
+      // it again once more input stands behind it.
+      ends_ = 0;
+      scanned_ = at;
       fill();
       continue;
     }
-    if (end_ == begin_) return false;
-    // The last line of a file without a final line end.
-    line = std::string_view(data_ + begin_, end_ - begin_);
-    begin_ = end_;
-    ++line_number_;
+    std::size_t after = at + 1;
+    if (after < end_ && data_[after] == '\n') {
+      // The LF's bit goes too when it lies in this block; when the CR ended
+      // the block, no bit is left and the next block starts behind begin_.
+      ends_ &= ends_ - 1;
+      ++after;
+    }
+    take_line(line, at, after);
     return true;
   }
 }
 
 bool LineReader::rewind() {
   line_number_ = 0;
-  next_lf_ = NextByte{};
-  next_cr_ = NextByte{};
+  block_ = scanned_ = 0;
+  ends_ = 0;
   if (in_memory_) {
     begin_ = 0;
     return true;

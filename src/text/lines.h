@@ -15,6 +15,13 @@
 
 namespace kestram {
 
+// Bit i of the result is set when block[i] is an LF or a CR; `block` holds
+// kLineEndBlock bytes. line_end_bits() uses vector instructions where every
+// processor of the target has them, line_end_bits_portable() none.
+constexpr std::size_t kLineEndBlock = 64;
+std::uint64_t line_end_bits(const char* block);
+std::uint64_t line_end_bits_portable(const char* block);
+
 // Reads a file, or a block of memory, one line at a time. A file that cannot
 // be opened reads as a file without lines (is_open() tells the difference).
 class LineReader {
@@ -31,7 +38,33 @@ class LineReader {
 
   // Stores the next line in `line` and returns true, or returns false at the
   // end of the input. The view stays valid until the next call.
-  bool next(std::string_view& line);
+  //
+  // Inline because every pass calls it once per line: a line whose end lies
+  // in the block already looked at costs a few instructions; the rest is
+  // left to next_beyond_block().
+  bool next(std::string_view& line) {
+    if (ends_ != 0) {
+      const std::size_t at = block_ + lowest_bit(ends_);
+      if (data_[at] == '\n') {
+        ends_ &= ends_ - 1;
+        take_line(line, at, at + 1);
+        return true;
+      }
+      // A CR whose following byte lies in the block too: the line end is
+      // known to be a lone CR or a CR LF.
+      if (at + 1 < scanned_) {
+        ends_ &= ends_ - 1;
+        std::size_t after = at + 1;
+        if (data_[after] == '\n') {
+          ends_ &= ends_ - 1;
+          ++after;
+        }
+        take_line(line, at, after);
+        return true;
+      }
+    }
+    return next_beyond_block(line);
+  }
 
   // Goes back to the first line. Returns false when that is not possible.
   bool rewind();
@@ -40,26 +73,39 @@ class LineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
-  // Where the next occurrence of one line-end byte stands in the buffer: no
-  // such byte lies between the first unread byte and `at`, and when `found`
-  // the byte at `at` is one. Each byte is thereby searched at most once, however
-  // the line ends are mixed (a file of lone CRs scans for LF once per buffer,
-  // not once per line).
-  struct NextByte {
-    std::size_t at = 0;
-    bool found = false;
-  };
   struct Free {
     void operator()(char* block) const { std::free(block); }
   };
 
   LineReader() = default;
+
+  static unsigned lowest_bit(std::uint64_t bits) {
+#if defined(__GNUC__)
+    return static_cast<unsigned>(__builtin_ctzll(bits));
+#else
+    unsigned at = 0;
+    while ((bits & 1) == 0) {
+      bits >>= 1;
+      ++at;
+    }
+    return at;
+#endif
+  }
+  // Returns the bytes from begin_ to `end` as the next line; the line end
+  // runs on to `after`.
+  void take_line(std::string_view& line, std::size_t end, std::size_t after) {
+    line = std::string_view(data_ + begin_, end - begin_);
+    begin_ = after;
+    ++line_number_;
+  }
+  // next() for a line whose end is not settled by the current block.
+  bool next_beyond_block(std::string_view& line);
+  // Looks at the blocks from scanned_ on until one holds a line end at or
+  // after begin_, or the buffered bytes run out.
+  void scan();
   // Reads more input behind the unread bytes; false, with at_end_ set, when
-  // there is none.
+  // there is none. Expects ends_ empty and scanned_ not before begin_.
   bool fill();
-  // Position of the next `byte` at or after begin_, or end_ when the buffer
-  // holds none.
-  std::size_t next_of(char byte, NextByte& next);
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
@@ -69,8 +115,13 @@ class LineReader {
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
-  NextByte next_lf_;
-  NextByte next_cr_;
+  // The bytes are looked at for line ends (LF and CR) one block of up to 64
+  // at a time, and each byte once. The current block runs from block_ to
+  // scanned_; bit i of ends_ is set when the byte at block_ + i is a line
+  // end byte at or after begin_ that no line has used yet.
+  std::size_t block_ = 0;
+  std::size_t scanned_ = 0;
+  std::uint64_t ends_ = 0;
   std::uint64_t line_number_ = 0;
 };
 
