@@ -26,6 +26,41 @@ bool is_no_plain_file(const std::string& path) {
   return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
+// Position of the lowest set bit; `bits` is not zero.
+inline unsigned lowest_bit(std::uint64_t bits) {
+#if defined(__GNUC__)
+  return static_cast<unsigned>(__builtin_ctzll(bits));
+#else
+  // The lowest bit alone, times a de Bruijn sequence, puts a different
+  // pattern in the top six bits for each position.
+  static constexpr unsigned char kPosition[64] = {
+      0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,  62, 55, 59, 36, 53, 51,
+      43, 22, 45, 39, 33, 30, 24, 18, 12, 5,  63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21,
+      44, 32, 23, 11, 46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
+  return kPosition[((bits & (~bits + 1)) * 0x03f79d71b4cb0a89ULL) >> 58];
+#endif
+}
+
+// line_end_bits(), for the loop in LineReader::scan() to inline.
+inline std::uint64_t block_line_ends(const char* block) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  // 16 bits from each quarter of the block (movemask leaves the high bits
+  // of its result clear).
+  auto quarter = [&](int part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(hits));
+  };
+  const std::uint32_t low = quarter(0) | quarter(1) << 16;
+  const std::uint32_t high = quarter(2) | quarter(3) << 16;
+  return std::uint64_t{high} << 32 | low;
+#else
+  return line_end_bits_portable(block);
+#endif
+}
+
 }  // namespace
 
 std::uint64_t line_end_bits_portable(const char* block) {
@@ -46,21 +81,7 @@ std::uint64_t line_end_bits_portable(const char* block) {
   return bits;
 }
 
-std::uint64_t line_end_bits(const char* block) {
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  std::uint64_t bits = 0;
-  for (int part = 0; part < 4; ++part) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
-    bits |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(hits))} << (16 * part);
-  }
-  return bits;
-#else
-  return line_end_bits_portable(block);
-#endif
-}
+std::uint64_t line_end_bits(const char* block) { return block_line_ends(block); }
 
 LineReader::LineReader(const std::string& path) {
   // Only plain files are read; anything else reads as a file that cannot be
@@ -101,9 +122,11 @@ LineReader::LineReader(LineReader&& other) noexcept
       begin_(std::exchange(other.begin_, 0)),
       end_(std::exchange(other.end_, 0)),
       at_end_(std::exchange(other.at_end_, true)),
-      block_(std::exchange(other.block_, 0)),
+      chunk_start_(std::exchange(other.chunk_start_, 0)),
       scanned_(std::exchange(other.scanned_, 0)),
-      ends_(std::exchange(other.ends_, 0)),
+      ends_(std::move(other.ends_)),
+      next_end_(std::exchange(other.next_end_, nullptr)),
+      last_end_(std::exchange(other.last_end_, nullptr)),
       line_number_(other.line_number_) {}
 
 LineReader::~LineReader() {
@@ -122,7 +145,6 @@ bool LineReader::fill() {
     scanned_ -= begin_;
     begin_ = 0;
   }
-  block_ = scanned_;
   if (capacity_ - end_ < kReadChunk / 2) {
     // A line longer than the buffer: it doubles, so a long line costs
     // linear time and at most twice its length. realloc() can often grow a
@@ -144,30 +166,56 @@ bool LineReader::fill() {
 }
 
 void LineReader::scan() {
-  while (end_ - scanned_ >= kLineEndBlock) {
-    block_ = scanned_;
-    scanned_ += kLineEndBlock;
-    ends_ = line_end_bits(data_ + block_);
-    // Only the LF after a CR that ended the previous block can lie before
-    // begin_ here (so the shift stays below 64).
-    if (begin_ > block_) ends_ &= ~std::uint64_t{0} << (begin_ - block_);
-    if (ends_ != 0) return;
+  // One slot per byte, and one more for the slot written but not kept.
+  if (ends_ == nullptr) ends_.reset(new std::uint32_t[kScanChunk + 1]);
+  const char* from = data_ + scanned_;
+  const std::size_t length = end_ - scanned_ < kScanChunk ? end_ - scanned_ : kScanChunk;
+  std::uint32_t* found = ends_.get();
+  auto add = [&found](std::size_t offset, std::uint64_t bits) {
+    // The first four without a branch on how many there are, which varies
+    // from block to block and would be mispredicted often. A slot past the
+    // last line end is written but not kept.
+    constexpr std::uint64_t kStop = std::uint64_t{1} << 63;
+    for (int i = 0; i < 4; ++i) {
+      *found = static_cast<std::uint32_t>(offset + lowest_bit(bits | kStop));
+      found += bits != 0;
+      bits &= bits - 1;
+    }
+    for (; bits != 0; bits &= bits - 1)
+      *found++ = static_cast<std::uint32_t>(offset + lowest_bit(bits));
+  };
+  std::size_t offset = 0;
+  for (; length - offset >= 4 * kLineEndBlock; offset += 4 * kLineEndBlock) {
+    const char* group = from + offset;
+    const std::uint64_t bits[4] = {block_line_ends(group), block_line_ends(group + kLineEndBlock),
+                                   block_line_ends(group + 2 * kLineEndBlock),
+                                   block_line_ends(group + 3 * kLineEndBlock)};
+    // A long line passes over four blocks at a time; a document of short
+    // lines nearly always has a line end among them.
+    if ((bits[0] | bits[1] | bits[2] | bits[3]) == 0) continue;
+    for (std::size_t k = 0; k < 4; ++k) add(offset + k * kLineEndBlock, bits[k]);
   }
-  if (scanned_ == end_) return;
-  // Fewer bytes than a block are left: they are looked at in a copy, padded
-  // with bytes that are no line end. More input read later continues behind
-  // them.
-  char last[kLineEndBlock] = {};
-  block_ = scanned_;
-  std::memcpy(last, data_ + block_, end_ - block_);
-  scanned_ = end_;
-  ends_ = line_end_bits(last);
-  if (begin_ > block_) ends_ &= ~std::uint64_t{0} << (begin_ - block_);
+  for (; length - offset >= kLineEndBlock; offset += kLineEndBlock)
+    add(offset, block_line_ends(from + offset));
+  if (offset < length) {
+    // Fewer bytes than a block are left: they are looked at in a copy,
+    // padded with bytes that are no line end. More input read later
+    // continues behind them.
+    char last[kLineEndBlock] = {};
+    std::memcpy(last, from + offset, length - offset);
+    add(offset, block_line_ends(last));
+  }
+  chunk_start_ = scanned_;
+  scanned_ += length;
+  next_end_ = ends_.get();
+  last_end_ = found;
+  // The LF of a CR LF whose CR ended the previous chunk: its line took it.
+  if (next_end_ != last_end_ && chunk_start_ + *next_end_ < begin_) ++next_end_;
 }
 
-bool LineReader::next_beyond_block(std::string_view& line) {
+bool LineReader::next_beyond_chunk(std::string_view& line) {
   for (;;) {
-    if (ends_ == 0) {
+    if (next_end_ == last_end_) {
       if (scanned_ < end_) {
         scan();
         continue;
@@ -181,25 +229,24 @@ bool LineReader::next_beyond_block(std::string_view& line) {
       take_line(line, end_, end_);
       return true;
     }
-    const std::size_t at = block_ + lowest_bit(ends_);
-    ends_ &= ends_ - 1;
+    const std::size_t at = chunk_start_ + *next_end_++;
     if (data_[at] == '\n') {
       take_line(line, at, at + 1);
       return true;
     }
     if (at + 1 == end_ && !at_end_) {
       // A CR as the last byte read may still be followed by an LF: look at
-      // it again once more input stands behind it.
-      ends_ = 0;
+      // it again once more input stands behind it. It was the last line
+      // end found, so none is left waiting.
       scanned_ = at;
       fill();
       continue;
     }
     std::size_t after = at + 1;
     if (after < end_ && data_[after] == '\n') {
-      // The LF's bit goes too when it lies in this block; when the CR ended
-      // the block, no bit is left and the next block starts behind begin_.
-      ends_ &= ends_ - 1;
+      // The LF was found too when it lies in this chunk; when the CR ended
+      // the chunk, scan() passes over it.
+      if (after < scanned_) ++next_end_;
       ++after;
     }
     take_line(line, at, after);
@@ -209,8 +256,8 @@ bool LineReader::next_beyond_block(std::string_view& line) {
 
 bool LineReader::rewind() {
   line_number_ = 0;
-  block_ = scanned_ = 0;
-  ends_ = 0;
+  chunk_start_ = scanned_ = 0;
+  next_end_ = last_end_ = nullptr;
   if (in_memory_) {
     begin_ = 0;
     return true;

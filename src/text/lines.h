@@ -39,31 +39,31 @@ class LineReader {
   // Stores the next line in `line` and returns true, or returns false at the
   // end of the input. The view stays valid until the next call.
   //
-  // Inline because every pass calls it once per line: a line whose end lies
-  // in the block already looked at costs a few instructions; the rest is
-  // left to next_beyond_block().
+  // Inline because every pass calls it once per line: when the line's end
+  // was found already, it costs a few instructions; the rest is left to
+  // next_beyond_chunk().
   bool next(std::string_view& line) {
-    if (ends_ != 0) {
-      const std::size_t at = block_ + lowest_bit(ends_);
+    if (next_end_ != last_end_) {
+      const std::size_t at = chunk_start_ + *next_end_;
       if (data_[at] == '\n') {
-        ends_ &= ends_ - 1;
+        ++next_end_;
         take_line(line, at, at + 1);
         return true;
       }
-      // A CR whose following byte lies in the block too: the line end is
-      // known to be a lone CR or a CR LF.
+      // A CR whose following byte was looked at too: the line end is known
+      // to be a lone CR or a CR LF (whose LF is the next line end found).
       if (at + 1 < scanned_) {
-        ends_ &= ends_ - 1;
+        ++next_end_;
         std::size_t after = at + 1;
         if (data_[after] == '\n') {
-          ends_ &= ends_ - 1;
+          ++next_end_;
           ++after;
         }
         take_line(line, at, after);
         return true;
       }
     }
-    return next_beyond_block(line);
+    return next_beyond_chunk(line);
   }
 
   // Goes back to the first line. Returns false when that is not possible.
@@ -79,18 +79,6 @@ class LineReader {
 
   LineReader() = default;
 
-  static unsigned lowest_bit(std::uint64_t bits) {
-#if defined(__GNUC__)
-    return static_cast<unsigned>(__builtin_ctzll(bits));
-#else
-    unsigned at = 0;
-    while ((bits & 1) == 0) {
-      bits >>= 1;
-      ++at;
-    }
-    return at;
-#endif
-  }
   // Returns the bytes from begin_ to `end` as the next line; the line end
   // runs on to `after`.
   void take_line(std::string_view& line, std::size_t end, std::size_t after) {
@@ -98,14 +86,17 @@ class LineReader {
     begin_ = after;
     ++line_number_;
   }
-  // next() for a line whose end is not settled by the current block.
-  bool next_beyond_block(std::string_view& line);
-  // Looks at the blocks from scanned_ on until one holds a line end at or
-  // after begin_, or the buffered bytes run out.
+  // next() for a line whose end is not settled by the line ends found.
+  bool next_beyond_chunk(std::string_view& line);
+  // Finds the line ends in the next chunk of buffered bytes from scanned_
+  // on. One loop over many blocks costs less than a call per block.
   void scan();
   // Reads more input behind the unread bytes; false, with at_end_ set, when
-  // there is none. Expects ends_ empty and scanned_ not before begin_.
+  // there is none. Expects every line end found used up, and scanned_ not
+  // before begin_.
   bool fill();
+
+  static constexpr std::size_t kScanChunk = 4096;
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
@@ -115,13 +106,15 @@ class LineReader {
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
-  // The bytes are looked at for line ends (LF and CR) one block of up to 64
-  // at a time, and each byte once. The current block runs from block_ to
-  // scanned_; bit i of ends_ is set when the byte at block_ + i is a line
-  // end byte at or after begin_ that no line has used yet.
-  std::size_t block_ = 0;
+  // The bytes are looked at for line ends (LF and CR) a chunk at a time,
+  // each byte once. The chunk runs from chunk_start_ to scanned_; the line
+  // end bytes in it that no line has used yet stand, as offsets from
+  // chunk_start_, from next_end_ to last_end_ in ends_.
+  std::size_t chunk_start_ = 0;
   std::size_t scanned_ = 0;
-  std::uint64_t ends_ = 0;
+  std::unique_ptr<std::uint32_t[]> ends_;
+  const std::uint32_t* next_end_ = nullptr;
+  const std::uint32_t* last_end_ = nullptr;
   std::uint64_t line_number_ = 0;
 };
 

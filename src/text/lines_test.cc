@@ -127,7 +127,8 @@ TEST(LineReader, LineEndBitsMarkExactlyTheLfAndCrBytes) {
   }
 }
 
-// Line ends on and around the edges of the 64-byte blocks the reader looks
+// Line ends on and around the edges of the 64-byte blocks (and of the runs
+// of blocks) the reader looks
 // at: a CR as the last byte of a block with its LF opening the next, a CR
 // or LF as the first or last byte of the input, lines of NUL bytes.
 TEST(LineReader, LineEndsAtBlockEdgesMatchASimpleSplit) {
@@ -135,7 +136,7 @@ TEST(LineReader, LineEndsAtBlockEdgesMatchASimpleSplit) {
   const std::vector<std::string> ends = {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n"};
   std::vector<std::string> documents = {"\r", "\n", "\r\n", nul, nul + "\r" + nul, std::string(200, '\r'),
                                         std::string(200, '\n'), std::string(64, '\0') + "\r\n"};
-  for (std::size_t before : {0, 1, 62, 63, 64, 65, 126, 127, 128, 129, 1000}) {
+  for (std::size_t before : {0, 1, 62, 63, 64, 65, 126, 127, 128, 129, 255, 256, 1000, 4095, 4096, 4097}) {
     for (const std::string& end : ends) {
       const std::string filler(before, before % 2 ? 'x' : '\0');
       documents.push_back(filler + end);
