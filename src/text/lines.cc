@@ -61,6 +61,26 @@ inline std::uint64_t block_line_ends(const char* block) {
 #endif
 }
 
+// The offset, in whole blocks from `at`, of the block that holds the first
+// LF or CR in from[at, length); with none there, of the end of the last
+// whole block. The search for an LF may run far past a CR (past the lone
+// CRs of many lines, line after line: quadratic time), so both searches run
+// through a window that doubles while it holds neither.
+std::size_t skip_line(const char* from, std::size_t at, std::size_t length) {
+  auto offset_of = [from](const void* hit) {
+    return static_cast<std::size_t>(static_cast<const char*>(hit) - from);
+  };
+  for (std::size_t window = 4 * kLineEndBlock;; window *= 2) {
+    const std::size_t stop = length - at <= window ? length : at + window;
+    const void* lf = std::memchr(from + at, '\n', stop - at);
+    const std::size_t lf_at = lf != nullptr ? offset_of(lf) : stop;
+    const void* cr = std::memchr(from + at, '\r', lf_at - at);
+    const std::size_t first = cr != nullptr ? offset_of(cr) : lf_at;
+    if (first < stop || stop == length) return at + (first - at) / kLineEndBlock * kLineEndBlock;
+    at = stop;
+  }
+}
+
 }  // namespace
 
 std::uint64_t line_end_bits_portable(const char* block) {
@@ -169,7 +189,8 @@ void LineReader::scan() {
   // One slot per byte, and one more for the slot written but not kept.
   if (ends_ == nullptr) ends_.reset(new std::uint32_t[kScanChunk + 1]);
   const char* from = data_ + scanned_;
-  const std::size_t length = end_ - scanned_ < kScanChunk ? end_ - scanned_ : kScanChunk;
+  const std::size_t left = end_ - scanned_;
+  std::size_t length = left < kScanChunk ? left : kScanChunk;
   std::uint32_t* found = ends_.get();
   auto add = [&found](std::size_t offset, std::uint64_t bits) {
     // The first four without a branch on how many there are, which varies
@@ -185,15 +206,20 @@ void LineReader::scan() {
       *found++ = static_cast<std::uint32_t>(offset + lowest_bit(bits));
   };
   std::size_t offset = 0;
-  for (; length - offset >= 4 * kLineEndBlock; offset += 4 * kLineEndBlock) {
+  while (length - offset >= 4 * kLineEndBlock) {
     const char* group = from + offset;
     const std::uint64_t bits[4] = {block_line_ends(group), block_line_ends(group + kLineEndBlock),
                                    block_line_ends(group + 2 * kLineEndBlock),
                                    block_line_ends(group + 3 * kLineEndBlock)};
-    // A long line passes over four blocks at a time; a document of short
-    // lines nearly always has a line end among them.
-    if ((bits[0] | bits[1] | bits[2] | bits[3]) == 0) continue;
+    if ((bits[0] | bits[1] | bits[2] | bits[3]) == 0) {
+      // Four blocks without a line end: a long line, which the library's
+      // search for one byte passes over faster, through all that is
+      // buffered. The chunk ends at the block that holds the next line end.
+      offset = length = skip_line(from, offset + 4 * kLineEndBlock, left);
+      break;
+    }
     for (std::size_t k = 0; k < 4; ++k) add(offset + k * kLineEndBlock, bits[k]);
+    offset += 4 * kLineEndBlock;
   }
   for (; length - offset >= kLineEndBlock; offset += kLineEndBlock)
     add(offset, block_line_ends(from + offset));
