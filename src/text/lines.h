@@ -107,9 +107,10 @@ class LineReader {
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
   // The bytes are looked at for line ends (LF and CR) a chunk at a time,
-  // each byte once. The chunk runs from chunk_start_ to scanned_; the line
-  // end bytes in it that no line has used yet stand, as offsets from
-  // chunk_start_, from next_end_ to last_end_ in ends_.
+  // and never again once scanned_ has passed them. The chunk runs from
+  // chunk_start_ to scanned_; the line end bytes in it that no line has used
+  // yet stand, as offsets from chunk_start_, from next_end_ to last_end_ in
+  // ends_.
   std::size_t chunk_start_ = 0;
   std::size_t scanned_ = 0;
   std::unique_ptr<std::uint32_t[]> ends_;
