@@ -1,7 +1,10 @@
-// Copying the contents of one open file into another.
+// Copying the contents of one open file into another, and putting a finished
+// copy in place.
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace kestram {
 
@@ -10,5 +13,11 @@ namespace kestram {
 // yet), `from` for reading and `to` for writing. Returns 0, or the errno value
 // of the first failure (EIO when the system gave none).
 int copy_file_data(std::FILE* from, std::FILE* to);
+
+// Gives the complete file `finished` the name `target` in one step: at every
+// moment `target` names either its old file or the new one. An old file under
+// that name is removed. The two names must be in the same directory.
+void replace_file(const std::filesystem::path& finished, const std::filesystem::path& target,
+                  std::error_code& ec);
 
 }  // namespace kestram

@@ -15,4 +15,9 @@ int copy_file_data(std::FILE* from, std::FILE* to) {
   }
 }
 
+void replace_file(const std::filesystem::path& finished, const std::filesystem::path& target,
+                  std::error_code& ec) {
+  std::filesystem::rename(finished, target, ec);
+}
+
 }  // namespace kestram

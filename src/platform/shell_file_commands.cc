@@ -207,7 +207,7 @@ bool copy_through_temporary(const fs::path& from, const fs::path& to, std::strin
     if (!ec) fs::last_write_time(temp, time, ec);
     // A copy without the source's permissions or time is still a copy.
     ec.clear();
-    fs::rename(temp, to, ec);
+    replace_file(temp, to, ec);
     if (ec) {
       ok = false;
       error = ec.value();

@@ -32,7 +32,7 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
     std::string_view trimmed = trim_blanks(line);
     if (!is_candidate_mark(trimmed)) continue;
     ++candidates;
-    if (is_chapter_mark(trimmed)) table.add_row(first_word(trimmed), line_number);
+    if (is_chapter_mark(trimmed)) table.add_row(first_word(trimmed), line_number, trimmed);
   }
   return candidates;
 }

@@ -15,9 +15,16 @@ ChapterTable::Span ChapterTable::store(std::string_view value) {
   return span;
 }
 
-void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line) {
+void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line,
+                           std::string_view mark_line_text) {
   Row row;
-  row.mark_number = store(mark_number);
+  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
+    row.mark_line_text = store(mark_line_text);
+    row.mark_number = Span{row.mark_line_text.offset, mark_number.size()};
+  } else {
+    row.mark_number = store(mark_number);
+    if (!mark_line_text.empty()) row.mark_line_text = store(mark_line_text);
+  }
   row.mark_line = mark_line;
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
@@ -118,11 +125,18 @@ std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) co
   return by_chapter_number_.find(key, key_of);
 }
 
-std::size_t HeadingCursor::row_for_line(std::uint64_t line_number) {
+namespace {
+constexpr std::uint64_t kPastLastRow = ~std::uint64_t{0};
+}  // namespace
+
+HeadingCursor::HeadingCursor(const ChapterTable& table)
+    : table_(table), next_mark_line_(table.chapter_count() > 0 ? table.mark_line(1) : kPastLastRow) {}
+
+std::size_t HeadingCursor::advance_to(std::uint64_t line_number) {
   const std::size_t count = table_.chapter_count();
   while (next_ <= count && table_.mark_line(next_) < line_number) ++next_;
-  if (next_ <= count && table_.mark_line(next_) == line_number) return next_;
-  return 0;
+  next_mark_line_ = next_ <= count ? table_.mark_line(next_) : kPastLastRow;
+  return next_ <= count && next_mark_line_ == line_number ? next_ : 0;
 }
 
 }  // namespace kestram

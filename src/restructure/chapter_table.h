@@ -27,8 +27,10 @@ class ChapterTable {
   std::size_t chapter_count() const { return rows_.size(); }
 
   // Appends a row for a chapter mark; its components start as the split of
-  // the mark number. Rows are numbered 1, 2, ... in the order added.
-  void add_row(std::string_view mark_number, std::uint64_t mark_line);
+  // the mark number. Rows are numbered 1, 2, ... in the order added. The
+  // chapter-mark line itself, without its blanks at both ends, is kept when
+  // given; the mark number is then its first word.
+  void add_row(std::string_view mark_number, std::uint64_t mark_line, std::string_view mark_line_text = {});
 
   void set_mark_number(std::size_t row, std::string_view mark_number);
   void set_components(std::size_t row, std::string_view dotted_components);
@@ -39,6 +41,8 @@ class ChapterTable {
 
   std::string_view mark_number(std::size_t row) const { return text(rows_[row - 1].mark_number); }
   std::uint64_t mark_line(std::size_t row) const { return rows_[row - 1].mark_line; }
+  // The stripped chapter-mark line as given to add_row (empty when none was).
+  std::string_view mark_line_text(std::size_t row) const { return text(rows_[row - 1].mark_line_text); }
   std::string_view components(std::size_t row) const { return text(rows_[row - 1].components); }
   std::string_view chapter_number(std::size_t row) const { return text(rows_[row - 1].chapter_number); }
   int level(std::size_t row) const { return rows_[row - 1].level; }
@@ -70,6 +74,7 @@ class ChapterTable {
     Span mark_number;
     Span components;
     Span chapter_number;
+    Span mark_line_text;
     std::uint64_t mark_line = 0;
     int level = 0;
   };
@@ -103,13 +108,20 @@ class ChapterTable {
 // the next, in constant time per line: the marks are in file order.
 class HeadingCursor {
  public:
-  explicit HeadingCursor(const ChapterTable& table) : table_(table) {}
+  // The table must not change while the cursor is in use.
+  explicit HeadingCursor(const ChapterTable& table);
   // The first row whose mark line equals the line number, or 0 when none.
-  std::size_t row_for_line(std::uint64_t line_number);
+  // Inline for the lines before the next mark, which are most lines.
+  std::size_t row_for_line(std::uint64_t line_number) {
+    return line_number < next_mark_line_ ? 0 : advance_to(line_number);
+  }
 
  private:
+  std::size_t advance_to(std::uint64_t line_number);
+
   const ChapterTable& table_;
   std::size_t next_ = 1;
+  std::uint64_t next_mark_line_;  // of row next_; the largest value past the last row
 };
 
 }  // namespace kestram

@@ -343,7 +343,10 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
       overwritten_path_(std::move(other.overwritten_path_)),
       written_(other.written_),
       error_(std::move(other.error_)),
-      closed_(std::exchange(other.closed_, true)) {}
+      closed_(std::exchange(other.closed_, true)),
+      observer_(std::exchange(other.observer_, nullptr)),
+      line_start_(std::exchange(other.line_start_, nullptr)),
+      carry_(std::move(other.carry_)) {}
 
 LineWriter::~LineWriter() { close(); }
 
@@ -359,6 +362,7 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
   flush();
   if (text.size() >= kWriteChunk) {
     // Large texts go straight to the file rather than through the buffer.
+    if (observer_ != nullptr) carry_.append(text);
     put(text.data(), text.size());
     return;
   }
@@ -377,9 +381,34 @@ void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
 
 void LineWriter::flush() {
   if (file_ == nullptr || fill_ == buffer_.get()) return;
+  if (observer_ != nullptr) {
+    carry_.append(line_start_, static_cast<std::size_t>(fill_ - line_start_));
+    line_start_ = buffer_.get();
+  }
   put(buffer_.get(), static_cast<std::size_t>(fill_ - buffer_.get()));
   fill_ = buffer_.get();
   if (!error_.empty()) limit_ = fill_;
+}
+
+void LineWriter::observe_lines(LineObserver* observer) {
+  if (file_ == nullptr) return;
+  observer_ = observer;
+  line_start_ = fill_;
+  carry_.clear();
+}
+
+void LineWriter::end_observed_line() {
+  std::string_view text(line_start_, static_cast<std::size_t>(fill_ - line_start_));
+  if (!carry_.empty()) {
+    carry_.append(text);
+    text = carry_;
+  }
+  // Told before the line end is written, which may flush the buffer under
+  // the view.
+  observer_->line(text);
+  write(std::string_view("\r\n", 2));
+  line_start_ = fill_;
+  carry_.clear();
 }
 
 void LineWriter::put(const char* data, std::size_t size) {
@@ -420,7 +449,8 @@ bool LineWriter::close() {
     }
   }
   // Writes after close() are dropped, as they were when the file was closed.
-  fill_ = limit_ = nullptr;
+  fill_ = limit_ = line_start_ = nullptr;
+  observer_ = nullptr;
   return ok();
 }
 

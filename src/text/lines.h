@@ -157,11 +157,33 @@ class LineWriter {
     }
     write_blanks_beyond_buffer(count);
   }
-  void end_line() { write(std::string_view("\r\n", 2)); }
+  void end_line() {
+    if (observer_ != nullptr) {
+      end_observed_line();
+      return;
+    }
+    write(std::string_view("\r\n", 2));
+  }
   void write_line(std::string_view text) {
     write(text);
     end_line();
   }
+
+  // Hears of every line of a file writer as it is ended, with the text of
+  // the line (without its line end) as it reaches the file. The view holds
+  // until the observer returns. A line whose end is never written is not
+  // told; nor are the lines of a memory writer. Once the writer has failed,
+  // the lines told need not be those in the file.
+  class LineObserver {
+   public:
+    virtual ~LineObserver() = default;
+    virtual void line(std::string_view text) = 0;
+  };
+  // Lines are told from the next one on; null stops the telling.
+  void observe_lines(LineObserver* observer);
+
+  // Number of bytes handed to the file so far.
+  std::uint64_t bytes_written() const { return written_; }
 
   // Writes out what is buffered and closes the file; false when any write
   // failed. Calling it again does nothing.
@@ -181,6 +203,7 @@ class LineWriter {
   void write_beyond_buffer(std::string_view text);
   void write_blanks_beyond_buffer(std::size_t count);
   void flush();
+  void end_observed_line();
   void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure
 
@@ -196,6 +219,11 @@ class LineWriter {
   std::uint64_t written_ = 0;
   std::string error_;
   bool closed_ = false;
+  // The line being written for the observer: the part still in the buffer
+  // starts at line_start_, what has gone to the file before is in carry_.
+  LineObserver* observer_ = nullptr;
+  char* line_start_ = nullptr;
+  std::string carry_;
 };
 
 }  // namespace kestram

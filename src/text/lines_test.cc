@@ -298,5 +298,55 @@ TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
   EXPECT_EQ("", testing::read_file(path));
 }
 
+// The observer hears every line as the file holds it, whether the line sits
+// in the buffer, straddles a flush or is larger than the buffer.
+TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
+  class Collect : public LineWriter::LineObserver {
+   public:
+    void line(std::string_view text) override { lines.emplace_back(text); }
+    std::vector<std::string> lines;
+  };
+  testing::TempDir dir;
+  std::mt19937 random(3);
+  LineWriter out(dir.file("observed"));
+  Collect heard;
+  out.write_line("before the observer");
+  out.observe_lines(&heard);
+  for (int i = 0; i < 400; ++i) {
+    const std::size_t size = i % 50 == 0 ? 1'500'000 + random() % 1000 : random() % 9000;
+    const std::string text(size, static_cast<char>('a' + i % 26));
+    switch (random() % 3) {
+      case 0:
+        out.write_line(text);
+        break;
+      case 1:
+        out.write_blanks(random() % 300);
+        out.write(text);
+        out.end_line();
+        break;
+      default:
+        out.write(text.substr(0, size / 2));
+        out.write(text.substr(size / 2));
+        out.end_line();
+    }
+  }
+  out.observe_lines(nullptr);
+  out.write_line("after the observer");
+  ASSERT_TRUE(out.close());
+
+  LineReader in(dir.file("observed"));
+  std::string_view line;
+  ASSERT_TRUE(in.next(line));
+  for (const std::string& expected : heard.lines) {
+    ASSERT_TRUE(in.next(line));
+    ASSERT_EQ(expected.size(), line.size());
+    ASSERT_TRUE(expected == line);
+  }
+  ASSERT_TRUE(in.next(line));
+  EXPECT_EQ("after the observer", line);
+  EXPECT_FALSE(in.next(line));
+  EXPECT_EQ(400u, heard.lines.size());
+}
+
 }  // namespace
 }  // namespace kestram
