@@ -27,6 +27,13 @@ namespace kestram {
 
 enum class BodyRule { kBold, kLink, kCrossReference, kTableStart, kHeading, kPlain };
 
+// Whether no rule but the heading and the plain one can apply to the line,
+// and escaping it would change nothing: it holds no "<" or ">" (so it is no
+// bold line and needs no escaping), no "h" three bytes before a "p" (any
+// case: so no "http") and no ":" (so no "file:///" and no keyword of a
+// cross-reference or table block).
+bool is_quiet_line(std::string_view line);
+
 // Whether the line, stripped, is bold markup from "<b>" to its first "</b>"
 // (tags in any letter case).
 bool is_bold_line(std::string_view line);

@@ -67,6 +67,14 @@ bool holds_frame_fragment(std::string_view text) {
     for (unsigned bits = fragment_candidates(bytes + at); bits != 0; bits &= bits - 1)
       if (fragment_at(at + static_cast<std::size_t>(__builtin_ctz(bits)))) return true;
   }
+  // The positions left are covered by one more block that ends at the last
+  // byte (a fragment is longer than one byte) and overlaps the ones before.
+  if (text.size() > kBlock) {
+    const std::size_t last = text.size() - kBlock - 1;
+    for (unsigned bits = fragment_candidates(bytes + last); bits != 0; bits &= bits - 1)
+      if (fragment_at(last + static_cast<std::size_t>(__builtin_ctz(bits)))) return true;
+    return false;
+  }
   for (; at < text.size(); ++at)
     if (bytes[at] == '<' && fragment_at(at)) return true;
   return false;
@@ -80,9 +88,7 @@ bool is_frame_line(std::string_view line) {
     for (std::string_view tag : kFrameTags)
       if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
   }
-  // Most page lines hold no "<" at all, which one library search tells.
-  const std::size_t first = test.find('<');
-  return first != std::string_view::npos && holds_frame_fragment(test.substr(first));
+  return holds_frame_fragment(test);
 }
 
 void write_companion_text(LineReader& page, LineWriter& out) {
