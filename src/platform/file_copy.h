@@ -2,6 +2,7 @@
 // copy in place.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -11,8 +12,9 @@ namespace kestram {
 // Copies everything from the current position of `from` to its end onto
 // `to`. Both must be freshly opened (nothing read or written through them
 // yet), `from` for reading and `to` for writing. Returns 0, or the errno value
-// of the first failure (EIO when the system gave none).
-int copy_file_data(std::FILE* from, std::FILE* to);
+// of the first failure (EIO when the system gave none). `copied`, when
+// given, receives the number of bytes copied.
+int copy_file_data(std::FILE* from, std::FILE* to, std::uint64_t* copied = nullptr);
 
 // Gives the complete file `finished` the name `target` in one step: at every
 // moment `target` names either its old file or the new one. An old file under
