@@ -1,10 +1,13 @@
 #include "text/lines.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -295,6 +298,80 @@ bool LineReader::rewind() {
   return true;
 }
 
+// Writes one block at a time to the file while the writer fills the next: the
+// copying into the file system's cache then costs the writer nothing but the
+// wait when it is slower than the filling.
+class LineWriter::Background {
+ public:
+  explicit Background(std::FILE* file) : file_(file), thread_([this] { run(); }) {}
+  ~Background() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    work_.notify_one();
+    thread_.join();
+  }
+  Background(const Background&) = delete;
+  Background& operator=(const Background&) = delete;
+
+  // Starts writing `size` bytes of the block; the block written before must
+  // have been collected.
+  void start(std::unique_ptr<char[]> block, std::size_t size) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      block_ = std::move(block);
+      size_ = size;
+      busy_ = true;
+    }
+    work_.notify_one();
+  }
+
+  struct Outcome {
+    std::unique_ptr<char[]> block;  // null when nothing was under way
+    std::size_t written = 0;
+    int error = 0;  // errno value of a write that fell short
+  };
+  // Waits until the block under way is written and hands it back.
+  Outcome collect() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return !busy_; });
+    return Outcome{std::move(block_), std::exchange(written_, 0), std::exchange(error_, 0)};
+  }
+
+ private:
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      work_.wait(lock, [this] { return busy_ || quit_; });
+      if (!busy_) return;
+      const char* data = block_.get();
+      const std::size_t size = size_;
+      lock.unlock();
+      errno = 0;
+      const std::size_t put = std::fwrite(data, 1, size, file_);
+      const int error = put == size ? 0 : (errno != 0 ? errno : EIO);
+      lock.lock();
+      written_ = put;
+      error_ = error;
+      busy_ = false;
+      done_.notify_one();
+    }
+  }
+
+  std::FILE* const file_;
+  std::mutex mutex_;
+  std::condition_variable work_;
+  std::condition_variable done_;
+  std::unique_ptr<char[]> block_;
+  std::size_t size_ = 0;
+  std::size_t written_ = 0;
+  int error_ = 0;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::thread thread_;  // last: starts once everything else is set up
+};
+
 LineWriter::LineWriter(const std::string& path) {
   // Opening a pipe for writing blocks until someone reads it; a socket cannot
   // be opened at all. A directory fails in fopen with its own reason.
@@ -338,6 +415,8 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       memory_(std::exchange(other.memory_, nullptr)),
       buffer_(std::move(other.buffer_)),
+      background_(std::move(other.background_)),
+      spare_(std::move(other.spare_)),
       fill_(std::exchange(other.fill_, nullptr)),
       limit_(std::exchange(other.limit_, nullptr)),
       overwritten_path_(std::move(other.overwritten_path_)),
@@ -381,13 +460,27 @@ void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
 
 void LineWriter::flush() {
   if (file_ == nullptr || fill_ == buffer_.get()) return;
-  if (observer_ != nullptr) {
-    carry_.append(line_start_, static_cast<std::size_t>(fill_ - line_start_));
-    line_start_ = buffer_.get();
+  if (observer_ != nullptr) carry_.append(line_start_, static_cast<std::size_t>(fill_ - line_start_));
+  const std::size_t size = static_cast<std::size_t>(fill_ - buffer_.get());
+  if (background_ == nullptr && error_.empty()) background_ = std::make_unique<Background>(file_);
+  settle();
+  if (error_.empty()) {
+    std::unique_ptr<char[]> next = spare_ != nullptr ? std::move(spare_) : std::make_unique<char[]>(kWriteChunk);
+    background_->start(std::move(buffer_), size);
+    buffer_ = std::move(next);
   }
-  put(buffer_.get(), static_cast<std::size_t>(fill_ - buffer_.get()));
   fill_ = buffer_.get();
-  if (!error_.empty()) limit_ = fill_;
+  limit_ = error_.empty() ? fill_ + kWriteChunk : fill_;
+  line_start_ = fill_;
+}
+
+void LineWriter::settle() {
+  if (background_ == nullptr) return;
+  Background::Outcome outcome = background_->collect();
+  if (outcome.block == nullptr) return;
+  spare_ = std::move(outcome.block);
+  written_ += outcome.written;
+  if (outcome.error != 0) stop(std::strerror(outcome.error));
 }
 
 void LineWriter::observe_lines(LineObserver* observer) {
@@ -412,6 +505,7 @@ void LineWriter::end_observed_line() {
 }
 
 void LineWriter::put(const char* data, std::size_t size) {
+  settle();  // the file takes the bytes in order
   if (!error_.empty()) return;
   errno = 0;
   const std::size_t put = std::fwrite(data, 1, size, file_);
@@ -428,6 +522,7 @@ void LineWriter::stop(std::string_view reason) {
 void LineWriter::fail(std::string_view reason) {
   // What was written before the refused line stays in the file.
   if (error_.empty()) flush();
+  settle();
   stop(reason);
 }
 
@@ -436,6 +531,8 @@ bool LineWriter::close() {
   closed_ = true;
   if (file_ != nullptr) {
     flush();
+    settle();
+    background_.reset();
     errno = 0;
     if (std::fclose(file_) != 0 && error_.empty())
       error_ = errno ? std::strerror(errno) : "write failed";

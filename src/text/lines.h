@@ -182,7 +182,8 @@ class LineWriter {
   // Lines are told from the next one on; null stops the telling.
   void observe_lines(LineObserver* observer);
 
-  // Number of bytes handed to the file so far.
+  // Number of bytes the file has taken so far (exact once closed: writes
+  // may still be under way before).
   std::uint64_t bytes_written() const { return written_; }
 
   // Writes out what is buffered and closes the file; false when any write
@@ -203,6 +204,7 @@ class LineWriter {
   void write_beyond_buffer(std::string_view text);
   void write_blanks_beyond_buffer(std::size_t count);
   void flush();
+  void settle();  // waits for the block being written, takes its outcome
   void end_observed_line();
   void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure
@@ -210,6 +212,12 @@ class LineWriter {
   std::FILE* file_ = nullptr;
   std::string* memory_ = nullptr;
   std::unique_ptr<char[]> buffer_;
+  // Full buffers go to the file on a thread of their own while the next one
+  // fills (started at the first full buffer, so small files never start
+  // one); spare_ is the buffer to fill after the next.
+  class Background;
+  std::unique_ptr<Background> background_;
+  std::unique_ptr<char[]> spare_;
   // The free part of buffer_; both stay null for a memory writer and for a
   // file that could not be created, so every write takes the slow path.
   char* fill_ = nullptr;
