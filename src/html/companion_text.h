@@ -32,9 +32,14 @@ class CompanionFilter : public LineWriter::LineObserver {
   void line(std::string_view text) override {
     if (!is_frame_line(text)) out_.write_line(text);
   }
+  // From then on the companion text misses lines: it must be made from the
+  // page file instead.
+  void line_too_long() override { complete_ = false; }
+  bool complete() const { return complete_; }
 
  private:
   LineWriter& out_;
+  bool complete_ = true;
 };
 
 }  // namespace kestram

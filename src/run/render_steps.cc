@@ -23,9 +23,12 @@ class BodyFeed : public LineWriter::LineObserver {
  public:
   explicit BodyFeed(BodyWriter& body) : body_(body) {}
   void line(std::string_view text) override { body_.add(text); }
+  void line_too_long() override { complete_ = false; }
+  bool complete() const { return complete_; }
 
  private:
   BodyWriter& body_;
+  bool complete_ = true;
 };
 
 // Whether the lines that go to the indented text are those that the page
@@ -95,10 +98,10 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   companion.close();
   // Anything short of the very bytes in the files leaves the page and the
   // companion text to their own steps, which then write them anew.
-  if (!holds_what_was_written(indented_name, indented)) return;
+  if (!feed.complete() || !holds_what_was_written(indented_name, indented)) return;
   state.page_ahead = WrittenAhead{true, page.ok() ? "" : page.error()};
   state.table_file_ahead = WrittenAhead{true, table_error};
-  if (holds_what_was_written(page_name, page))
+  if (companion_lines.complete() && holds_what_was_written(page_name, page))
     state.companion_ahead = WrittenAhead{true, companion.ok() ? "" : companion.error()};
 }
 

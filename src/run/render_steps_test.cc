@@ -106,13 +106,15 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
   EXPECT_GT(fused, 200);
 }
 
-// A unit code with a CR reads back from the indented text as two lines, and
-// an unwritable page leaves the companion text to be made from the page
-// file: either way the later steps write the files themselves.
+// A unit code with a CR reads back from the indented text as two lines, an
+// unwritable page leaves the companion text to be made from the page file,
+// and a line too long to be held on its way is left to the page step: either
+// way the later steps write the files themselves.
 TEST(RenderSteps, PageIsLeftToItsStepWhenTheShortcutWouldDiffer) {
   testing::TempDir dir;
-  testing::write_file(dir.file("doc.txt"), "1. One\n2. Two\n");
-  for (int kind = 0; kind < 2; ++kind) {
+  for (int kind = 0; kind < 3; ++kind) {
+    testing::write_file(dir.file("doc.txt"),
+                        "1. One\n" + (kind == 2 ? std::string(LineWriter::kLongestToldLine + 1, 'x') : "") + "\n2. Two\n");
     RunState state;
     state.input_file_name = dir.file("doc.txt");
     state.base_name = dir.file("doc");

@@ -441,7 +441,7 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
   flush();
   if (text.size() >= kWriteChunk) {
     // Large texts go straight to the file rather than through the buffer.
-    if (observer_ != nullptr) carry_.append(text);
+    if (observer_ != nullptr) carry(text);
     put(text.data(), text.size());
     return;
   }
@@ -460,7 +460,7 @@ void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
 
 void LineWriter::flush() {
   if (file_ == nullptr || fill_ == buffer_.get()) return;
-  if (observer_ != nullptr) carry_.append(line_start_, static_cast<std::size_t>(fill_ - line_start_));
+  if (observer_ != nullptr) carry(std::string_view(line_start_, static_cast<std::size_t>(fill_ - line_start_)));
   const std::size_t size = static_cast<std::size_t>(fill_ - buffer_.get());
   if (background_ == nullptr && error_.empty()) background_ = std::make_unique<Background>(file_);
   settle();
@@ -483,6 +483,17 @@ void LineWriter::settle() {
   if (outcome.error != 0) stop(std::strerror(outcome.error));
 }
 
+void LineWriter::carry(std::string_view part) {
+  if (carry_.size() + part.size() <= kLongestToldLine) {
+    carry_.append(part);
+    return;
+  }
+  LineObserver* observer = std::exchange(observer_, nullptr);
+  carry_.clear();
+  carry_.shrink_to_fit();
+  observer->line_too_long();
+}
+
 void LineWriter::observe_lines(LineObserver* observer) {
   if (file_ == nullptr) return;
   observer_ = observer;
@@ -493,7 +504,11 @@ void LineWriter::observe_lines(LineObserver* observer) {
 void LineWriter::end_observed_line() {
   std::string_view text(line_start_, static_cast<std::size_t>(fill_ - line_start_));
   if (!carry_.empty()) {
-    carry_.append(text);
+    carry(text);
+    if (observer_ == nullptr) {  // the line was too long to be told
+      write(std::string_view("\r\n", 2));
+      return;
+    }
     text = carry_;
   }
   // Told before the line end is written, which may flush the buffer under

@@ -173,12 +173,16 @@ class LineWriter {
   // the line (without its line end) as it reaches the file. The view holds
   // until the observer returns. A line whose end is never written is not
   // told; nor are the lines of a memory writer. Once the writer has failed,
-  // the lines told need not be those in the file.
+  // the lines told need not be those in the file. A line longer than
+  // kLongestToldLine is not held for telling: the writer tells
+  // line_too_long() instead and stops telling.
   class LineObserver {
    public:
     virtual ~LineObserver() = default;
     virtual void line(std::string_view text) = 0;
+    virtual void line_too_long() = 0;
   };
+  static constexpr std::size_t kLongestToldLine = std::size_t{1} << 20;
   // Lines are told from the next one on; null stops the telling.
   void observe_lines(LineObserver* observer);
 
@@ -205,6 +209,7 @@ class LineWriter {
   void write_blanks_beyond_buffer(std::size_t count);
   void flush();
   void settle();  // waits for the block being written, takes its outcome
+  void carry(std::string_view part);  // holds part of the line being told
   void end_observed_line();
   void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure

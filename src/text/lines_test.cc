@@ -304,7 +304,9 @@ TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
   class Collect : public LineWriter::LineObserver {
    public:
     void line(std::string_view text) override { lines.emplace_back(text); }
+    void line_too_long() override { ++too_long; }
     std::vector<std::string> lines;
+    int too_long = 0;
   };
   testing::TempDir dir;
   std::mt19937 random(3);
@@ -313,7 +315,7 @@ TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
   out.write_line("before the observer");
   out.observe_lines(&heard);
   for (int i = 0; i < 400; ++i) {
-    const std::size_t size = i % 50 == 0 ? 1'500'000 + random() % 1000 : random() % 9000;
+    const std::size_t size = i % 50 == 0 ? 900'000 + random() % 1000 : random() % 9000;
     const std::string text(size, static_cast<char>('a' + i % 26));
     switch (random() % 3) {
       case 0:
@@ -346,6 +348,44 @@ TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
   EXPECT_EQ("after the observer", line);
   EXPECT_FALSE(in.next(line));
   EXPECT_EQ(400u, heard.lines.size());
+  EXPECT_EQ(0, heard.too_long);
+}
+
+// A line longer than the observer is told is not held in memory: the
+// observer hears of it once and no more lines after it, while the file
+// still takes every line.
+TEST(LineWriter, ObserverHearsOfALineTooLongAndNothingAfter) {
+  class Collect : public LineWriter::LineObserver {
+   public:
+    void line(std::string_view text) override { lines.emplace_back(text); }
+    void line_too_long() override { ++too_long; }
+    std::vector<std::string> lines;
+    int too_long = 0;
+  };
+  testing::TempDir dir;
+  const std::string huge(LineWriter::kLongestToldLine + 10, 'h');
+  for (int split = 0; split < 2; ++split) {
+    LineWriter out(dir.file("long"));
+    Collect heard;
+    out.observe_lines(&heard);
+    out.write_line("short");
+    if (split == 0) {
+      out.write_line(huge);
+    } else {
+      out.write(huge.substr(0, 1000));
+      out.write_blanks(10);
+      out.write(huge.substr(1010));
+      out.end_line();
+    }
+    out.write_line("after");
+    ASSERT_TRUE(out.close());
+    ASSERT_EQ(1u, heard.lines.size()) << split;
+    EXPECT_EQ("short", heard.lines[0]) << split;
+    EXPECT_EQ(1, heard.too_long) << split;
+    std::string expected = "short\r\n" + huge + "\r\nafter\r\n";
+    if (split == 1) expected.replace(7 + 1000, 10, 10, ' ');
+    EXPECT_TRUE(expected == testing::read_file(dir.file("long"))) << split;
+  }
 }
 
 }  // namespace
