@@ -61,29 +61,38 @@ std::string_view first_word(std::string_view trimmed_line) {
   return trimmed_line.substr(0, blank);
 }
 
-bool is_candidate_mark(std::string_view trimmed_line) {
+MarkTest test_mark(std::string_view trimmed_line) {
   // Stops at the first byte that is neither digit nor point, so a long line
   // that is no mark costs only its first few bytes.
+  const char* const text = trimmed_line.data();
+  const std::size_t size = trimmed_line.size();
+  std::size_t i = 0;
+  while (i < size && text[i] == '0') ++i;
+  const std::size_t whole_begin = i;
+  while (i < size && is_digit(text[i])) ++i;
+  // Below 2000 exactly when the whole part is: the fraction never reaches 1.
+  const std::string_view whole(text + whole_begin, i - whole_begin);
+  const bool below_bound = whole.size() != kChapterNumberBound.size()
+                               ? whole.size() < kChapterNumberBound.size()
+                               : whole < kChapterNumberBound;
   std::size_t points = 0;
-  for (char c : trimmed_line) {
+  for (; i < size; ++i) {
+    const char c = text[i];
     if (c == '.') {
-      if (++points > kMaxMarkPoints) return false;
+      if (++points > kMaxMarkPoints) return {};
     } else if (c == ' ') {
-      return points > 0;
+      if (points == 0) return {};
+      return MarkTest{true, below_bound, i};
     } else if (!is_digit(c)) {
-      return false;
+      return {};
     }
   }
-  return false;  // no blank, so no first word
+  return {};  // no blank, so no first word
 }
 
-bool is_chapter_mark(std::string_view trimmed_line) {
-  if (!is_candidate_mark(trimmed_line)) return false;
-  // Below 2000 exactly when the whole part is: the fraction never reaches 1.
-  std::string_view whole = without_leading_zeros(leading_number(trimmed_line).whole);
-  if (whole.size() != kChapterNumberBound.size()) return whole.size() < kChapterNumberBound.size();
-  return whole < kChapterNumberBound;
-}
+bool is_candidate_mark(std::string_view trimmed_line) { return test_mark(trimmed_line).candidate; }
+
+bool is_chapter_mark(std::string_view trimmed_line) { return test_mark(trimmed_line).chapter; }
 
 std::string rounded_leading_number(std::string_view text) {
   LeadingNumber number = leading_number(text);

@@ -57,6 +57,10 @@ TEST(ChapterMark, CandidateAndChapterRules) {
            {dotted(25) + ". Too many points", false, false}}) {
     EXPECT_EQ(c.candidate, is_candidate_mark(c.line)) << c.line;
     EXPECT_EQ(c.chapter, is_chapter_mark(c.line)) << c.line;
+    // The scans take the mark number's length from the same test.
+    if (c.candidate) {
+      EXPECT_EQ(first_word(c.line).size(), test_mark(c.line).number_length) << c.line;
+    }
   }
 }
 
