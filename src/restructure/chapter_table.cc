@@ -1,5 +1,7 @@
 #include "restructure/chapter_table.h"
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace kestram {
@@ -7,45 +9,78 @@ namespace {
 
 std::size_t hash_text(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
+constexpr std::size_t kLargestBlockBytes = std::size_t{1} << 20;
+
 }  // namespace
 
-ChapterTable::Span ChapterTable::store(std::string_view value) {
-  Span span{arena_.size(), value.size()};
-  arena_.append(value);
-  return span;
+const char* ChapterTable::Arena::store(std::string_view text) {
+  const std::size_t need = text.size() + 1;
+  if (static_cast<std::size_t>(limit_ - fill_) < need) {
+    // Blocks grow with the table, so a small table stays small and a large
+    // one needs few blocks.
+    const std::size_t bytes = std::max(need, next_block_bytes_);
+    if (next_block_bytes_ < kLargestBlockBytes) next_block_bytes_ *= 2;
+    blocks_.push_back(std::make_unique<char[]>(bytes));
+    fill_ = blocks_.back().get();
+    limit_ = fill_ + bytes;
+  }
+  char* const copy = fill_;
+  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '.';
+  fill_ += need;
+  return copy;
+}
+
+ChapterTable::Text ChapterTable::share_with_mark(const Row& row, std::string_view value) {
+  const std::size_t readable = row.mark_number.size + (row.point_after_mark ? 1 : 0);
+  if (value.size() <= readable && std::memcmp(row.mark_number.data, value.data(), value.size()) == 0)
+    return Text{row.mark_number.data, value.size()};
+  return store(value);
 }
 
 void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line) {
   Row row;
   row.mark_number = store(mark_number);
+  row.point_after_mark = true;
   row.mark_line = mark_line;
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
   std::size_t length = mark_number.size();
   while (length > 0 && mark_number[length - 1] == '.') --length;
-  row.components = Span{row.mark_number.offset, length};
+  row.components = Text{row.mark_number.data, length};
   rows_.push_back(row);
 }
 
 void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number) {
-  if (mark_number == this->mark_number(row)) return;
-  rows_[row - 1].mark_number = store(mark_number);
+  Row& r = rows_[row - 1];
+  const std::string_view current = text(r.mark_number);
+  if (mark_number == current) return;
+  // A point appended to the mark number is the stored point behind it.
+  if (r.point_after_mark && mark_number.size() == current.size() + 1 && mark_number.back() == '.' &&
+      mark_number.compare(0, current.size(), current) == 0) {
+    ++r.mark_number.size;
+    r.point_after_mark = false;
+    return;
+  }
+  r.mark_number = store(mark_number);
+  r.point_after_mark = true;
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
-  if (dotted_components == components(row)) return;
-  rows_[row - 1].components = store(dotted_components);
+  Row& r = rows_[row - 1];
+  if (dotted_components == text(r.components)) return;
+  r.components = share_with_mark(r, dotted_components);
 }
 
 void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number, int level) {
   Row& r = rows_[row - 1];
   r.level = level;
-  // A chapter number is very often the components themselves.
-  std::string_view comps = components(row);
-  if (chapter_number == comps) {
+  // A chapter number is very often the components themselves, or the mark
+  // number ("3." at level 1).
+  if (chapter_number == text(r.components)) {
     r.chapter_number = r.components;
   } else {
-    r.chapter_number = store(chapter_number);
+    r.chapter_number = share_with_mark(r, chapter_number);
   }
 }
 
@@ -116,13 +151,6 @@ std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) co
   auto key_of = [this](std::size_t row) { return chapter_number(row); };
   if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(rows_.size(), key_of);
   return by_chapter_number_.find(key, key_of);
-}
-
-std::size_t HeadingCursor::row_for_line(std::uint64_t line_number) {
-  const std::size_t count = table_.chapter_count();
-  while (next_ <= count && table_.mark_line(next_) < line_number) ++next_;
-  if (next_ <= count && table_.mark_line(next_) == line_number) return next_;
-  return 0;
 }
 
 }  // namespace kestram

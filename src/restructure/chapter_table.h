@@ -5,10 +5,12 @@
 // number components (as a dotted text, "1..2" for the components 1, empty, 2;
 // trailing empty components are not kept), and after the renumbering its
 // chapter number and level. Texts live in one arena, so a row costs a few
-// dozen bytes beyond its own texts.
+// dozen bytes beyond its own texts; a text equal to the mark number or to a
+// part of it takes none.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,16 +64,34 @@ class ChapterTable {
   std::size_t first_row_with_chapter_number(std::string_view chapter_number) const;
 
  private:
-  struct Span {
-    std::uint64_t offset = 0;
-    std::uint64_t length = 0;
+  // A text in the arena. The byte after it is always readable arena memory
+  // (the arena puts a point behind every text it stores), which lets a
+  // normalised mark number ("2.1" and its point) take no storage of its own.
+  struct Text {
+    const char* data = nullptr;
+    std::size_t size = 0;
   };
   struct Row {
-    Span mark_number;
-    Span components;
-    Span chapter_number;
+    Text mark_number;
+    Text components;
+    Text chapter_number;
     std::uint64_t mark_line = 0;
     int level = 0;
+    // The stored point behind the mark number still belongs to no text.
+    bool point_after_mark = false;
+  };
+  // Texts in blocks that never move: a view of a stored text stays valid
+  // while the table lives, and growing costs no copy of earlier texts.
+  class Arena {
+   public:
+    // Copies the text and a point after it; returns where the copy begins.
+    const char* store(std::string_view text);
+
+   private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* fill_ = nullptr;
+    char* limit_ = nullptr;
+    std::size_t next_block_bytes_ = 4096;
   };
   // Open-addressing index from a text to the first row holding it.
   class Index {
@@ -87,11 +107,14 @@ class ChapterTable {
     std::vector<std::size_t> slots_;  // row numbers; 0 is an empty slot
   };
 
-  std::string_view text(Span span) const { return std::string_view(arena_).substr(span.offset, span.length); }
-  Span store(std::string_view text);
+  static std::string_view text(Text t) { return std::string_view(t.data, t.size); }
+  Text store(std::string_view value) { return Text{arena_.store(value), value.size()}; }
+  // The value as a text of the row's mark number (with its point after it,
+  // when free) when those bytes begin with it; else a new copy.
+  Text share_with_mark(const Row& row, std::string_view value);
 
   std::vector<Row> rows_;
-  std::string arena_;
+  Arena arena_;
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
   bool finished_ = false;
@@ -105,7 +128,13 @@ class HeadingCursor {
  public:
   explicit HeadingCursor(const ChapterTable& table) : table_(table) {}
   // The first row whose mark line equals the line number, or 0 when none.
-  std::size_t row_for_line(std::uint64_t line_number);
+  // Inline: the passes ask it for every line of the document.
+  std::size_t row_for_line(std::uint64_t line_number) {
+    const std::size_t count = table_.chapter_count();
+    while (next_ <= count && table_.mark_line(next_) < line_number) ++next_;
+    if (next_ <= count && table_.mark_line(next_) == line_number) return next_;
+    return 0;
+  }
 
  private:
   const ChapterTable& table_;
