@@ -66,6 +66,20 @@ void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number
   r.point_after_mark = true;
 }
 
+void ChapterTable::end_mark_number_with_point(std::size_t row) {
+  Row& r = rows_[row - 1];
+  if (r.mark_number.size != 0 && r.mark_number.data[r.mark_number.size - 1] == '.') return;
+  if (r.point_after_mark) {
+    ++r.mark_number.size;
+    r.point_after_mark = false;
+    return;
+  }
+  std::string marked(text(r.mark_number));
+  marked += '.';
+  r.mark_number = store(marked);
+  r.point_after_mark = true;
+}
+
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
   Row& r = rows_[row - 1];
   if (dotted_components == text(r.components)) return;
@@ -84,9 +98,9 @@ void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number,
   }
 }
 
-std::string ChapterTable::indent_width_text(std::size_t row) const {
-  // Up to 26 levels times a 64-bit increment fits in 128 bits.
-  __int128 width = static_cast<__int128>(indent_increment_) * level(row);
+std::string ChapterTable::indent_width_text_of_level(int level) const {
+  // Any int level times a 64-bit increment fits in 128 bits.
+  __int128 width = static_cast<__int128>(indent_increment_) * level;
   bool negative = width < 0;
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(width) : width;
   char digits[48];  // 2^128 has 39 digits

@@ -33,6 +33,8 @@ class ChapterTable {
   void add_row(std::string_view mark_number, std::uint64_t mark_line);
 
   void set_mark_number(std::size_t row, std::string_view mark_number);
+  // Appends a point to the row's mark number unless it ends with one.
+  void end_mark_number_with_point(std::size_t row);
   void set_components(std::size_t row, std::string_view dotted_components);
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).
@@ -47,7 +49,9 @@ class ChapterTable {
   std::int64_t indent_increment() const { return indent_increment_; }
 
   // indent_increment times the level, as decimal text (may be negative).
-  std::string indent_width_text(std::size_t row) const;
+  std::string indent_width_text(std::size_t row) const { return indent_width_text_of_level(level(row)); }
+  // The same for any level: one text serves every row of that level.
+  std::string indent_width_text_of_level(int level) const;
   // The blanks of indentation of a row: its width, or 0 when that is not
   // positive.
   std::uint64_t indent_blanks(std::size_t row) const;
