@@ -20,7 +20,7 @@ const char* ChapterTable::Arena::store(std::string_view text) {
     // one needs few blocks.
     const std::size_t bytes = std::max(need, next_block_bytes_);
     if (next_block_bytes_ < kLargestBlockBytes) next_block_bytes_ *= 2;
-    blocks_.push_back(std::make_unique<char[]>(bytes));
+    blocks_.emplace_back(new char[bytes]);
     fill_ = blocks_.back().get();
     limit_ = fill_ + bytes;
   }
@@ -39,20 +39,22 @@ ChapterTable::Text ChapterTable::share_with_mark(const Row& row, std::string_vie
 }
 
 void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line) {
-  Row row;
+  if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
+  Row& row = row_at(++row_count_);
   row.mark_number = store(mark_number);
   row.point_after_mark = true;
-  row.mark_line = mark_line;
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
   std::size_t length = mark_number.size();
   while (length > 0 && mark_number[length - 1] == '.') --length;
   row.components = Text{row.mark_number.data, length};
-  rows_.push_back(row);
+  row.chapter_number = Text{nullptr, 0};
+  row.mark_line = mark_line;
+  row.level = 0;
 }
 
 void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number) {
-  Row& r = rows_[row - 1];
+  Row& r = row_at(row);
   const std::string_view current = text(r.mark_number);
   if (mark_number == current) return;
   // A point appended to the mark number is the stored point behind it.
@@ -67,7 +69,7 @@ void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number
 }
 
 void ChapterTable::end_mark_number_with_point(std::size_t row) {
-  Row& r = rows_[row - 1];
+  Row& r = row_at(row);
   if (r.mark_number.size != 0 && r.mark_number.data[r.mark_number.size - 1] == '.') return;
   if (r.point_after_mark) {
     ++r.mark_number.size;
@@ -81,13 +83,13 @@ void ChapterTable::end_mark_number_with_point(std::size_t row) {
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
-  Row& r = rows_[row - 1];
+  Row& r = row_at(row);
   if (dotted_components == text(r.components)) return;
   r.components = share_with_mark(r, dotted_components);
 }
 
 void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number, int level) {
-  Row& r = rows_[row - 1];
+  Row& r = row_at(row);
   r.level = level;
   // A chapter number is very often the components themselves, or the mark
   // number ("3." at level 1).
@@ -157,13 +159,13 @@ void ChapterTable::finish() {
 
 std::size_t ChapterTable::first_row_with_mark_number(std::string_view key) const {
   auto key_of = [this](std::size_t row) { return mark_number(row); };
-  if (finished_ && !by_mark_number_.built()) by_mark_number_.build(rows_.size(), key_of);
+  if (finished_ && !by_mark_number_.built()) by_mark_number_.build(row_count_, key_of);
   return by_mark_number_.find(key, key_of);
 }
 
 std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) const {
   auto key_of = [this](std::size_t row) { return chapter_number(row); };
-  if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(rows_.size(), key_of);
+  if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(row_count_, key_of);
   return by_chapter_number_.find(key, key_of);
 }
 

@@ -26,7 +26,7 @@ class ChapterTable {
   std::uint64_t candidate_count() const { return candidate_count_; }
   void set_candidate_count(std::uint64_t count) { candidate_count_ = count; }
 
-  std::size_t chapter_count() const { return rows_.size(); }
+  std::size_t chapter_count() const { return row_count_; }
 
   // Appends a row for a chapter mark; its components start as the split of
   // the mark number. Rows are numbered 1, 2, ... in the order added.
@@ -41,11 +41,11 @@ class ChapterTable {
   void set_chapter(std::size_t row, std::string_view chapter_number, int level);
   void set_indent_increment(std::int64_t increment) { indent_increment_ = increment; }
 
-  std::string_view mark_number(std::size_t row) const { return text(rows_[row - 1].mark_number); }
-  std::uint64_t mark_line(std::size_t row) const { return rows_[row - 1].mark_line; }
-  std::string_view components(std::size_t row) const { return text(rows_[row - 1].components); }
-  std::string_view chapter_number(std::size_t row) const { return text(rows_[row - 1].chapter_number); }
-  int level(std::size_t row) const { return rows_[row - 1].level; }
+  std::string_view mark_number(std::size_t row) const { return text(row_at(row).mark_number); }
+  std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
+  std::string_view components(std::size_t row) const { return text(row_at(row).components); }
+  std::string_view chapter_number(std::size_t row) const { return text(row_at(row).chapter_number); }
+  int level(std::size_t row) const { return row_at(row).level; }
   std::int64_t indent_increment() const { return indent_increment_; }
 
   // indent_increment times the level, as decimal text (may be negative).
@@ -72,18 +72,31 @@ class ChapterTable {
   // (the arena puts a point behind every text it stores), which lets a
   // normalised mark number ("2.1" and its point) take no storage of its own.
   struct Text {
-    const char* data = nullptr;
-    std::size_t size = 0;
+    const char* data;
+    std::size_t size;
   };
+  // Left uninitialised by its chunk until add_row() fills it.
   struct Row {
     Text mark_number;
     Text components;
     Text chapter_number;
-    std::uint64_t mark_line = 0;
-    int level = 0;
+    std::uint64_t mark_line;
+    int level;
     // The stored point behind the mark number still belongs to no text.
-    bool point_after_mark = false;
+    bool point_after_mark;
   };
+  // Rows live in chunks that never move, so the table grows without copying
+  // earlier rows.
+  static constexpr unsigned kChunkRowsLog2 = 12;
+  static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkRowsLog2;
+  const Row& row_at(std::size_t row) const {
+    const std::size_t i = row - 1;
+    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+  }
+  Row& row_at(std::size_t row) {
+    const std::size_t i = row - 1;
+    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+  }
   // Texts in blocks that never move: a view of a stored text stays valid
   // while the table lives, and growing costs no copy of earlier texts.
   class Arena {
@@ -117,7 +130,8 @@ class ChapterTable {
   // when free) when those bytes begin with it; else a new copy.
   Text share_with_mark(const Row& row, std::string_view value);
 
-  std::vector<Row> rows_;
+  std::vector<std::unique_ptr<Row[]>> chunks_;
+  std::size_t row_count_ = 0;
   Arena arena_;
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
