@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "restructure/byte_copy.h"
 #include "restructure/renumber.h"
 #include "text/text.h"
 
@@ -49,11 +50,7 @@ class Block {
   std::size_t capacity_;
 };
 
-char* put(char* at, std::string_view text) {
-  if (text.empty()) return at;
-  std::memcpy(at, text.data(), text.size());
-  return at + text.size();
-}
+char* put(char* at, std::string_view text) { return copy_bytes(at, text.data(), text.size()); }
 
 char* put_blanks(char* at, std::size_t count) {
   std::memset(at, ' ', count);
@@ -109,7 +106,7 @@ void print_chapter_list(const ChapterTable& table, int console_width,
     const std::string_view chapter = table.chapter_number(row);
     // 0-based column after the mark on its last console line. A mark filling
     // its line exactly leaves the cursor at the start of the next one.
-    const std::uint64_t column = mark.size() % width;
+    const std::uint64_t column = mark.size() < width ? mark.size() : mark.size() % width;
     // The next zone strictly after the cursor: a 14-character mark is
     // followed by 14 blanks, not by none.
     const std::uint64_t zone_width = kPrintZoneWidth;
