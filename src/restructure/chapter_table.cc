@@ -4,6 +4,8 @@
 #include <cstring>
 #include <functional>
 
+#include "restructure/byte_copy.h"
+
 namespace kestram {
 namespace {
 
@@ -11,10 +13,16 @@ std::size_t hash_text(std::string_view text) { return std::hash<std::string_view
 
 constexpr std::size_t kLargestBlockBytes = std::size_t{1} << 20;
 
+// Whether the bytes from `bytes` on begin with the value (an empty value has
+// no bytes to compare, and may have no address).
+bool bytes_begin_with(const char* bytes, std::string_view value) {
+  return value.empty() || std::memcmp(bytes, value.data(), value.size()) == 0;
+}
+
 }  // namespace
 
 const char* ChapterTable::Arena::store(std::string_view text) {
-  const std::size_t need = text.size() + 1;
+  const std::size_t need = text.size() + 2;
   if (static_cast<std::size_t>(limit_ - fill_) < need) {
     // Blocks grow with the table, so a small table stays small and a large
     // one needs few blocks.
@@ -25,79 +33,97 @@ const char* ChapterTable::Arena::store(std::string_view text) {
     limit_ = fill_ + bytes;
   }
   char* const copy = fill_;
-  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
-  copy[text.size()] = '.';
+  char* const end = copy_bytes(copy, text.data(), text.size());
+  end[0] = '.';
+  end[1] = '.';
   fill_ += need;
   return copy;
 }
 
+std::uint32_t ChapterTable::size_field(std::size_t size) {
+  if (size < kElsewhere) return static_cast<std::uint32_t>(size);
+  huge_sizes_.push_back(size);
+  return kElsewhere + static_cast<std::uint32_t>(huge_sizes_.size() - 1);
+}
+
 ChapterTable::Text ChapterTable::share_with_mark(const Row& row, std::string_view value) {
-  const std::size_t readable = row.mark_number.size + (row.point_after_mark ? 1 : 0);
-  if (value.size() <= readable && std::memcmp(row.mark_number.data, value.data(), value.size()) == 0)
-    return Text{row.mark_number.data, value.size()};
+  // A mark that ends with a point may have taken the stored point already;
+  // the byte after that one must stay free to be read.
+  const std::size_t mark_size = size_of(row.mark_size);
+  const bool point_free = mark_size == 0 || row.mark[mark_size - 1] != '.';
+  if (value.size() <= mark_size + (point_free ? 1 : 0) && bytes_begin_with(row.mark, value))
+    return Text{row.mark, value.size()};
   return store(value);
 }
 
 void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line) {
   if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
   Row& row = row_at(++row_count_);
-  row.mark_number = store(mark_number);
-  row.point_after_mark = true;
+  row.mark_line = mark_line;
+  set_mark_text(row, store(mark_number));
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
   std::size_t length = mark_number.size();
   while (length > 0 && mark_number[length - 1] == '.') --length;
-  row.components = Text{row.mark_number.data, length};
-  row.chapter_number = Text{nullptr, 0};
-  row.mark_line = mark_line;
+  row.components = row.mark;
+  row.components_size = size_field(length);
+  row.chapter_size = 0;
   row.level = 0;
 }
 
 void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number) {
-  Row& r = row_at(row);
-  const std::string_view current = text(r.mark_number);
+  const std::string_view current = this->mark_number(row);
   if (mark_number == current) return;
-  // A point appended to the mark number is the stored point behind it.
-  if (r.point_after_mark && mark_number.size() == current.size() + 1 && mark_number.back() == '.' &&
-      mark_number.compare(0, current.size(), current) == 0) {
-    ++r.mark_number.size;
-    r.point_after_mark = false;
+  Row& r = row_at(row);
+  // The same mark with a point appended takes the point stored behind it.
+  if (mark_number.size() == current.size() + 1 && mark_number.back() == '.' &&
+      mark_number.compare(0, current.size(), current) == 0 && (current.empty() || current.back() != '.')) {
+    set_mark_text(r, Text{r.mark, mark_number.size()});
     return;
   }
-  r.mark_number = store(mark_number);
-  r.point_after_mark = true;
+  set_mark_text(r, store(mark_number));
 }
 
 void ChapterTable::end_mark_number_with_point(std::size_t row) {
+  const std::string_view mark = mark_number(row);
+  if (!mark.empty() && mark.back() == '.') return;
+  // The stored point behind a mark that does not end with one is free.
   Row& r = row_at(row);
-  if (r.mark_number.size != 0 && r.mark_number.data[r.mark_number.size - 1] == '.') return;
-  if (r.point_after_mark) {
-    ++r.mark_number.size;
-    r.point_after_mark = false;
-    return;
-  }
-  std::string marked(text(r.mark_number));
-  marked += '.';
-  r.mark_number = store(marked);
-  r.point_after_mark = true;
+  set_mark_text(r, Text{r.mark, mark.size() + 1});
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
+  const std::string_view current = components(row);
+  if (dotted_components == current) return;
   Row& r = row_at(row);
-  if (dotted_components == text(r.components)) return;
-  r.components = share_with_mark(r, dotted_components);
+  // A chapter number taken from the old components keeps their bytes.
+  if (r.chapter_size != 0 && r.chapter_size < kElsewhere) {
+    separate_chapters_.push_back(Text{r.components, r.chapter_size});
+    r.chapter_size = kElsewhere + static_cast<std::uint32_t>(separate_chapters_.size() - 1);
+  }
+  const Text shared = share_with_mark(r, dotted_components);
+  r.components = shared.data;
+  r.components_size = size_field(shared.size);
 }
 
 void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number, int level) {
+  const std::string_view components = this->components(row);
   Row& r = row_at(row);
   r.level = level;
-  // A chapter number is very often the components themselves, or the mark
-  // number ("3." at level 1).
-  if (chapter_number == text(r.components)) {
-    r.chapter_number = r.components;
-  } else {
-    r.chapter_number = share_with_mark(r, chapter_number);
+  // A chapter number is very often the components themselves, or them and
+  // a point ("3." at level 1).
+  if (chapter_number.size() <= components.size() + 1 && chapter_number.size() < kElsewhere &&
+      bytes_begin_with(components.data(), chapter_number)) {
+    r.chapter_size = static_cast<std::uint32_t>(chapter_number.size());
+    return;
   }
+  const Text separate = share_with_mark(r, chapter_number);
+  if (r.chapter_size >= kElsewhere) {
+    separate_chapters_[r.chapter_size - kElsewhere] = separate;
+    return;
+  }
+  separate_chapters_.push_back(separate);
+  r.chapter_size = kElsewhere + static_cast<std::uint32_t>(separate_chapters_.size() - 1);
 }
 
 std::string ChapterTable::indent_width_text_of_level(int level) const {

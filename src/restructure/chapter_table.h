@@ -41,10 +41,21 @@ class ChapterTable {
   void set_chapter(std::size_t row, std::string_view chapter_number, int level);
   void set_indent_increment(std::int64_t increment) { indent_increment_ = increment; }
 
-  std::string_view mark_number(std::size_t row) const { return text(row_at(row).mark_number); }
+  std::string_view mark_number(std::size_t row) const {
+    const Row& r = row_at(row);
+    return std::string_view(r.mark, size_of(r.mark_size));
+  }
   std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
-  std::string_view components(std::size_t row) const { return text(row_at(row).components); }
-  std::string_view chapter_number(std::size_t row) const { return text(row_at(row).chapter_number); }
+  std::string_view components(std::size_t row) const {
+    const Row& r = row_at(row);
+    return std::string_view(r.components, size_of(r.components_size));
+  }
+  std::string_view chapter_number(std::size_t row) const {
+    const Row& r = row_at(row);
+    if (r.chapter_size < kElsewhere) return std::string_view(r.components, r.chapter_size);
+    const Text& t = separate_chapters_[r.chapter_size - kElsewhere];
+    return std::string_view(t.data, t.size);
+  }
   int level(std::size_t row) const { return row_at(row).level; }
   std::int64_t indent_increment() const { return indent_increment_; }
 
@@ -68,22 +79,32 @@ class ChapterTable {
   std::size_t first_row_with_chapter_number(std::string_view chapter_number) const;
 
  private:
-  // A text in the arena. The byte after it is always readable arena memory
-  // (the arena puts a point behind every text it stores), which lets a
-  // normalised mark number ("2.1" and its point) take no storage of its own.
+  // A text in the arena. The byte after a row's mark number and after its
+  // components is always readable arena memory (the arena puts two points
+  // behind every text it stores, and a text shared from a stored one ends at
+  // most at its first point). So a normalised mark number ("2.1" and its
+  // point) and a chapter number at level 1 ("4" and its point) take no
+  // storage of their own.
   struct Text {
     const char* data;
     std::size_t size;
   };
+  // A size field of a row: the size itself below kElsewhere, else kElsewhere
+  // plus an index into a side list. Texts of 2 GiB or more, and chapter
+  // numbers that are not the start of the components (and the byte after
+  // them), are rare enough to live there; a row stays at 40 bytes.
+  static constexpr std::uint32_t kElsewhere = std::uint32_t{1} << 31;
   // Left uninitialised by its chunk until add_row() fills it.
   struct Row {
-    Text mark_number;
-    Text components;
-    Text chapter_number;
     std::uint64_t mark_line;
-    int level;
-    // The stored point behind the mark number still belongs to no text.
-    bool point_after_mark;
+    const char* mark;
+    const char* components;
+    std::uint32_t mark_size;
+    std::uint32_t components_size;
+    // The chapter number is the first chapter_size bytes from `components`
+    // on, or (from kElsewhere on) an entry of separate_chapters_.
+    std::uint32_t chapter_size;
+    std::int32_t level;
   };
   // Rows live in chunks that never move, so the table grows without copying
   // earlier rows.
@@ -97,11 +118,13 @@ class ChapterTable {
     const std::size_t i = row - 1;
     return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
   }
+  std::size_t size_of(std::uint32_t field) const { return field < kElsewhere ? field : huge_sizes_[field - kElsewhere]; }
+  std::uint32_t size_field(std::size_t size);
   // Texts in blocks that never move: a view of a stored text stays valid
   // while the table lives, and growing costs no copy of earlier texts.
   class Arena {
    public:
-    // Copies the text and a point after it; returns where the copy begins.
+    // Copies the text and two points after it; returns where the copy begins.
     const char* store(std::string_view text);
 
    private:
@@ -124,14 +147,20 @@ class ChapterTable {
     std::vector<std::size_t> slots_;  // row numbers; 0 is an empty slot
   };
 
-  static std::string_view text(Text t) { return std::string_view(t.data, t.size); }
   Text store(std::string_view value) { return Text{arena_.store(value), value.size()}; }
-  // The value as a text of the row's mark number (with its point after it,
-  // when free) when those bytes begin with it; else a new copy.
+  // The value as the start of the row's mark number (and, when the mark
+  // does not end with a point, the point stored behind it) when those bytes
+  // begin with it; else a new copy.
   Text share_with_mark(const Row& row, std::string_view value);
+  void set_mark_text(Row& row, Text mark) {
+    row.mark = mark.data;
+    row.mark_size = size_field(mark.size);
+  }
 
   std::vector<std::unique_ptr<Row[]>> chunks_;
   std::size_t row_count_ = 0;
+  std::vector<std::size_t> huge_sizes_;
+  std::vector<Text> separate_chapters_;
   Arena arena_;
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
