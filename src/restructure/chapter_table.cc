@@ -126,6 +126,25 @@ void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number,
   r.chapter_size = kElsewhere + static_cast<std::uint32_t>(separate_chapters_.size() - 1);
 }
 
+void ChapterTable::set_renumbered(std::size_t row, std::string_view dotted_components, std::size_t chapter_length,
+                                  int level) {
+  set_components(row, dotted_components);
+  Row& r = row_at(row);
+  r.level = level;
+  const std::size_t components_size = size_of(r.components_size);
+  // The byte after the components is readable; a point there completes a
+  // chapter number one byte longer than they are.
+  if (chapter_length < kElsewhere &&
+      (chapter_length <= components_size || r.components[components_size] == '.')) {
+    r.chapter_size = static_cast<std::uint32_t>(chapter_length);
+    return;
+  }
+  std::string chapter(dotted_components);
+  chapter += '.';
+  chapter.resize(chapter_length);
+  set_chapter(row, chapter, level);
+}
+
 std::string ChapterTable::indent_width_text_of_level(int level) const {
   // Any int level times a 64-bit increment fits in 128 bits.
   __int128 width = static_cast<__int128>(indent_increment_) * level;

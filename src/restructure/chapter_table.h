@@ -39,6 +39,10 @@ class ChapterTable {
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).
   void set_chapter(std::size_t row, std::string_view chapter_number, int level);
+  // Both at once, as the renumbering finds them: sets the components, and as
+  // the chapter number the first `chapter_length` bytes of the components
+  // followed by a point (at most one byte more than the components).
+  void set_renumbered(std::size_t row, std::string_view dotted_components, std::size_t chapter_length, int level);
   void set_indent_increment(std::int64_t increment) { indent_increment_ = increment; }
 
   std::string_view mark_number(std::size_t row) const {

@@ -128,16 +128,11 @@ void relink(Chain& chain, std::size_t previous_level, std::size_t level, std::st
   chain.count_up_last(scratch);
 }
 
-// Sets the row's chapter number: the components joined, with a final point
-// at level 1.
-void set_chapter_of(ChapterTable& table, std::size_t row, const Chain& chain, std::string& scratch) {
-  std::string_view number = chain.dotted();
-  if (chain.size() == 1) {
-    scratch.assign(number);
-    scratch += '.';
-    number = scratch;
-  }
-  table.set_chapter(row, number, static_cast<int>(chain.size()));
+// Sets the row's components and chapter number: the chain's components
+// joined, with a final point at level 1.
+void set_chapter_of(ChapterTable& table, std::size_t row, std::string_view components, const Chain& chain) {
+  const std::size_t length = chain.dotted().size() + (chain.size() == 1 ? 1 : 0);
+  table.set_renumbered(row, components, length, static_cast<int>(chain.size()));
 }
 
 // Mark numbers end with a point from the renumbering on, so that the written
@@ -167,7 +162,7 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   std::size_t previous_level = normalise_mark_number(table, 1);
   Chain chain;
   chain.set_leading(first);
-  set_chapter_of(table, 1, chain, scratch);
+  set_chapter_of(table, 1, first, chain);
 
   // Counting the top level and relinking share one pass: whether a row
   // advances the counter depends only on its own written components, and
@@ -185,14 +180,14 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
     }
     const std::size_t level = normalise_mark_number(table, row);
     if (level == 1) {
-      // A level-1 mark keeps its split, with the counted top-level number.
+      // A level-1 mark keeps its split, with the counted top-level number;
+      // its chain is the start of it.
       chain.set_leading(components);
-      table.set_components(row, components);
+      set_chapter_of(table, row, components, chain);
     } else {
       relink(chain, previous_level, level, scratch);
-      table.set_components(row, chain.dotted());
+      set_chapter_of(table, row, chain.dotted(), chain);
     }
-    set_chapter_of(table, row, chain, scratch);
     previous_level = level;
   }
   table.finish();
