@@ -60,6 +60,19 @@ TEST(ChapterTable, ChangesReadBackExactly) {
   table.set_components(3, ".");
   expect_texts({".", ".", ""}, table, 3, "an empty mark");
   expect_texts({"2.1.", "5", "5."}, table, 1, "the first row is untouched");
+
+  // The renumbering's chapter number is the components and a point, or the
+  // start of them, whatever byte follows their bytes in the table.
+  table.add_row("12.", 11);
+  table.set_renumbered(4, "1", 2, 1);
+  expect_texts({"12.", "1", "1."}, table, 4, "components before a digit");
+  table.set_renumbered(4, "12", 3, 1);
+  expect_texts({"12.", "12", "12."}, table, 4, "components before a point");
+  table.set_renumbered(4, "3.4.5", 3, 2);
+  expect_texts({"12.", "3.4.5", "3.4"}, table, 4, "the start of the components");
+  table.set_renumbered(4, "", 0, 0);
+  expect_texts({"12.", "", ""}, table, 4, "none");
+  EXPECT_EQ(0, table.level(4));
 }
 
 // Views handed out stay valid while the table grows, and rows keep their
