@@ -84,14 +84,6 @@ void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number
   set_mark_text(r, store(mark_number));
 }
 
-void ChapterTable::end_mark_number_with_point(std::size_t row) {
-  const std::string_view mark = mark_number(row);
-  if (!mark.empty() && mark.back() == '.') return;
-  // The stored point behind a mark that does not end with one is free.
-  Row& r = row_at(row);
-  set_mark_text(r, Text{r.mark, mark.size() + 1});
-}
-
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
   const std::string_view current = components(row);
   if (dotted_components == current) return;

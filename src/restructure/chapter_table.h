@@ -33,8 +33,15 @@ class ChapterTable {
   void add_row(std::string_view mark_number, std::uint64_t mark_line);
 
   void set_mark_number(std::size_t row, std::string_view mark_number);
-  // Appends a point to the row's mark number unless it ends with one.
-  void end_mark_number_with_point(std::size_t row);
+  // Appends a point to the row's mark number unless it ends with one. The
+  // point stored behind a mark that does not end with one is free, so this
+  // costs no storage.
+  void end_mark_number_with_point(std::size_t row) {
+    Row& r = row_at(row);
+    const std::size_t size = size_of(r.mark_size);
+    if (size != 0 && r.mark[size - 1] == '.') return;
+    r.mark_size = size + 1 < kElsewhere ? static_cast<std::uint32_t>(size + 1) : size_field(size + 1);
+  }
   void set_components(std::size_t row, std::string_view dotted_components);
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).

@@ -93,16 +93,34 @@ class Chain {
   std::size_t count_ = 0;
 };
 
-// Non-empty components anywhere; an empty one in between is skipped.
-std::size_t count_nonempty(std::string_view dotted) {
-  std::size_t count = 0;
+// What the renumbering needs to know of a written mark: the number of
+// non-empty components of its split (an empty one in between is skipped) and
+// its level, the number of points once a point is appended to a mark that
+// does not already end with one.
+struct MarkShape {
+  std::size_t nonempty = 0;
+  std::size_t level = 0;
+};
+
+MarkShape shape_of(std::string_view mark, std::string_view components) {
+  MarkShape shape;
+  std::size_t points = 0;
   bool in_component = false;
-  for (char c : dotted) {
+  for (char c : components) {
     const bool point = c == '.';
-    if (!point && !in_component) ++count;
+    shape.nonempty += !point && !in_component;
+    points += point;
     in_component = !point;
   }
-  return count;
+  // The split is the start of the mark, so only the mark's rest is left to
+  // count; a split set otherwise sends the whole mark through mark_level().
+  if (components.data() == mark.data() && components.size() <= mark.size()) {
+    for (char c : mark.substr(components.size())) points += c == '.';
+    shape.level = points + (mark.empty() || mark.back() != '.' ? 1 : 0);
+  } else {
+    shape.level = mark_level(mark);
+  }
+  return shape;
 }
 
 // Moves the chain from the chapter before to a chapter whose mark has
@@ -137,11 +155,11 @@ void set_chapter_of(ChapterTable& table, std::size_t row, std::string_view compo
 
 // Mark numbers end with a point from the renumbering on, so that the written
 // numbers "1.2" and "1.2." are the same mark for levels and cross-references.
-// Returns the mark's level, which the point does not change.
-std::size_t normalise_mark_number(ChapterTable& table, std::size_t row) {
-  const std::size_t level = mark_level(table.mark_number(row));
+// Returns the mark's shape, which the point does not change.
+MarkShape normalise_mark_number(ChapterTable& table, std::size_t row) {
+  const MarkShape shape = shape_of(table.mark_number(row), table.components(row));
   table.end_mark_number_with_point(row);
-  return level;
+  return shape;
 }
 
 }  // namespace
@@ -157,9 +175,10 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   // The first chapter keeps its split; its number of non-empty components
   // decides which later marks advance the top-level counter.
   const std::string_view first = table.components(1);
-  const std::size_t top_depth = count_nonempty(first);
   std::string top_number = rounded_leading_number(table.mark_number(1));
-  std::size_t previous_level = normalise_mark_number(table, 1);
+  const MarkShape first_shape = normalise_mark_number(table, 1);
+  const std::size_t top_depth = first_shape.nonempty;
+  std::size_t previous_level = first_shape.level;
   Chain chain;
   chain.set_leading(first);
   set_chapter_of(table, 1, first, chain);
@@ -171,24 +190,24 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   for (std::size_t row = 2; row <= count; ++row) {
     // Views of the table stay valid while it changes.
     std::string_view components = table.components(row);
-    if (count_nonempty(components) <= top_depth) {
+    const MarkShape shape = normalise_mark_number(table, row);
+    if (shape.nonempty <= top_depth) {
       count_up(top_number, scratch);
       const std::size_t point = components.find('.');
       counted.assign(top_number);
       if (point != std::string_view::npos) counted.append(components.substr(point));
       components = counted;
     }
-    const std::size_t level = normalise_mark_number(table, row);
-    if (level == 1) {
+    if (shape.level == 1) {
       // A level-1 mark keeps its split, with the counted top-level number;
       // its chain is the start of it.
       chain.set_leading(components);
       set_chapter_of(table, row, components, chain);
     } else {
-      relink(chain, previous_level, level, scratch);
+      relink(chain, previous_level, shape.level, scratch);
       set_chapter_of(table, row, chain.dotted(), chain);
     }
-    previous_level = level;
+    previous_level = shape.level;
   }
   table.finish();
 }
