@@ -52,9 +52,11 @@ class Block {
 
 char* put(char* at, std::string_view text) { return copy_bytes(at, text.data(), text.size()); }
 
+// The blanks before a print zone: at most kPrintZoneWidth of them.
 char* put_blanks(char* at, std::size_t count) {
-  std::memset(at, ' ', count);
-  return at + count;
+  static constexpr char kBlanks[] = "                ";
+  static_assert(sizeof kBlanks - 1 >= kPrintZoneWidth, "a zone's blanks fit");
+  return copy_bytes(at, kBlanks, count);
 }
 
 // A non-empty cell and its gap.
