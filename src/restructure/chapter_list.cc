@@ -80,6 +80,26 @@ char* put_components(char* at, std::string_view dotted) {
   return in_component ? put(at, kColumnGap) : at;
 }
 
+// The decimal text of the mark lines of the rows in turn. They grow from row
+// to row, often by a few lines, and then only the last digit changes.
+class LineNumberText {
+ public:
+  std::string_view of(std::uint64_t number) {
+    if (number >= last_ && number - last_ <= static_cast<std::uint64_t>('9' - digits_[size_ - 1])) {
+      digits_[size_ - 1] = static_cast<char>(digits_[size_ - 1] + (number - last_));
+    } else {
+      size_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, number).ptr - digits_);
+    }
+    last_ = number;
+    return std::string_view(digits_, size_);
+  }
+
+ private:
+  char digits_[24] = {'0'};  // a 64-bit number has at most 20
+  std::size_t size_ = 1;
+  std::uint64_t last_ = 0;
+};
+
 }  // namespace
 
 std::string base_name_of(std::string_view input_file_name) {
@@ -132,7 +152,7 @@ void write_chapters_file(const ChapterTable& table, LineWriter& out) {
   for (int level = 0; level <= kMaxChapterLevel; ++level)
     level_widths[level] = table.indent_width_text_of_level(level);
   std::string other_width;
-  constexpr std::size_t kDigitsBytes = 24;  // a 64-bit line number
+  LineNumberText line_number;
   Block block;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
     const std::string_view mark = table.mark_number(row);
@@ -148,12 +168,12 @@ void write_chapters_file(const ChapterTable& table, LineWriter& out) {
     }
     // Every cell with its gap, a point between components turned into a gap,
     // and the ends of the two lines.
+    const std::string_view line = line_number.of(table.mark_line(row));
     const std::size_t bound =
-        mark.size() + kDigitsBytes + width.size() + chapter.size() + 2 * components.size() + 32;
+        mark.size() + line.size() + width.size() + chapter.size() + 2 * components.size() + 32;
     char* at = block.reserve(bound);
     at = put_column(at, mark);
-    const std::to_chars_result line = std::to_chars(at, at + kDigitsBytes, table.mark_line(row));
-    at = put(line.ptr, kColumnGap);
+    at = put_column(at, line);
     at = put_column(at, width);
     at = put_column(at, chapter);
     at = put_components(at, components);

@@ -137,6 +137,21 @@ TEST(ChapterList, PrintZonesEveryFourteenColumns) {
   }
 }
 
+// Mark lines in any order and of any size: each row's own number.
+TEST(ChapterList, EveryMarkLineAsItIs) {
+  const std::vector<std::uint64_t> lines = {1, 2, 9, 10, 18, 27, 99, 100, 100, 7, 8, 1000000, UINT64_MAX, 3};
+  ChapterTable table;
+  for (std::uint64_t line : lines) table.add_row("1.", line);
+  renumber_chapters(table, 0);
+  std::string expected;
+  for (std::size_t row = 1; row <= lines.size(); ++row) {
+    const std::string chapter = std::to_string(row);
+    expected += "1.  " + std::to_string(lines[row - 1]) + "  0  " + chapter + ".  " + (row == 1 ? "1" : chapter) +
+                "    \r\n  \r\n";
+  }
+  EXPECT_EQ(expected, chapters_file(table));
+}
+
 // Long lists and long marks go out in several blocks or in one grown block;
 // every line and every byte of the chapters file stays as it would be alone.
 TEST(ChapterList, BlocksKeepEveryLineWhole) {
