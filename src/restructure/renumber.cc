@@ -105,12 +105,14 @@ struct MarkShape {
 MarkShape shape_of(std::string_view mark, std::string_view components) {
   MarkShape shape;
   std::size_t points = 0;
-  bool in_component = false;
+  // A component starts at each byte that is no point and follows a point or
+  // the start; counted without a branch per byte.
+  std::size_t after_point = 1;
   for (char c : components) {
-    const bool point = c == '.';
-    shape.nonempty += !point && !in_component;
+    const std::size_t point = c == '.' ? 1 : 0;
+    shape.nonempty += after_point & (point ^ 1);
     points += point;
-    in_component = !point;
+    after_point = point;
   }
   // The split is the start of the mark, so only the mark's rest is left to
   // count; a split set otherwise sends the whole mark through mark_level().
