@@ -152,13 +152,6 @@ std::string ChapterTable::indent_width_text_of_level(int level) const {
   return std::string(begin, digits + sizeof digits);
 }
 
-std::uint64_t ChapterTable::indent_blanks(std::size_t row) const {
-  if (indent_increment_ <= 0) return 0;
-  __int128 width = static_cast<__int128>(indent_increment_) * level(row);
-  constexpr __int128 kMax = static_cast<__int128>(UINT64_MAX);
-  return static_cast<std::uint64_t>(width > kMax ? kMax : width);
-}
-
 template <typename KeyOf>
 void ChapterTable::Index::build(std::size_t rows, KeyOf key_of) {
   std::size_t capacity = 16;

@@ -75,8 +75,13 @@ class ChapterTable {
   // The same for any level: one text serves every row of that level.
   std::string indent_width_text_of_level(int level) const;
   // The blanks of indentation of a row: its width, or 0 when that is not
-  // positive.
-  std::uint64_t indent_blanks(std::size_t row) const;
+  // positive. Inline: the indentation asks it for every chapter.
+  std::uint64_t indent_blanks(std::size_t row) const {
+    if (indent_increment_ <= 0) return 0;
+    const __int128 width = static_cast<__int128>(indent_increment_) * level(row);
+    constexpr __int128 kMax = static_cast<__int128>(UINT64_MAX);
+    return static_cast<std::uint64_t>(width > kMax ? kMax : width);
+  }
 
   // Makes the look-ups below available; call once the rows are final. Each
   // index is built at its first look-up, so a document without
