@@ -4,9 +4,10 @@
 // once the renumbering has run), the line number of its chapter-mark line, its
 // number components (as a dotted text, "1..2" for the components 1, empty, 2;
 // trailing empty components are not kept), and after the renumbering its
-// chapter number and level. Texts live in one arena, so a row costs a few
-// dozen bytes beyond its own texts; a text equal to the mark number or to a
-// part of it takes none.
+// chapter number and level. Texts live in one arena, so a row costs 40 bytes
+// beyond its own texts; a text equal to the mark number or to a part of it
+// takes none. Views of the texts stay valid while the table lives, whatever
+// is added or changed after.
 #pragma once
 
 #include <cstdint>
@@ -96,9 +97,9 @@ class ChapterTable {
 
  private:
   // A text in the arena. The byte after a row's mark number and after its
-  // components is always readable arena memory (the arena puts two points
+  // components is always readable arena memory: the arena puts two points
   // behind every text it stores, and a text shared from a stored one ends at
-  // most at its first point). So a normalised mark number ("2.1" and its
+  // most at the first of them. So a normalised mark number ("2.1" and its
   // point) and a chapter number at level 1 ("4" and its point) take no
   // storage of their own.
   struct Text {
