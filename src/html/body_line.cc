@@ -1,5 +1,9 @@
 #include "html/body_line.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "html/html_escape.h"
 #include "html/table_block.h"
 #include "text/text.h"
@@ -63,7 +67,50 @@ bool render_cross_reference(std::string_view escaped, const ChapterTable& table,
   return true;
 }
 
+// Most lines of a document are quiet lines, so the test looks at 16
+// positions at a time. "<" (0x3C) and ">" (0x3E) differ in bit 0x02 only. An "http" may start
+// where an "h" stands three bytes before a "p" (any case).
+#if defined(__SSE2__)
+// Bit set for every position p[k] (k < 16) that rules the line out, looking
+// at p[0] to p[18].
+inline unsigned loud_positions(const unsigned char* p) {
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3));
+  const __m128i angle = _mm_cmpeq_epi8(_mm_or_si128(here, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
+  const __m128i colon = _mm_cmpeq_epi8(here, _mm_set1_epi8(':'));
+  const __m128i h = _mm_cmpeq_epi8(_mm_or_si128(here, _mm_set1_epi8(0x20)), _mm_set1_epi8('h'));
+  const __m128i p3 = _mm_cmpeq_epi8(_mm_or_si128(ahead, _mm_set1_epi8(0x20)), _mm_set1_epi8('p'));
+  // The last three bytes of the window are looked at for brackets and
+  // colons too, since no later window may cover them.
+  const __m128i tail_angle = _mm_cmpeq_epi8(_mm_or_si128(ahead, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
+  const __m128i tail_colon = _mm_cmpeq_epi8(ahead, _mm_set1_epi8(':'));
+  const __m128i loud = _mm_or_si128(_mm_or_si128(angle, colon),
+                                    _mm_or_si128(_mm_and_si128(h, p3), _mm_or_si128(tail_angle, tail_colon)));
+  return static_cast<unsigned>(_mm_movemask_epi8(loud));
+}
+#endif
+
 }  // namespace
+
+bool is_quiet_line(std::string_view line) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+  const std::size_t size = line.size();
+#if defined(__SSE2__)
+  constexpr std::size_t kWindow = 19;  // 16 positions and the 3 bytes behind the last
+  if (size >= kWindow) {
+    for (std::size_t at = 0; at + kWindow <= size; at += 16)
+      if (loud_positions(bytes + at) != 0) return false;
+    // The last window ends at the line's end and overlaps the ones before.
+    return loud_positions(bytes + size - kWindow) == 0;
+  }
+#endif
+  unsigned char flagged = 0;
+  for (std::size_t i = 0; i < size; ++i)
+    flagged |= static_cast<unsigned char>(((bytes[i] | 0x02) == '>') | (bytes[i] == ':'));
+  for (std::size_t i = 0; i + 3 < size; ++i)
+    flagged |= static_cast<unsigned char>(((bytes[i] | 0x20) == 'h') & ((bytes[i + 3] | 0x20) == 'p'));
+  return flagged == 0;
+}
 
 bool is_bold_line(std::string_view line) {
   const std::string_view stripped = trim_blanks(line);
@@ -89,12 +136,20 @@ bool render_link(std::string_view escaped_line, std::string_view lower_marker, s
 // first.
 BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
                          LineWriter& out) {
+  auto markup = [&out](std::string_view piece) { out.write(piece); };
+  if (is_quiet_line(line)) {
+    if (heading_row == 0) {
+      out.write(line);
+      return BodyRule::kPlain;
+    }
+    heading_pieces(line, table.chapter_number(heading_row), markup, markup);
+    return BodyRule::kHeading;
+  }
   if (is_bold_line(line)) {
     out.write(line);
     return BodyRule::kBold;
   }
   auto text = [&out](std::string_view piece) { write_html_escaped(out, piece); };
-  auto markup = [&out](std::string_view piece) { out.write(piece); };
   std::size_t at = find_lower(line, "http");
   if (at == std::string_view::npos) at = find_lower(line, "file:///");
   if (at != std::string_view::npos) {
@@ -122,30 +177,51 @@ BodyRule render_body_line(std::string_view line, std::size_t heading_row, const 
   return rule;
 }
 
-void write_body(LineReader& indented, const ChapterTable& table,
-                const std::function<LineWriter()>& open_table_file, LineWriter& page,
-                const TableFileClosed& table_file_closed) {
-  HeadingCursor headings(table);
-  std::uint64_t line_count = 0;
+BodyWriter::BodyWriter(const ChapterTable& table, LineWriter& page)
+    : table_(table), page_(page), headings_(table) {}
+
+void BodyWriter::add(std::string_view line) {
+  ++line_count_;
+  // The block's lines never reach the rules, not even heading lines.
+  if (in_block_) {
+    block_.add(line);
+    if (is_end_line(trim_blanks(line))) {
+      in_block_ = false;
+      write_collected_block(block_, page_);
+    }
+    return;
+  }
+  const std::size_t heading_row = headings_.row_for_line(line_count_);
+  if (write_body_line(line, heading_row, table_, page_) != BodyRule::kTableStart) {
+    page_.end_line();
+    return;
+  }
+  block_.clear();
+  block_.add(html_escape(line));
+  in_block_ = true;
+  any_block_ = true;
+}
+
+void BodyWriter::finish(const std::function<LineWriter()>& open_table_file, const TableFileClosed& table_file_closed) {
+  // A block without an end line runs to the end of the document.
+  if (in_block_) {
+    in_block_ = false;
+    write_collected_block(block_, page_);
+  }
   // Every block would overwrite the work file of the one before it, so only
   // the last block met is kept and written, once, after the pass. Creating
   // the file anew per block costs a file system round trip per block.
-  TableBlockLines block;
-  bool any_block = false;
+  if (any_block_) write_table_file(block_, open_table_file, table_file_closed);
+  any_block_ = false;
+}
+
+void write_body(LineReader& indented, const ChapterTable& table,
+                const std::function<LineWriter()>& open_table_file, LineWriter& page,
+                const TableFileClosed& table_file_closed) {
+  BodyWriter body(table, page);
   std::string_view line;
-  while (indented.next(line)) {
-    ++line_count;
-    const std::size_t heading_row = headings.row_for_line(line_count);
-    if (write_body_line(line, heading_row, table, page) != BodyRule::kTableStart) {
-      page.end_line();
-      continue;
-    }
-    // The block's lines never reach the rules above, not even heading lines.
-    const std::uint64_t block_lines = render_table_block(html_escape(line), indented, block, page);
-    line_count += block_lines - 1;
-    any_block = true;
-  }
-  if (any_block) write_table_file(block, open_table_file, table_file_closed);
+  while (indented.next(line)) body.add(line);
+  body.finish(open_table_file, table_file_closed);
 }
 
 }  // namespace kestram

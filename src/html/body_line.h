@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,13 @@
 namespace kestram {
 
 enum class BodyRule { kBold, kLink, kCrossReference, kTableStart, kHeading, kPlain };
+
+// Whether no rule but the heading and the plain one can apply to the line,
+// and escaping it would change nothing: it holds no "<" or ">" (so it is no
+// bold line and needs no escaping), no "h" three bytes before a "p" (any
+// case: so no "http") and no ":" (so no "file:///" and no keyword of a
+// cross-reference or table block).
+bool is_quiet_line(std::string_view line);
 
 // Whether the line, stripped, is bold markup from "<b>" to its first "</b>"
 // (tags in any letter case).
@@ -50,6 +58,30 @@ BodyRule write_body_line(std::string_view line, std::size_t heading_row, const C
 // block to render_table_block().
 BodyRule render_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
                           std::string& out);
+
+// The body, a line at a time: every line of the indented text given to add()
+// in turn becomes its line(s) of the page. Line numbers count from 1 at the
+// first line given, table blocks included, so heading rows are found by the
+// line's real number.
+class BodyWriter {
+ public:
+  // Both must outlive the writer; `table` must be finished.
+  BodyWriter(const ChapterTable& table, LineWriter& page);
+  void add(std::string_view line);
+  // Ends the body after the last line: writes a table block left open, and
+  // the work file of the last table block met, if any, through
+  // open_table_file.
+  void finish(const std::function<LineWriter()>& open_table_file, const TableFileClosed& table_file_closed = {});
+
+ private:
+  const ChapterTable& table_;
+  LineWriter& page_;
+  HeadingCursor headings_;
+  std::uint64_t line_count_ = 0;
+  TableBlockLines block_;  // the block being collected, or the last one
+  bool in_block_ = false;
+  bool any_block_ = false;
+};
 
 // The body pass: renders every line of `indented`, from where it stands to its
 // end, onto `page`. Line numbers count from 1 at the reader's position, table

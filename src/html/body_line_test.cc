@@ -256,5 +256,31 @@ TEST(BodyPass, LineEndsOfAnyKindAndNoFinalLineEnd) {
   EXPECT_EQ(lines({"a", "b", "c", anchor("1.", ""), "d"}), run.page);
 }
 
+// The quiet-line test looks at many positions at once; at every length and
+// position it must agree with its definition.
+TEST(BodyLine, QuietLinesAreThoseWithoutBracketColonOrHttpStart) {
+  auto reference = [](const std::string& line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      const char c = line[i];
+      if (c == '<' || c == '>' || c == ':') return false;
+      if (i + 3 < line.size() && (c == 'h' || c == 'H') && (line[i + 3] == 'p' || line[i + 3] == 'P')) return false;
+    }
+    return true;
+  };
+  std::mt19937 random(11);
+  const char kBytes[] = {'h', 'H', 'p', 'P', 't', '<', '>', ':', '=', '|', 'a', ' ', '\0', '\x88', '\xbc'};
+  int quiet = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string line(random() % 70, 'a');
+    // Mostly quiet lines with one or two loud bytes at any position.
+    for (int k = static_cast<int>(random() % 3); k > 0 && !line.empty(); --k)
+      line[random() % line.size()] = kBytes[random() % sizeof kBytes];
+    ASSERT_EQ(reference(line), is_quiet_line(line)) << line;
+    quiet += reference(line);
+  }
+  EXPECT_GT(quiet, 2000);
+  EXPECT_LT(quiet, 18000);
+}
+
 }  // namespace
 }  // namespace kestram

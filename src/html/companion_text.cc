@@ -1,5 +1,9 @@
 #include "html/companion_text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/text.h"
 
 namespace kestram {
@@ -26,21 +30,65 @@ std::string companion_file_name(std::string_view base_name) {
   return name;
 }
 
+namespace {
+
+// Bit k set when the bytes at p[k] and p[k + 1] may open a fragment: "<"
+// then "!", "m" or "p" in any case (and a few other bytes: a candidate is
+// only a candidate). Reads p[0] to p[16].
+unsigned fragment_candidates(const unsigned char* p) {
+#if defined(__SSE2__)
+  const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i second = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), _mm_set1_epi8(0x20));
+  const __m128i opens = _mm_cmpeq_epi8(first, _mm_set1_epi8('<'));
+  // Both "m" (0x6D) and "p" (0x70) give 0x7D here; "!" (0x21) stays itself.
+  const __m128i m_or_p = _mm_cmpeq_epi8(_mm_or_si128(second, _mm_set1_epi8(0x1D)), _mm_set1_epi8(0x7D));
+  const __m128i bang = _mm_cmpeq_epi8(second, _mm_set1_epi8('!'));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(opens, _mm_or_si128(m_or_p, bang))));
+#else
+  unsigned bits = 0;
+  for (unsigned k = 0; k < 16; ++k) bits |= static_cast<unsigned>(p[k] == '<') << k;
+  return bits;
+#endif
+}
+
+// Whether the text holds a fragment anywhere. The markup of headings and
+// contents lines holds several "<" but never a candidate pair, so 16
+// positions are ruled out at a time.
+bool holds_frame_fragment(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  auto fragment_at = [text](std::size_t at) {
+    for (std::string_view fragment : kFrameFragments)
+      if (starts_with_lower(text.substr(at), fragment)) return true;
+    return false;
+  };
+  constexpr std::size_t kBlock = 16;
+  std::size_t at = 0;
+  for (; at + kBlock < text.size(); at += kBlock) {
+    for (unsigned bits = fragment_candidates(bytes + at); bits != 0; bits &= bits - 1)
+      if (fragment_at(at + static_cast<std::size_t>(__builtin_ctz(bits)))) return true;
+  }
+  // The positions left are covered by one more block that ends at the last
+  // byte (a fragment is longer than one byte) and overlaps the ones before.
+  if (text.size() > kBlock) {
+    const std::size_t last = text.size() - kBlock - 1;
+    for (unsigned bits = fragment_candidates(bytes + last); bits != 0; bits &= bits - 1)
+      if (fragment_at(last + static_cast<std::size_t>(__builtin_ctz(bits)))) return true;
+    return false;
+  }
+  for (; at < text.size(); ++at)
+    if (bytes[at] == '<' && fragment_at(at)) return true;
+  return false;
+}
+
+}  // namespace
+
 bool is_frame_line(std::string_view line) {
   const std::string_view test = trim_blanks(line);
-  if (test.size() <= longest_tag()) {
+  if (test.size() <= longest_tag() && !test.empty() && test[0] == '<') {
     for (std::string_view tag : kFrameTags)
       if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
   }
-  // Every fragment starts with "<", so looking at each "<" once finds them
-  // all in one search through the line; most page lines hold none at all.
-  for (std::size_t at = test.find('<'); at != std::string_view::npos; at = test.find('<', at + 1)) {
-    // The byte after "<" already rules out the page's own tags.
-    const char second = at + 1 < test.size() ? ascii_lower(test[at + 1]) : '<';
-    for (std::string_view fragment : kFrameFragments)
-      if (second == fragment[1] && starts_with_lower(test.substr(at), fragment)) return true;
-  }
-  return false;
+  return holds_frame_fragment(test);
 }
 
 void write_companion_text(LineReader& page, LineWriter& out) {

@@ -22,4 +22,19 @@ bool is_frame_line(std::string_view line);
 // Copies every line of `page` that is not a frame line to `out`, unchanged.
 void write_companion_text(LineReader& page, LineWriter& out);
 
+// The same, line by line as the page is written: hand it to the page's
+// LineWriter::observe_lines(). The lines written to the page must hold no
+// line-end byte of their own, so that the page file reads back as the very
+// lines told.
+class CompanionFilter : public LineWriter::LineObserver {
+ public:
+  explicit CompanionFilter(LineWriter& out) : out_(out) {}
+  void line(std::string_view text) override {
+    if (!is_frame_line(text)) out_.write_line(text);
+  }
+
+ private:
+  LineWriter& out_;
+};
+
 }  // namespace kestram

@@ -43,6 +43,13 @@ TEST(CompanionText, FrameLineFilter) {
            {"<td>has <P STYLE=x> inside</td>", true},  // unescaped markup is dropped whole
            {"a <b> <<META HTTP-EQUIV", true},          // after other brackets
            {"<p styl", false},
+           // Past the first block of positions, across a block's end, at the very end.
+           {"<b>0123456789abcdef <span></span> <meta http-equiv", true},
+           {"0123456789abcd<!doctype html", true},
+           {"0123456789abcde<!doctype html", true},
+           {"<span><span><span><span><span><span> <p style", true},
+           {"<span><span><span><span><span><span> <p styl", false},
+           {"<span><span><span><span><span><span> <", false},
            {"&lt;p style=x&gt;", false},               // escaped text never matches
            {"<html>", true}, {"</HTML>", true}, {"  <head>  ", true}, {"</head>", true},
            {"<title>", true}, {"</title>", true}, {"<body>", true}, {"</body>", true},

@@ -2,6 +2,7 @@
 
 #include "html/body_line.h"
 #include "html/html_escape.h"
+#include "restructure/indent_pass.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -69,18 +70,40 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
   }
 }
 
+void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page) {
+  std::string heading_line;
+  LineWriter heading = LineWriter::to_memory(heading_line);
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
+    heading_line.clear();
+    write_heading_line(table, row, org_unit_code, heading);
+    write_contents_entry(heading_line, table.chapter_number(row), page);
+    page.end_line();
+  }
+}
+
+void write_page_opening(LineWriter& page) {
+  for (std::string_view line : kOpeningLines) page.write_line(line);
+}
+
+void write_contents_section(const std::function<void(LineWriter&)>& write_entries, LineWriter& page) {
+  page.write_line(kContentsHead);
+  write_entries(page);
+  for (std::string_view line : kContentsTail) page.write_line(line);
+}
+
+void write_page_closing(LineWriter& page) {
+  for (std::string_view line : kClosingLines) page.write_line(line);
+}
+
 void write_page(LineReader& indented, const ChapterTable& table, bool with_contents,
                 const std::function<LineWriter()>& open_table_file, LineWriter& page,
                 const TableFileClosed& table_file_closed) {
-  for (std::string_view line : kOpeningLines) page.write_line(line);
-  if (with_contents) {
-    page.write_line(kContentsHead);
-    write_contents(indented, table, page);
-    for (std::string_view line : kContentsTail) page.write_line(line);
-  }
+  write_page_opening(page);
+  if (with_contents)
+    write_contents_section([&](LineWriter& out) { write_contents(indented, table, out); }, page);
   indented.rewind();
   write_body(indented, table, open_table_file, page, table_file_closed);
-  for (std::string_view line : kClosingLines) page.write_line(line);
+  write_page_closing(page);
 }
 
 }  // namespace kestram

@@ -28,6 +28,21 @@ void write_contents_entry(std::string_view heading_line, std::string_view chapte
 // where it stands to its end, in file order. `table` must be finished.
 void write_contents(LineReader& indented, const ChapterTable& table, LineWriter& page);
 
+// The page in parts, for a caller that feeds the body line by line
+// (BodyWriter): the fixed opening lines; the table of contents, its entries
+// written by `write_entries` between the fixed lines around them; the fixed
+// closing lines.
+void write_page_opening(LineWriter& page);
+void write_contents_section(const std::function<void(LineWriter&)>& write_entries, LineWriter& page);
+void write_page_closing(LineWriter& page);
+
+// The entries that write_contents() gives for the indented text of the
+// table's document (written with org_unit_code), from the table alone: every
+// row keeps its chapter-mark line, and the indented text holds each heading
+// line at its row's line number. Every row's indentation must be at most
+// kMaxIndentBlanks.
+void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page);
+
 // Writes the whole page: fixed lines 1-8, the table of contents when
 // with_contents (its own pass over `indented`), then rewinds `indented` and
 // runs the body pass, then the closing lines. open_table_file creates the work

@@ -16,9 +16,9 @@ constexpr std::string_view kTableEnd = "table_end:";
 constexpr std::uint64_t kAlwaysFineCells = std::uint64_t{1} << 20;
 constexpr std::uint64_t kMaxCellsPerLine = 16;
 
-bool is_end_line(std::string_view stripped) { return starts_with_lower(stripped, kTableEnd); }
-
 }  // namespace
+
+bool is_end_line(std::string_view stripped) { return starts_with_lower(stripped, kTableEnd); }
 
 void TableBlockLines::add(std::string_view line) {
   text_.append(line);
@@ -135,7 +135,11 @@ std::uint64_t render_table_block(std::string_view opening_line, LineReader& inde
     lines.add(line);
     if (is_end_line(trim_blanks(line))) break;
   }
+  write_collected_block(lines, page);
+  return lines.size();
+}
 
+void write_collected_block(const TableBlockLines& lines, LineWriter& page) {
   const TableBlock block = parse_table_block(lines);
   if (table_grid_is_reasonable(block, lines.size())) {
     write_table_block(block, page);
@@ -148,7 +152,6 @@ std::uint64_t render_table_block(std::string_view opening_line, LineReader& inde
       page.write_line(escaped);
     }
   }
-  return lines.size();
 }
 
 void write_table_file(const TableBlockLines& lines, const std::function<LineWriter()>& open_table_file,

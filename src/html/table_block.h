@@ -50,6 +50,9 @@ struct TableBlock {
 // Whether a line (stripped, any letter case) opens a table block.
 bool is_table_start(std::string_view line);
 
+// Whether a line, stripped, closes a block ("table_end:", any letter case).
+bool is_end_line(std::string_view stripped_line);
+
 // Reads the shape and the contents of a block from its lines. The caption is
 // taken from the first line, which must be the opening line.
 //
@@ -81,6 +84,9 @@ bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_co
 // Returns the number of lines of the block, the opening line included.
 std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
                                  TableBlockLines& lines, LineWriter& page);
+
+// Writes a block whose lines are all collected, as render_table_block() does.
+void write_collected_block(const TableBlockLines& lines, LineWriter& page);
 
 // Hears of the work file of a table block once it is closed (ok() and error()
 // tell whether it was fully written), so that a failure can be reported.

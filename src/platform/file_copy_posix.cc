@@ -1,6 +1,7 @@
 #include "platform/file_copy.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/sendfile.h>
 #include <unistd.h>
 
@@ -24,12 +25,13 @@ bool unsupported(int error) {
 enum class Outcome { kDone, kFailed, kUnsupported };
 
 template <typename CopySome>
-Outcome copy_in_kernel(CopySome copy_some, int& error) {
+Outcome copy_in_kernel(CopySome copy_some, std::uint64_t& copied, int& error) {
   bool copied_any = false;
   for (;;) {
     const ssize_t n = copy_some();
     if (n > 0) {
       copied_any = true;
+      copied += static_cast<std::uint64_t>(n);
       continue;
     }
     // Files that report no size (some of /proc) read as empty here; the
@@ -43,7 +45,7 @@ Outcome copy_in_kernel(CopySome copy_some, int& error) {
   }
 }
 
-int copy_through_buffer(int in, int out) {
+int copy_through_buffer(int in, int out, std::uint64_t& copied) {
   std::vector<char> buffer(std::size_t{1} << 20);
   for (;;) {
     const ssize_t got = ::read(in, buffer.data(), buffer.size());
@@ -59,34 +61,63 @@ int copy_through_buffer(int in, int out) {
         return errno ? errno : EIO;
       }
       done += put;
+      copied += static_cast<std::uint64_t>(put);
     }
   }
 }
 
 }  // namespace
 
-int copy_file_data(std::FILE* from, std::FILE* to) {
+int copy_file_data(std::FILE* from, std::FILE* to, std::uint64_t* copied) {
   const int in = ::fileno(from);
   const int out = ::fileno(to);
   int error = 0;
-  auto copy_range = [&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); };
-  switch (copy_in_kernel(copy_range, error)) {
-    case Outcome::kDone:
-      return 0;
-    case Outcome::kFailed:
-      return error;
-    case Outcome::kUnsupported:
-      break;
+  std::uint64_t count = 0;
+  const int result = [&] {
+    auto copy_range = [&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); };
+    switch (copy_in_kernel(copy_range, count, error)) {
+      case Outcome::kDone:
+        return 0;
+      case Outcome::kFailed:
+        return error;
+      case Outcome::kUnsupported:
+        break;
+    }
+    switch (copy_in_kernel([&] { return ::sendfile(out, in, nullptr, kKernelSlice); }, count, error)) {
+      case Outcome::kDone:
+        return 0;
+      case Outcome::kFailed:
+        return error;
+      case Outcome::kUnsupported:
+        break;
+    }
+    return copy_through_buffer(in, out, count);
+  }();
+  if (copied != nullptr) *copied = count;
+  return result;
+}
+
+void replace_file(const std::filesystem::path& finished, const std::filesystem::path& target,
+                  std::error_code& ec) {
+  ec.clear();
+  std::error_code status_error;
+  const std::filesystem::file_status old = std::filesystem::symlink_status(target, status_error);
+  const bool old_is_file = std::filesystem::is_regular_file(old) || std::filesystem::is_symlink(old);
+  // Renaming over an existing file makes some file systems (ext4) write the
+  // new file's data to disk before the rename returns, which costs as much
+  // as the copy itself. Swapping the two names and removing the old file
+  // under the finished file's name is as atomic and skips that wait.
+  if (old_is_file && ::renameat2(AT_FDCWD, finished.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+    std::filesystem::remove(finished, ec);
+    // The new file is in place; an old one left behind under the temporary
+    // name costs room, not data.
+    ec.clear();
+    return;
   }
-  switch (copy_in_kernel([&] { return ::sendfile(out, in, nullptr, kKernelSlice); }, error)) {
-    case Outcome::kDone:
-      return 0;
-    case Outcome::kFailed:
-      return error;
-    case Outcome::kUnsupported:
-      break;
-  }
-  return copy_through_buffer(in, out);
+  // No file under the target name (a directory there must make the rename
+  // fail, not be swapped away), or a system or file system without the
+  // swap: the plain rename does the same.
+  std::filesystem::rename(finished, target, ec);
 }
 
 }  // namespace kestram

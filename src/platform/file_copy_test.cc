@@ -35,5 +35,36 @@ TEST(FileCopy, CopiesEveryByte) {
   }
 }
 
+TEST(FileCopy, ReplaceFileLeavesOnlyTheNewFileUnderTheName) {
+  testing::TempDir dir;
+  const std::filesystem::path finished = dir.file("new.tmp");
+  const std::filesystem::path target = dir.file("target");
+  std::error_code ec;
+  // No old file, an old file, and an old file that is a link: each time the
+  // name ends up holding the new text and the temporary name is gone.
+  testing::write_file(dir.file("elsewhere"), "linked");
+  for (int old_kind = 0; old_kind < 3; ++old_kind) {
+    std::filesystem::remove(target, ec);
+    if (old_kind == 1) testing::write_file(target.string(), "old");
+    if (old_kind == 2) std::filesystem::create_symlink(dir.file("elsewhere"), target, ec);
+    const std::string text = "new " + std::to_string(old_kind);
+    testing::write_file(finished.string(), text);
+    replace_file(finished, target, ec);
+    EXPECT_FALSE(ec) << old_kind << ": " << ec.message();
+    EXPECT_EQ(text, testing::read_file(target.string())) << old_kind;
+    EXPECT_FALSE(std::filesystem::exists(finished)) << old_kind;
+  }
+  EXPECT_EQ("linked", testing::read_file(dir.file("elsewhere")));
+
+  // A directory under the name is neither replaced nor removed.
+  std::filesystem::remove(target, ec);
+  std::filesystem::create_directory(target);
+  testing::write_file(finished.string(), "new");
+  replace_file(finished, target, ec);
+  EXPECT_TRUE(ec);
+  EXPECT_TRUE(std::filesystem::is_directory(target));
+  EXPECT_EQ("new", testing::read_file(finished.string()));
+}
+
 }  // namespace
 }  // namespace kestram

@@ -263,6 +263,36 @@ TEST_F(ShellEmulatorTest, CopyToFilesAndDirectories) {
     EXPECT_EQ(std::string::npos, entry.path().filename().string().find("kestram-copy")) << entry.path();
 }
 
+// Whatever stands under the target name (a longer or shorter file, a
+// read-only one, one with a second name), the copy holds exactly the source,
+// and a second name of the old file keeps the old text.
+TEST_F(ShellEmulatorTest, CopyOverAnExistingFileHoldsExactlyTheSource) {
+  put("Report.txt", "new text\r\n");
+  fs::permissions(dir_.path() / "Report.txt", fs::perms::owner_read | fs::perms::owner_write);
+  struct Case {
+    const char* what;
+    std::string old_text;
+    bool read_only;
+    bool second_name;
+  };
+  for (const Case& c : {Case{"longer", std::string(100000, 'o'), false, false}, Case{"shorter", "o", false, false},
+                        Case{"read-only", std::string(100, 'o'), true, false},
+                        Case{"linked", std::string(100, 'o'), false, true}}) {
+    std::error_code ec;
+    fs::remove(dir_.path() / "other.txt", ec);
+    fs::remove(dir_.path() / "sour_in.txt", ec);
+    put("sour_in.txt", c.old_text);
+    if (c.read_only) fs::permissions(dir_.path() / "sour_in.txt", fs::perms::owner_read);
+    if (c.second_name) fs::create_hard_link(dir_.path() / "sour_in.txt", dir_.path() / "other.txt");
+    EXPECT_EQ("", run("copy Report.txt sour_in.txt > out.list")) << c.what;
+    EXPECT_EQ("new text\r\n", get("sour_in.txt")) << c.what;
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write,
+              fs::status(dir_.path() / "sour_in.txt").permissions() & fs::perms::all)
+        << c.what;
+    if (c.second_name) EXPECT_EQ(c.old_text, get("other.txt"));
+  }
+}
+
 TEST_F(ShellEmulatorTest, CopyOntoItselfIsRefusedAndLeavesTheFile) {
   const std::string content(300000, 'r');
   put("Report.txt", content);

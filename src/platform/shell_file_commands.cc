@@ -207,7 +207,7 @@ bool copy_through_temporary(const fs::path& from, const fs::path& to, std::strin
     if (!ec) fs::last_write_time(temp, time, ec);
     // A copy without the source's permissions or time is still a copy.
     ec.clear();
-    fs::rename(temp, to, ec);
+    replace_file(temp, to, ec);
     if (ec) {
       ok = false;
       error = ec.value();
@@ -218,6 +218,67 @@ bool copy_through_temporary(const fs::path& from, const fs::path& to, std::strin
     message = error == EIO ? std::string(kAccessDenied) : describe_write_error(error);
   }
   return ok;
+}
+
+// Whether the copy may go over the old target in place: a plain file of its
+// own (no link to it, no other name for it) at least as large as the source.
+// Writing over such a file reuses its blocks and cached pages, which costs
+// much less than filling a new file and then freeing the old one, and needs
+// no new room on the disk.
+bool may_copy_in_place(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::symlink_status(to, ec)) || ec) return false;
+  if (fs::hard_link_count(to, ec) != 1 || ec) return false;
+  const std::uintmax_t old_size = fs::file_size(to, ec);
+  if (ec) return false;
+  const std::uintmax_t new_size = fs::file_size(from, ec);
+  return !ec && old_size >= new_size;
+}
+
+// Copies over the old target and cuts it to the copy's length. Only a source
+// that fails to read midway can leave the target partly written over (as any
+// copy command would); the caller has made sure that room cannot run out.
+// kNotOpened, with nothing changed, when the target cannot be opened for
+// writing (a read-only file is then replaced as a whole).
+enum class InPlace { kCopied, kFailed, kNotOpened };
+InPlace copy_in_place(const fs::path& from, const fs::path& to, std::string& message) {
+  std::FILE* in = std::fopen(from.string().c_str(), "rb");
+  if (in == nullptr) {
+    message = kAccessDenied;
+    return InPlace::kFailed;
+  }
+  std::FILE* out = std::fopen(to.string().c_str(), "r+b");
+  if (out == nullptr) {
+    std::fclose(in);
+    return InPlace::kNotOpened;
+  }
+  std::uint64_t copied = 0;
+  int error = copy_file_data(in, out, &copied);
+  std::fclose(in);
+  errno = 0;
+  if (std::fclose(out) != 0 && error == 0) error = errno ? errno : EIO;
+  std::error_code ec;
+  if (error == 0) {
+    fs::resize_file(to, copied, ec);
+    if (ec) error = ec.value();
+  }
+  if (error != 0) {
+    message = error == EIO ? std::string(kAccessDenied) : describe_write_error(error);
+    return InPlace::kFailed;
+  }
+  const fs::perms permissions = fs::status(from, ec).permissions();
+  if (!ec) fs::permissions(to, permissions, ec);
+  const fs::file_time_type time = fs::last_write_time(from, ec);
+  if (!ec) fs::last_write_time(to, time, ec);
+  return InPlace::kCopied;
+}
+
+bool copy_file(const fs::path& from, const fs::path& to, std::string& message) {
+  if (may_copy_in_place(from, to)) {
+    const InPlace result = copy_in_place(from, to, message);
+    if (result != InPlace::kNotOpened) return result == InPlace::kCopied;
+  }
+  return copy_through_temporary(from, to, message);
 }
 
 }  // namespace
@@ -373,7 +434,7 @@ void run_copy(const CommandContext& context, const Arguments& args) {
   if (fs::equivalent(source.path, destination, ec) && !ec) return fail("The file cannot be copied onto itself.");
 
   std::string message;
-  if (!copy_through_temporary(source.path, destination, message)) return fail(message);
+  if (!copy_file(source.path, destination, message)) return fail(message);
   context.out.write_line(kOneCopied);
 }
 

@@ -34,7 +34,7 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
     const MarkTest mark = test_mark(trimmed);
     if (!mark.candidate) continue;
     ++candidates;
-    if (mark.chapter) table.add_row(trimmed.substr(0, mark.number_length), line_number);
+    if (mark.chapter) table.add_row(trimmed.substr(0, mark.number_length), line_number, trimmed);
   }
   return candidates;
 }

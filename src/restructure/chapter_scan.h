@@ -33,7 +33,9 @@ void fill_chapter_table(LineReader& input, ChapterTable& table);
 // Both scans in one pass over the input, from the reader's position to its
 // end: fills the table as fill_chapter_table() does and returns what
 // count_candidate_marks() would. Each line's part in either result depends
-// on that line and its number alone, so one reading serves both.
+// on that line and its number alone, so one reading serves both. Every row
+// also keeps its chapter-mark line (ChapterTable::mark_line_text), so that
+// later passes need not read the file for the headings alone.
 std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table);
 
 }  // namespace kestram

@@ -56,11 +56,20 @@ ChapterTable::Text ChapterTable::share_with_mark(const Row& row, std::string_vie
   return store(value);
 }
 
-void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line) {
+void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line,
+                           std::string_view mark_line_text) {
   if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
   Row& row = row_at(++row_count_);
   row.mark_line = mark_line;
-  set_mark_text(row, store(mark_number));
+  // A mark number at the start of its line shares the line's bytes.
+  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
+    row.line_text = arena_.store(mark_line_text);
+    set_mark_text(row, Text{row.line_text, mark_number.size()});
+  } else {
+    set_mark_text(row, store(mark_number));
+    row.line_text = mark_line_text.empty() ? row.mark : arena_.store(mark_line_text);
+  }
+  row.line_text_size = size_field(mark_line_text.size());
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
   std::size_t length = mark_number.size();
@@ -75,13 +84,29 @@ void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number
   const std::string_view current = this->mark_number(row);
   if (mark_number == current) return;
   Row& r = row_at(row);
-  // The same mark with a point appended takes the point stored behind it.
+  // The same mark with a point appended takes a point stored behind it.
   if (mark_number.size() == current.size() + 1 && mark_number.back() == '.' &&
-      mark_number.compare(0, current.size(), current) == 0 && (current.empty() || current.back() != '.')) {
+      mark_number.compare(0, current.size(), current) == 0 && (current.empty() || current.back() != '.') &&
+      r.mark[current.size()] == '.') {
     set_mark_text(r, Text{r.mark, mark_number.size()});
     return;
   }
   set_mark_text(r, store(mark_number));
+}
+
+void ChapterTable::end_mark_number_with_point(std::size_t row) {
+  Row& r = row_at(row);
+  const std::size_t size = size_of(r.mark_size);
+  if (size != 0 && r.mark[size - 1] == '.') return;
+  // The byte after a mark that ends with no point is the one stored behind
+  // it, or the blank after it in its line.
+  if (r.mark[size] == '.') {
+    set_mark_text(r, Text{r.mark, size + 1});
+    return;
+  }
+  std::string marked(r.mark, size);
+  marked += '.';
+  set_mark_text(r, store(marked));
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
@@ -197,6 +222,20 @@ std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) co
   auto key_of = [this](std::size_t row) { return chapter_number(row); };
   if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(row_count_, key_of);
   return by_chapter_number_.find(key, key_of);
+}
+
+namespace {
+constexpr std::uint64_t kPastLastRow = ~std::uint64_t{0};
+}  // namespace
+
+HeadingCursor::HeadingCursor(const ChapterTable& table)
+    : table_(table), next_mark_line_(table.chapter_count() > 0 ? table.mark_line(1) : kPastLastRow) {}
+
+std::size_t HeadingCursor::advance_to(std::uint64_t line_number) {
+  const std::size_t count = table_.chapter_count();
+  while (next_ <= count && table_.mark_line(next_) < line_number) ++next_;
+  next_mark_line_ = next_ <= count ? table_.mark_line(next_) : kPastLastRow;
+  return next_ <= count && next_mark_line_ == line_number ? next_ : 0;
 }
 
 }  // namespace kestram

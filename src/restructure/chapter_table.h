@@ -4,7 +4,7 @@
 // once the renumbering has run), the line number of its chapter-mark line, its
 // number components (as a dotted text, "1..2" for the components 1, empty, 2;
 // trailing empty components are not kept), and after the renumbering its
-// chapter number and level. Texts live in one arena, so a row costs 40 bytes
+// chapter number and level. Texts live in one arena, so a row costs 56 bytes
 // beyond its own texts; a text equal to the mark number or to a part of it
 // takes none. Views of the texts stay valid while the table lives, whatever
 // is added or changed after.
@@ -30,19 +30,16 @@ class ChapterTable {
   std::size_t chapter_count() const { return row_count_; }
 
   // Appends a row for a chapter mark; its components start as the split of
-  // the mark number. Rows are numbered 1, 2, ... in the order added.
-  void add_row(std::string_view mark_number, std::uint64_t mark_line);
+  // the mark number. Rows are numbered 1, 2, ... in the order added. The
+  // chapter-mark line itself, without its blanks at both ends, is kept when
+  // given; the mark number is then its first word.
+  void add_row(std::string_view mark_number, std::uint64_t mark_line, std::string_view mark_line_text = {});
 
   void set_mark_number(std::size_t row, std::string_view mark_number);
-  // Appends a point to the row's mark number unless it ends with one. The
-  // point stored behind a mark that does not end with one is free, so this
-  // costs no storage.
-  void end_mark_number_with_point(std::size_t row) {
-    Row& r = row_at(row);
-    const std::size_t size = size_of(r.mark_size);
-    if (size != 0 && r.mark[size - 1] == '.') return;
-    r.mark_size = size + 1 < kElsewhere ? static_cast<std::uint32_t>(size + 1) : size_field(size + 1);
-  }
+  // Appends a point to the row's mark number unless it ends with one. A
+  // point already stored behind the mark (as behind every mark stored on its
+  // own) is taken, so this mostly costs no storage.
+  void end_mark_number_with_point(std::size_t row);
   void set_components(std::size_t row, std::string_view dotted_components);
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).
@@ -58,6 +55,11 @@ class ChapterTable {
     return std::string_view(r.mark, size_of(r.mark_size));
   }
   std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
+  // The stripped chapter-mark line as given to add_row (empty when none was).
+  std::string_view mark_line_text(std::size_t row) const {
+    const Row& r = row_at(row);
+    return std::string_view(r.line_text, size_of(r.line_text_size));
+  }
   std::string_view components(std::size_t row) const {
     const Row& r = row_at(row);
     return std::string_view(r.components, size_of(r.components_size));
@@ -109,15 +111,17 @@ class ChapterTable {
   // A size field of a row: the size itself below kElsewhere, else kElsewhere
   // plus an index into a side list. Texts of 2 GiB or more, and chapter
   // numbers that are not the start of the components (and the byte after
-  // them), are rare enough to live there; a row stays at 40 bytes.
+  // them), are rare enough to live there; a row stays at 56 bytes.
   static constexpr std::uint32_t kElsewhere = std::uint32_t{1} << 31;
   // Left uninitialised by its chunk until add_row() fills it.
   struct Row {
     std::uint64_t mark_line;
     const char* mark;
     const char* components;
+    const char* line_text;
     std::uint32_t mark_size;
     std::uint32_t components_size;
+    std::uint32_t line_text_size;
     // The chapter number is the first chapter_size bytes from `components`
     // on, or (from kElsewhere on) an entry of separate_chapters_.
     std::uint32_t chapter_size;
@@ -190,19 +194,20 @@ class ChapterTable {
 // the next, in constant time per line: the marks are in file order.
 class HeadingCursor {
  public:
-  explicit HeadingCursor(const ChapterTable& table) : table_(table) {}
+  // The table must not change while the cursor is in use.
+  explicit HeadingCursor(const ChapterTable& table);
   // The first row whose mark line equals the line number, or 0 when none.
-  // Inline: the passes ask it for every line of the document.
+  // Inline for the lines before the next mark, which are most lines.
   std::size_t row_for_line(std::uint64_t line_number) {
-    const std::size_t count = table_.chapter_count();
-    while (next_ <= count && table_.mark_line(next_) < line_number) ++next_;
-    if (next_ <= count && table_.mark_line(next_) == line_number) return next_;
-    return 0;
+    return line_number < next_mark_line_ ? 0 : advance_to(line_number);
   }
 
  private:
+  std::size_t advance_to(std::uint64_t line_number);
+
   const ChapterTable& table_;
   std::size_t next_ = 1;
+  std::uint64_t next_mark_line_;  // of row next_; the largest value past the last row
 };
 
 }  // namespace kestram

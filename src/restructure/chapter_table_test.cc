@@ -75,6 +75,32 @@ TEST(ChapterTable, ChangesReadBackExactly) {
   EXPECT_EQ(0, table.level(4));
 }
 
+// A mark number shares the bytes of its line; the point appended to it and
+// every later change leave the line as it was.
+TEST(ChapterTable, MarksSharingTheirLine) {
+  struct Case {
+    const char* mark;
+    const char* line;
+    const char* normalised;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"2.1", "2.1 Data limits", "2.1."},
+                                                  {"3.", "3. Results", "3."},
+                                                  {"1", "1.5 x", "1."},  // a point follows in the line
+                                                  {"4", "4", "4."},
+                                                  {"5.2", "", "5.2."},
+                                                  {"6.1", "x 6.1", "6.1."}}) {
+    ChapterTable table;
+    table.add_row(c.mark, 3, c.line);
+    table.end_mark_number_with_point(1);
+    table.set_renumbered(1, "9.9", 3, 2);
+    expect_texts({c.normalised, "9.9", "9.9"}, table, 1, c.line);
+    EXPECT_EQ(c.line, table.mark_line_text(1));
+    table.set_mark_number(1, "7.");
+    EXPECT_EQ("7.", table.mark_number(1));
+    EXPECT_EQ(c.line, table.mark_line_text(1));
+  }
+}
+
 // Views handed out stay valid while the table grows, and rows keep their
 // order across many chunks of rows and blocks of texts.
 TEST(ChapterTable, ViewsSurviveGrowth) {

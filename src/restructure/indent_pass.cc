@@ -33,6 +33,30 @@ void write_cross_reference(std::string_view stripped, const ChapterTable& table,
   out.write(table.chapter_number(row));
 }
 
+// One line of the indented text without its line end: the indentation, then
+// the chapter number and title of a chapter-mark line (label not empty), a
+// cross-reference, or the stripped line as it is.
+void write_text_line(std::string_view stripped, std::string_view label, std::uint64_t indent,
+                     const ChapterTable& table, std::string_view org_unit_code, LineWriter& out) {
+  write_indent(out, indent);
+  if (!label.empty()) {
+    // The written number (up to the first blank) gives way to the chapter
+    // number; the title stays byte for byte.
+    out.write(label);
+    std::size_t blank = stripped.find(' ');
+    if (blank != std::string_view::npos) out.write(stripped.substr(blank));
+    if (!org_unit_code.empty()) {
+      out.write(" (");
+      out.write(org_unit_code);
+      out.write(")");
+    }
+  } else if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
+    write_cross_reference(stripped, table, out);
+  } else {
+    out.write(stripped);
+  }
+}
+
 }  // namespace
 
 std::string indent_too_wide_reason(std::uint64_t width) {
@@ -41,6 +65,12 @@ std::string indent_too_wide_reason(std::uint64_t width) {
 
 std::string indented_file_name(std::string_view base_name) {
   return std::string(base_name) + "_indent.txt";
+}
+
+void write_heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code,
+                        LineWriter& out) {
+  write_text_line(table.mark_line_text(row), table.chapter_number(row), table.indent_blanks(row), table,
+                  org_unit_code, out);
 }
 
 void write_indented_text(LineReader& input, const ChapterTable& table,
@@ -61,29 +91,11 @@ void write_indented_text(LineReader& input, const ChapterTable& table,
         break;
       }
     }
-    if (!label.empty()) {
-      // A chapter-mark line: the written number (up to the first blank) gives
-      // way to the chapter number; the title stays byte for byte.
-      if (hooks != nullptr) hooks->at_heading(label);
-      write_indent(out, indent);
-      out.write(label);
-      std::size_t blank = stripped.find(' ');
-      if (blank != std::string_view::npos) out.write(stripped.substr(blank));
-      if (!org_unit_code.empty()) {
-        out.write(" (");
-        out.write(org_unit_code);
-        out.write(")");
-      }
-      out.end_line();
-      if (hooks != nullptr) hooks->after_heading(line_number, stripped, label, out);
-    } else if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
-      write_indent(out, indent);
-      write_cross_reference(stripped, table, out);
-      out.end_line();
-    } else {
-      write_indent(out, indent);
-      out.write_line(stripped);
-    }
+    const bool heading = hooks != nullptr && !label.empty();
+    if (heading) hooks->at_heading(label);
+    write_text_line(stripped, label, indent, table, org_unit_code, out);
+    out.end_line();
+    if (heading) hooks->after_heading(line_number, stripped, label, out);
   }
 }
 

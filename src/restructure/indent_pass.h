@@ -48,6 +48,13 @@ std::string indent_too_wide_reason(std::uint64_t width);
 // base_name + "_indent.txt".
 std::string indented_file_name(std::string_view base_name);
 
+// Writes, without its line end, the line that write_indented_text() writes
+// for the chapter-mark line of `row`, from the table alone (the row must
+// keep its mark_line_text). The table must be renumbered, and the row's
+// indentation at most kMaxIndentBlanks.
+void write_heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code,
+                        LineWriter& out);
+
 // Reads the input from its current position to its end (the caller hands a
 // fresh reader of the file that the chapter table was filled from) and writes
 // every line, stripped of its blanks at both ends, behind the current

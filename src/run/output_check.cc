@@ -12,8 +12,12 @@ void close_and_report(Console& console, std::string_view file_name, LineWriter& 
 }
 
 void report_write_failure(Console& console, std::string_view file_name, const LineWriter& file) {
-  if (file.ok()) return;
-  print_line(console, "cannot write " + std::string(file_name) + ": " + file.error());
+  report_write_failure(console, file_name, file.ok() ? std::string_view() : std::string_view(file.error()));
+}
+
+void report_write_failure(Console& console, std::string_view file_name, std::string_view error) {
+  if (error.empty()) return;
+  print_line(console, "cannot write " + std::string(file_name) + ": " + std::string(error));
 }
 
 }  // namespace kestram

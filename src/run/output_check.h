@@ -15,5 +15,7 @@ void close_and_report(Console& console, std::string_view file_name, LineWriter& 
 
 // The same line for a file that is already closed, when writing it failed.
 void report_write_failure(Console& console, std::string_view file_name, const LineWriter& file);
+// The same line for a failure kept as its reason (none when empty).
+void report_write_failure(Console& console, std::string_view file_name, std::string_view error);
 
 }  // namespace kestram

@@ -1,8 +1,12 @@
 #include "run/render_steps.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "html/companion_text.h"
+#include "html/body_line.h"
 #include "html/page_frame.h"
 #include "restructure/indent_pass.h"
 #include "run/output_check.h"
@@ -10,6 +14,93 @@
 #include "text/lines.h"
 
 namespace kestram {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every line of the indented text, as written, goes on to the page.
+class BodyFeed : public LineWriter::LineObserver {
+ public:
+  explicit BodyFeed(BodyWriter& body) : body_(body) {}
+  void line(std::string_view text) override { body_.add(text); }
+
+ private:
+  BodyWriter& body_;
+};
+
+// Whether the lines that go to the indented text are those that the page
+// step would read back from it, so that the page can be written on the way.
+// An indentation too wide for the pass ends the indented text early, and a
+// CR in the unit code would read back as a line end; two of the files being
+// one (through links) would have one file's writing show in another.
+bool page_can_follow_indentation(const RunState& state, const std::vector<std::string>& names) {
+  if (state.org_unit_code.find_first_of("\r\n") != std::string::npos) return false;
+  const ChapterTable& table = state.chapter_table;
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row)
+    if (table.indent_blanks(row) > kMaxIndentBlanks) return false;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    for (std::size_t j = i + 1; j < names.size(); ++j) {
+      std::error_code ec;
+      if (fs::equivalent(names[i], names[j], ec) || names[i] == names[j]) return false;
+    }
+  return true;
+}
+
+// Whether a closed file holds exactly what was written to it: a plain file
+// of that size (nothing outside this run wrote to it meanwhile).
+bool holds_what_was_written(const std::string& name, const LineWriter& file) {
+  std::error_code ec;
+  if (!file.ok() || !fs::is_regular_file(fs::status(name, ec))) return false;
+  const std::uintmax_t size = fs::file_size(name, ec);
+  return !ec && size == file.bytes_written();
+}
+
+}  // namespace
+
+void write_indented_text_and_page(Platform& platform, RunState& state, LineReader& input,
+                                  const std::string& indented_name, LineWriter& indented) {
+  Console& console = platform.console;
+  const ChapterTable& table = state.chapter_table;
+  const std::string page_name = html_file_name(state.base_name);
+  const std::string table_name = table_file_name(state.base_name);
+  const std::string companion_name = companion_file_name(state.base_name);
+  if (!page_can_follow_indentation(
+          state, {state.input_file_name, indented_name, page_name, table_name, companion_name})) {
+    write_indented_text(input, table, state.org_unit_code, indented, nullptr);
+    close_and_report(console, indented_name, indented);
+    return;
+  }
+
+  LineWriter page(page_name);
+  LineWriter companion(companion_name);
+  CompanionFilter companion_lines(companion);
+  page.observe_lines(&companion_lines);
+  write_page_opening(page);
+  if (state.toc_flag > 0)
+    write_contents_section([&](LineWriter& out) { write_contents_from_table(table, state.org_unit_code, out); },
+                           page);
+  BodyWriter body(table, page);
+  BodyFeed feed(body);
+  indented.observe_lines(&feed);
+  write_indented_text(input, table, state.org_unit_code, indented, nullptr);
+  indented.observe_lines(nullptr);
+  std::string table_error;
+  body.finish([&table_name]() { return LineWriter(table_name); },
+              [&table_error](const LineWriter& file) { table_error = file.ok() ? "" : file.error(); });
+  write_page_closing(page);
+  page.observe_lines(nullptr);
+
+  close_and_report(console, indented_name, indented);
+  page.close();
+  companion.close();
+  // Anything short of the very bytes in the files leaves the page and the
+  // companion text to their own steps, which then write them anew.
+  if (!holds_what_was_written(indented_name, indented)) return;
+  state.page_ahead = WrittenAhead{true, page.ok() ? "" : page.error()};
+  state.table_file_ahead = WrittenAhead{true, table_error};
+  if (holds_what_was_written(page_name, page))
+    state.companion_ahead = WrittenAhead{true, companion.ok() ? "" : companion.error()};
+}
 
 Flow render_html_page(Platform& platform, RunState& state) {
   Console& console = platform.console;
@@ -24,9 +115,15 @@ Flow render_html_page(Platform& platform, RunState& state) {
   print_empty_line(console);
   print_line(console, "details: " + std::string(kProductAddress));
 
+  const std::string table_name = table_file_name(state.base_name);
+  if (state.page_ahead.written) {
+    report_write_failure(console, table_name, state.table_file_ahead.error);
+    report_write_failure(console, state.html_file_name, state.page_ahead.error);
+    return Flow::kGoOn;
+  }
+
   LineReader indented(indented_name);
   LineWriter page(state.html_file_name);
-  const std::string table_name = table_file_name(state.base_name);
   auto open_table_file = [&table_name]() { return LineWriter(table_name); };
   // Every table block writes the work file anew; a failure is told once,
   // at the first block that meets it.
@@ -43,6 +140,11 @@ Flow render_html_page(Platform& platform, RunState& state) {
 
 Flow write_companion_text_file(Platform& platform, RunState& state) {
   const std::string companion_name = companion_file_name(state.base_name);
+  if (state.companion_ahead.written) {
+    report_write_failure(platform.console, companion_name, state.companion_ahead.error);
+    print_empty_line(platform.console);
+    return Flow::kGoOn;
+  }
   LineReader page(state.html_file_name);
   LineWriter companion(companion_name);
   write_companion_text(page, companion);

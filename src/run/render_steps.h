@@ -1,10 +1,22 @@
 // The HTML steps of the run: the page and its companion text for the indexer.
 #pragma once
 
+#include <string>
+
 #include "run/dialogue.h"
 #include "run/run_state.h"
+#include "text/lines.h"
 
 namespace kestram {
+
+// The indentation pass of a normal run (see write_indented_text), closing and
+// reporting `indented`. Where that provably gives the same files, the pass
+// also writes the page, its table work file and the companion text from the
+// lines as they go to the indented text, instead of leaving them to the
+// later steps, which would read the indented text and then the page again;
+// state.*_ahead tell what was written.
+void write_indented_text_and_page(Platform& platform, RunState& state, LineReader& input,
+                                  const std::string& indented_name, LineWriter& indented);
 
 // Prints the names of the outputs and writes the HTML page from the indented
 // text file.

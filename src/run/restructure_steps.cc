@@ -11,6 +11,7 @@
 #include "restructure/supplement.h"
 #include "run/command_line.h"
 #include "run/output_check.h"
+#include "run/render_steps.h"
 #include "text/lines.h"
 
 namespace kestram {
@@ -70,8 +71,7 @@ Flow write_indented_text_file(Platform& platform, RunState& state) {
   LineWriter out(indented_name);
 
   if (state.indent_increment != 0) {
-    write_indented_text(input, state.chapter_table, state.org_unit_code, out, nullptr);
-    close_and_report(console, indented_name, out);
+    write_indented_text_and_page(platform, state, input, indented_name, out);
     return Flow::kGoOn;
   }
 

@@ -18,6 +18,12 @@ struct Platform {
   const Clock& clock;
 };
 
+// A file of a later step that an earlier pass has written on its way.
+struct WrittenAhead {
+  bool written = false;
+  std::string error;  // why writing failed; empty when it did not
+};
+
 struct RunState {
   std::string started_path;      // the program's path as it was started
   std::string input_file_name;   // the chosen *.txt file, exactly as listed
@@ -28,6 +34,11 @@ struct RunState {
   std::string base_name;
   std::string html_file_name;
   ChapterTable chapter_table;
+  // The page, its table work file and the companion text, when the
+  // indentation pass wrote them (the later steps then only report).
+  WrittenAhead page_ahead;
+  WrittenAhead table_file_ahead;
+  WrittenAhead companion_ahead;
 };
 
 }  // namespace kestram

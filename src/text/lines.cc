@@ -1,11 +1,18 @@
 #include "text/lines.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <system_error>
+#include <thread>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestram {
 namespace {
@@ -22,7 +29,82 @@ bool is_no_plain_file(const std::string& path) {
   return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
+// Position of the lowest set bit; `bits` is not zero.
+inline unsigned lowest_bit(std::uint64_t bits) {
+#if defined(__GNUC__)
+  return static_cast<unsigned>(__builtin_ctzll(bits));
+#else
+  // The lowest bit alone, times a de Bruijn sequence, puts a different
+  // pattern in the top six bits for each position.
+  static constexpr unsigned char kPosition[64] = {
+      0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,  62, 55, 59, 36, 53, 51,
+      43, 22, 45, 39, 33, 30, 24, 18, 12, 5,  63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21,
+      44, 32, 23, 11, 46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
+  return kPosition[((bits & (~bits + 1)) * 0x03f79d71b4cb0a89ULL) >> 58];
+#endif
+}
+
+// line_end_bits(), for the loop in LineReader::scan() to inline.
+inline std::uint64_t block_line_ends(const char* block) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  // 16 bits from each quarter of the block (movemask leaves the high bits
+  // of its result clear).
+  auto quarter = [&](int part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+    const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(hits));
+  };
+  const std::uint32_t low = quarter(0) | quarter(1) << 16;
+  const std::uint32_t high = quarter(2) | quarter(3) << 16;
+  return std::uint64_t{high} << 32 | low;
+#else
+  return line_end_bits_portable(block);
+#endif
+}
+
+// The offset, in whole blocks from `at`, of the block that holds the first
+// LF or CR in from[at, length); with none there, of the end of the last
+// whole block. The search for an LF may run far past a CR (past the lone
+// CRs of many lines, line after line: quadratic time), so both searches run
+// through a window that doubles while it holds neither.
+std::size_t skip_line(const char* from, std::size_t at, std::size_t length) {
+  auto offset_of = [from](const void* hit) {
+    return static_cast<std::size_t>(static_cast<const char*>(hit) - from);
+  };
+  for (std::size_t window = 4 * kLineEndBlock;; window *= 2) {
+    const std::size_t stop = length - at <= window ? length : at + window;
+    const void* lf = std::memchr(from + at, '\n', stop - at);
+    const std::size_t lf_at = lf != nullptr ? offset_of(lf) : stop;
+    const void* cr = std::memchr(from + at, '\r', lf_at - at);
+    const std::size_t first = cr != nullptr ? offset_of(cr) : lf_at;
+    if (first < stop || stop == length) return at + (first - at) / kLineEndBlock * kLineEndBlock;
+    at = stop;
+  }
+}
+
 }  // namespace
+
+std::uint64_t line_end_bits_portable(const char* block) {
+  // Eight bytes at a time: a byte equal to the one sought becomes zero under
+  // the exclusive or, and each zero byte yields its top bit (exactly, with no
+  // carry from a neighbour); the multiplication gathers the eight top bits
+  // into the highest byte.
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+  auto zero_bytes = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+  std::uint64_t bits = 0;
+  for (std::size_t word = 0; word < kLineEndBlock / 8; ++word) {
+    std::uint64_t x = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+      x |= std::uint64_t{static_cast<unsigned char>(block[word * 8 + i])} << (8 * i);
+    const std::uint64_t tops = zero_bytes(x ^ 0x0a0a0a0a0a0a0a0aULL) | zero_bytes(x ^ 0x0d0d0d0d0d0d0d0dULL);
+    bits |= (((tops >> 7) * 0x0102040810204080ULL) >> 56) << (word * 8);
+  }
+  return bits;
+}
+
+std::uint64_t line_end_bits(const char* block) { return block_line_ends(block); }
 
 LineReader::LineReader(const std::string& path) {
   // Only plain files are read; anything else reads as a file that cannot be
@@ -63,8 +145,11 @@ LineReader::LineReader(LineReader&& other) noexcept
       begin_(std::exchange(other.begin_, 0)),
       end_(std::exchange(other.end_, 0)),
       at_end_(std::exchange(other.at_end_, true)),
-      next_lf_(other.next_lf_),
-      next_cr_(other.next_cr_),
+      chunk_start_(std::exchange(other.chunk_start_, 0)),
+      scanned_(std::exchange(other.scanned_, 0)),
+      ends_(std::move(other.ends_)),
+      next_end_(std::exchange(other.next_end_, nullptr)),
+      last_end_(std::exchange(other.last_end_, nullptr)),
       line_number_(other.line_number_) {}
 
 LineReader::~LineReader() {
@@ -77,14 +162,10 @@ bool LineReader::fill() {
     return false;
   }
   if (begin_ > 0) {
-    // Keep the unread bytes, and what is known about them, at the front.
-    auto shift = [this](NextByte& next) {
-      next = next.at < begin_ ? NextByte{} : NextByte{next.at - begin_, next.found};
-    };
-    shift(next_lf_);
-    shift(next_cr_);
+    // Keep the unread bytes, and how far they were looked at, at the front.
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
+    scanned_ -= begin_;
     begin_ = 0;
   }
   if (capacity_ - end_ < kReadChunk / 2) {
@@ -107,59 +188,105 @@ bool LineReader::fill() {
   return true;
 }
 
-std::size_t LineReader::next_of(char byte, NextByte& next) {
-  if (next.at < begin_) next = NextByte{begin_, false};
-  if (!next.found && next.at < end_) {
-    // Searched to the end of what is buffered, not just to the other line
-    // end byte: one search then serves every line up to the hit.
-    const void* hit = std::memchr(data_ + next.at, byte, end_ - next.at);
-    if (hit != nullptr) {
-      next = NextByte{static_cast<std::size_t>(static_cast<const char*>(hit) - data_), true};
-    } else {
-      next.at = end_;
+void LineReader::scan() {
+  // One slot per byte, and one more for the slot written but not kept.
+  if (ends_ == nullptr) ends_.reset(new std::uint32_t[kScanChunk + 1]);
+  const char* from = data_ + scanned_;
+  const std::size_t left = end_ - scanned_;
+  std::size_t length = left < kScanChunk ? left : kScanChunk;
+  std::uint32_t* found = ends_.get();
+  auto add = [&found](std::size_t offset, std::uint64_t bits) {
+    // The first four without a branch on how many there are, which varies
+    // from block to block and would be mispredicted often. A slot past the
+    // last line end is written but not kept.
+    constexpr std::uint64_t kStop = std::uint64_t{1} << 63;
+    for (int i = 0; i < 4; ++i) {
+      *found = static_cast<std::uint32_t>(offset + lowest_bit(bits | kStop));
+      found += bits != 0;
+      bits &= bits - 1;
     }
+    for (; bits != 0; bits &= bits - 1)
+      *found++ = static_cast<std::uint32_t>(offset + lowest_bit(bits));
+  };
+  std::size_t offset = 0;
+  while (length - offset >= 4 * kLineEndBlock) {
+    const char* group = from + offset;
+    const std::uint64_t bits[4] = {block_line_ends(group), block_line_ends(group + kLineEndBlock),
+                                   block_line_ends(group + 2 * kLineEndBlock),
+                                   block_line_ends(group + 3 * kLineEndBlock)};
+    if ((bits[0] | bits[1] | bits[2] | bits[3]) == 0) {
+      // Four blocks without a line end: a long line, which the library's
+      // search for one byte passes over faster, through all that is
+      // buffered. The chunk ends at the block that holds the next line end.
+      offset = length = skip_line(from, offset + 4 * kLineEndBlock, left);
+      break;
+    }
+    for (std::size_t k = 0; k < 4; ++k) add(offset + k * kLineEndBlock, bits[k]);
+    offset += 4 * kLineEndBlock;
   }
-  return next.at;
+  for (; length - offset >= kLineEndBlock; offset += kLineEndBlock)
+    add(offset, block_line_ends(from + offset));
+  if (offset < length) {
+    // Fewer bytes than a block are left: they are looked at in a copy,
+    // padded with bytes that are no line end. More input read later
+    // continues behind them.
+    char last[kLineEndBlock] = {};
+    std::memcpy(last, from + offset, length - offset);
+    add(offset, block_line_ends(last));
+  }
+  chunk_start_ = scanned_;
+  scanned_ += length;
+  next_end_ = ends_.get();
+  last_end_ = found;
+  // The LF of a CR LF whose CR ended the previous chunk: its line took it.
+  if (next_end_ != last_end_ && chunk_start_ + *next_end_ < begin_) ++next_end_;
 }
 
-bool LineReader::next(std::string_view& line) {
+bool LineReader::next_beyond_chunk(std::string_view& line) {
   for (;;) {
-    const std::size_t lf = next_of('\n', next_lf_);
-    const std::size_t cr = next_of('\r', next_cr_);
-    if (cr < lf) {
-      // A CR as the last byte read may still be followed by an LF.
-      if (cr + 1 == end_ && !at_end_) {
+    if (next_end_ == last_end_) {
+      if (scanned_ < end_) {
+        scan();
+        continue;
+      }
+      if (!at_end_) {
         fill();
         continue;
       }
-      line = std::string_view(data_ + begin_, cr - begin_);
-      begin_ = (cr + 1 < end_ && data_[cr + 1] == '\n') ? cr + 2 : cr + 1;
-      ++line_number_;
+      if (end_ == begin_) return false;
+      // The last line of a file without a final line end.
+      take_line(line, end_, end_);
       return true;
     }
-    if (lf < end_) {
-      line = std::string_view(data_ + begin_, lf - begin_);
-      begin_ = lf + 1;
-      ++line_number_;
+    const std::size_t at = chunk_start_ + *next_end_++;
+    if (data_[at] == '\n') {
+      take_line(line, at, at + 1);
       return true;
     }
-    if (!at_end_) {
+    if (at + 1 == end_ && !at_end_) {
+      // A CR as the last byte read may still be followed by an LF: look at
+      // it again once more input stands behind it. It was the last line
+      // end found, so none is left waiting.
+      scanned_ = at;
       fill();
       continue;
     }
-    if (end_ == begin_) return false;
-    // The last line of a file without a final line end.
-    line = std::string_view(data_ + begin_, end_ - begin_);
-    begin_ = end_;
-    ++line_number_;
+    std::size_t after = at + 1;
+    if (after < end_ && data_[after] == '\n') {
+      // The LF was found too when it lies in this chunk; when the CR ended
+      // the chunk, scan() passes over it.
+      if (after < scanned_) ++next_end_;
+      ++after;
+    }
+    take_line(line, at, after);
     return true;
   }
 }
 
 bool LineReader::rewind() {
   line_number_ = 0;
-  next_lf_ = NextByte{};
-  next_cr_ = NextByte{};
+  chunk_start_ = scanned_ = 0;
+  next_end_ = last_end_ = nullptr;
   if (in_memory_) {
     begin_ = 0;
     return true;
@@ -170,6 +297,80 @@ bool LineReader::rewind() {
   at_end_ = false;
   return true;
 }
+
+// Writes one block at a time to the file while the writer fills the next: the
+// copying into the file system's cache then costs the writer nothing but the
+// wait when it is slower than the filling.
+class LineWriter::Background {
+ public:
+  explicit Background(std::FILE* file) : file_(file), thread_([this] { run(); }) {}
+  ~Background() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    work_.notify_one();
+    thread_.join();
+  }
+  Background(const Background&) = delete;
+  Background& operator=(const Background&) = delete;
+
+  // Starts writing `size` bytes of the block; the block written before must
+  // have been collected.
+  void start(std::unique_ptr<char[]> block, std::size_t size) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      block_ = std::move(block);
+      size_ = size;
+      busy_ = true;
+    }
+    work_.notify_one();
+  }
+
+  struct Outcome {
+    std::unique_ptr<char[]> block;  // null when nothing was under way
+    std::size_t written = 0;
+    int error = 0;  // errno value of a write that fell short
+  };
+  // Waits until the block under way is written and hands it back.
+  Outcome collect() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return !busy_; });
+    return Outcome{std::move(block_), std::exchange(written_, 0), std::exchange(error_, 0)};
+  }
+
+ private:
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      work_.wait(lock, [this] { return busy_ || quit_; });
+      if (!busy_) return;
+      const char* data = block_.get();
+      const std::size_t size = size_;
+      lock.unlock();
+      errno = 0;
+      const std::size_t put = std::fwrite(data, 1, size, file_);
+      const int error = put == size ? 0 : (errno != 0 ? errno : EIO);
+      lock.lock();
+      written_ = put;
+      error_ = error;
+      busy_ = false;
+      done_.notify_one();
+    }
+  }
+
+  std::FILE* const file_;
+  std::mutex mutex_;
+  std::condition_variable work_;
+  std::condition_variable done_;
+  std::unique_ptr<char[]> block_;
+  std::size_t size_ = 0;
+  std::size_t written_ = 0;
+  int error_ = 0;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::thread thread_;  // last: starts once everything else is set up
+};
 
 LineWriter::LineWriter(const std::string& path) {
   // Opening a pipe for writing blocks until someone reads it; a socket cannot
@@ -214,12 +415,17 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       memory_(std::exchange(other.memory_, nullptr)),
       buffer_(std::move(other.buffer_)),
+      background_(std::move(other.background_)),
+      spare_(std::move(other.spare_)),
       fill_(std::exchange(other.fill_, nullptr)),
       limit_(std::exchange(other.limit_, nullptr)),
       overwritten_path_(std::move(other.overwritten_path_)),
       written_(other.written_),
       error_(std::move(other.error_)),
-      closed_(std::exchange(other.closed_, true)) {}
+      closed_(std::exchange(other.closed_, true)),
+      observer_(std::exchange(other.observer_, nullptr)),
+      line_start_(std::exchange(other.line_start_, nullptr)),
+      carry_(std::move(other.carry_)) {}
 
 LineWriter::~LineWriter() { close(); }
 
@@ -235,6 +441,7 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
   flush();
   if (text.size() >= kWriteChunk) {
     // Large texts go straight to the file rather than through the buffer.
+    if (observer_ != nullptr) carry_.append(text);
     put(text.data(), text.size());
     return;
   }
@@ -253,12 +460,52 @@ void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
 
 void LineWriter::flush() {
   if (file_ == nullptr || fill_ == buffer_.get()) return;
-  put(buffer_.get(), static_cast<std::size_t>(fill_ - buffer_.get()));
+  if (observer_ != nullptr) carry_.append(line_start_, static_cast<std::size_t>(fill_ - line_start_));
+  const std::size_t size = static_cast<std::size_t>(fill_ - buffer_.get());
+  if (background_ == nullptr && error_.empty()) background_ = std::make_unique<Background>(file_);
+  settle();
+  if (error_.empty()) {
+    std::unique_ptr<char[]> next = spare_ != nullptr ? std::move(spare_) : std::make_unique<char[]>(kWriteChunk);
+    background_->start(std::move(buffer_), size);
+    buffer_ = std::move(next);
+  }
   fill_ = buffer_.get();
-  if (!error_.empty()) limit_ = fill_;
+  limit_ = error_.empty() ? fill_ + kWriteChunk : fill_;
+  line_start_ = fill_;
+}
+
+void LineWriter::settle() {
+  if (background_ == nullptr) return;
+  Background::Outcome outcome = background_->collect();
+  if (outcome.block == nullptr) return;
+  spare_ = std::move(outcome.block);
+  written_ += outcome.written;
+  if (outcome.error != 0) stop(std::strerror(outcome.error));
+}
+
+void LineWriter::observe_lines(LineObserver* observer) {
+  if (file_ == nullptr) return;
+  observer_ = observer;
+  line_start_ = fill_;
+  carry_.clear();
+}
+
+void LineWriter::end_observed_line() {
+  std::string_view text(line_start_, static_cast<std::size_t>(fill_ - line_start_));
+  if (!carry_.empty()) {
+    carry_.append(text);
+    text = carry_;
+  }
+  // Told before the line end is written, which may flush the buffer under
+  // the view.
+  observer_->line(text);
+  write(std::string_view("\r\n", 2));
+  line_start_ = fill_;
+  carry_.clear();
 }
 
 void LineWriter::put(const char* data, std::size_t size) {
+  settle();  // the file takes the bytes in order
   if (!error_.empty()) return;
   errno = 0;
   const std::size_t put = std::fwrite(data, 1, size, file_);
@@ -275,6 +522,7 @@ void LineWriter::stop(std::string_view reason) {
 void LineWriter::fail(std::string_view reason) {
   // What was written before the refused line stays in the file.
   if (error_.empty()) flush();
+  settle();
   stop(reason);
 }
 
@@ -283,6 +531,8 @@ bool LineWriter::close() {
   closed_ = true;
   if (file_ != nullptr) {
     flush();
+    settle();
+    background_.reset();
     errno = 0;
     if (std::fclose(file_) != 0 && error_.empty())
       error_ = errno ? std::strerror(errno) : "write failed";
@@ -296,7 +546,8 @@ bool LineWriter::close() {
     }
   }
   // Writes after close() are dropped, as they were when the file was closed.
-  fill_ = limit_ = nullptr;
+  fill_ = limit_ = line_start_ = nullptr;
+  observer_ = nullptr;
   return ok();
 }
 

@@ -15,6 +15,13 @@
 
 namespace kestram {
 
+// Bit i of the result is set when block[i] is an LF or a CR; `block` holds
+// kLineEndBlock bytes. line_end_bits() uses vector instructions where every
+// processor of the target has them, line_end_bits_portable() none.
+constexpr std::size_t kLineEndBlock = 64;
+std::uint64_t line_end_bits(const char* block);
+std::uint64_t line_end_bits_portable(const char* block);
+
 // Reads a file, or a block of memory, one line at a time. A file that cannot
 // be opened reads as a file without lines (is_open() tells the difference).
 class LineReader {
@@ -31,7 +38,33 @@ class LineReader {
 
   // Stores the next line in `line` and returns true, or returns false at the
   // end of the input. The view stays valid until the next call.
-  bool next(std::string_view& line);
+  //
+  // Inline because every pass calls it once per line: when the line's end
+  // was found already, it costs a few instructions; the rest is left to
+  // next_beyond_chunk().
+  bool next(std::string_view& line) {
+    if (next_end_ != last_end_) {
+      const std::size_t at = chunk_start_ + *next_end_;
+      if (data_[at] == '\n') {
+        ++next_end_;
+        take_line(line, at, at + 1);
+        return true;
+      }
+      // A CR whose following byte was looked at too: the line end is known
+      // to be a lone CR or a CR LF (whose LF is the next line end found).
+      if (at + 1 < scanned_) {
+        ++next_end_;
+        std::size_t after = at + 1;
+        if (data_[after] == '\n') {
+          ++next_end_;
+          ++after;
+        }
+        take_line(line, at, after);
+        return true;
+      }
+    }
+    return next_beyond_chunk(line);
+  }
 
   // Goes back to the first line. Returns false when that is not possible.
   bool rewind();
@@ -40,26 +73,30 @@ class LineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
-  // Where the next occurrence of one line-end byte stands in the buffer: no
-  // such byte lies between the first unread byte and `at`, and when `found`
-  // the byte at `at` is one. Each byte is thereby searched at most once, however
-  // the line ends are mixed (a file of lone CRs scans for LF once per buffer,
-  // not once per line).
-  struct NextByte {
-    std::size_t at = 0;
-    bool found = false;
-  };
   struct Free {
     void operator()(char* block) const { std::free(block); }
   };
 
   LineReader() = default;
+
+  // Returns the bytes from begin_ to `end` as the next line; the line end
+  // runs on to `after`.
+  void take_line(std::string_view& line, std::size_t end, std::size_t after) {
+    line = std::string_view(data_ + begin_, end - begin_);
+    begin_ = after;
+    ++line_number_;
+  }
+  // next() for a line whose end is not settled by the line ends found.
+  bool next_beyond_chunk(std::string_view& line);
+  // Finds the line ends in the next chunk of buffered bytes from scanned_
+  // on. One loop over many blocks costs less than a call per block.
+  void scan();
   // Reads more input behind the unread bytes; false, with at_end_ set, when
-  // there is none.
+  // there is none. Expects every line end found used up, and scanned_ not
+  // before begin_.
   bool fill();
-  // Position of the next `byte` at or after begin_, or end_ when the buffer
-  // holds none.
-  std::size_t next_of(char byte, NextByte& next);
+
+  static constexpr std::size_t kScanChunk = 4096;
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
@@ -69,8 +106,16 @@ class LineReader {
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
-  NextByte next_lf_;
-  NextByte next_cr_;
+  // The bytes are looked at for line ends (LF and CR) a chunk at a time,
+  // and never again once scanned_ has passed them. The chunk runs from
+  // chunk_start_ to scanned_; the line end bytes in it that no line has used
+  // yet stand, as offsets from chunk_start_, from next_end_ to last_end_ in
+  // ends_.
+  std::size_t chunk_start_ = 0;
+  std::size_t scanned_ = 0;
+  std::unique_ptr<std::uint32_t[]> ends_;
+  const std::uint32_t* next_end_ = nullptr;
+  const std::uint32_t* last_end_ = nullptr;
   std::uint64_t line_number_ = 0;
 };
 
@@ -112,11 +157,34 @@ class LineWriter {
     }
     write_blanks_beyond_buffer(count);
   }
-  void end_line() { write(std::string_view("\r\n", 2)); }
+  void end_line() {
+    if (observer_ != nullptr) {
+      end_observed_line();
+      return;
+    }
+    write(std::string_view("\r\n", 2));
+  }
   void write_line(std::string_view text) {
     write(text);
     end_line();
   }
+
+  // Hears of every line of a file writer as it is ended, with the text of
+  // the line (without its line end) as it reaches the file. The view holds
+  // until the observer returns. A line whose end is never written is not
+  // told; nor are the lines of a memory writer. Once the writer has failed,
+  // the lines told need not be those in the file.
+  class LineObserver {
+   public:
+    virtual ~LineObserver() = default;
+    virtual void line(std::string_view text) = 0;
+  };
+  // Lines are told from the next one on; null stops the telling.
+  void observe_lines(LineObserver* observer);
+
+  // Number of bytes the file has taken so far (exact once closed: writes
+  // may still be under way before).
+  std::uint64_t bytes_written() const { return written_; }
 
   // Writes out what is buffered and closes the file; false when any write
   // failed. Calling it again does nothing.
@@ -136,12 +204,20 @@ class LineWriter {
   void write_beyond_buffer(std::string_view text);
   void write_blanks_beyond_buffer(std::size_t count);
   void flush();
+  void settle();  // waits for the block being written, takes its outcome
+  void end_observed_line();
   void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure
 
   std::FILE* file_ = nullptr;
   std::string* memory_ = nullptr;
   std::unique_ptr<char[]> buffer_;
+  // Full buffers go to the file on a thread of their own while the next one
+  // fills (started at the first full buffer, so small files never start
+  // one); spare_ is the buffer to fill after the next.
+  class Background;
+  std::unique_ptr<Background> background_;
+  std::unique_ptr<char[]> spare_;
   // The free part of buffer_; both stay null for a memory writer and for a
   // file that could not be created, so every write takes the slow path.
   char* fill_ = nullptr;
@@ -151,6 +227,11 @@ class LineWriter {
   std::uint64_t written_ = 0;
   std::string error_;
   bool closed_ = false;
+  // The line being written for the observer: the part still in the buffer
+  // starts at line_start_, what has gone to the file before is in carry_.
+  LineObserver* observer_ = nullptr;
+  char* line_start_ = nullptr;
+  std::string carry_;
 };
 
 }  // namespace kestram

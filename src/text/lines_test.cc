@@ -91,16 +91,128 @@ TEST(LineReader, RandomLinesAndLineEndsMatchASimpleSplit) {
   EXPECT_EQ(expected, read_all(memory));
 }
 
+// The rule of the reader, one byte at a time.
+std::vector<std::string> split_simply(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\n' && bytes[i] != '\r') {
+      line += bytes[i];
+      continue;
+    }
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    lines.push_back(std::move(line));
+    line.clear();
+  }
+  if (!line.empty()) lines.push_back(std::move(line));
+  return lines;
+}
+
+TEST(LineReader, LineEndBitsMarkExactlyTheLfAndCrBytes) {
+  // Bytes next to the line ends in value (and with the top bit set) must
+  // not count; every byte value appears in some block.
+  std::mt19937 random(3);
+  const unsigned char near[] = {0x0a, 0x0d, 0x00, 0x09, 0x0b, 0x0c, 0x0e, 0x8a, 0x8d, 0xff, 0x2a, 0x2d};
+  for (int round = 0; round < 2000; ++round) {
+    char block[kLineEndBlock];
+    std::uint64_t expected = 0;
+    for (std::size_t i = 0; i < kLineEndBlock; ++i) {
+      const unsigned char byte =
+          round < 4 ? static_cast<unsigned char>(round * 64 + i) : near[random() % sizeof near];
+      block[i] = static_cast<char>(byte);
+      if (byte == '\n' || byte == '\r') expected |= std::uint64_t{1} << i;
+    }
+    ASSERT_EQ(expected, line_end_bits(block)) << round;
+    ASSERT_EQ(expected, line_end_bits_portable(block)) << round;
+  }
+}
+
+// Line ends on and around the edges of the 64-byte blocks (and of the runs
+// of blocks) the reader looks
+// at: a CR as the last byte of a block with its LF opening the next, a CR
+// or LF as the first or last byte of the input, lines of NUL bytes.
+TEST(LineReader, LineEndsAtBlockEdgesMatchASimpleSplit) {
+  const std::string nul(1, '\0');
+  const std::vector<std::string> ends = {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n"};
+  std::vector<std::string> documents = {"\r", "\n", "\r\n", nul, nul + "\r" + nul, std::string(200, '\r'),
+                                        std::string(200, '\n'), std::string(64, '\0') + "\r\n"};
+  for (std::size_t before : {0, 1, 62, 63, 64, 65, 126, 127, 128, 129, 255, 256, 1000, 4095, 4096, 4097}) {
+    for (const std::string& end : ends) {
+      const std::string filler(before, before % 2 ? 'x' : '\0');
+      documents.push_back(filler + end);
+      documents.push_back(filler + end + "tail");
+      documents.push_back(filler + end + std::string(100, 'y'));
+      documents.push_back(end + filler + end + filler);
+    }
+  }
+  testing::TempDir dir;
+  for (const std::string& bytes : documents) {
+    const std::vector<std::string> expected = split_simply(bytes);
+    LineReader memory = LineReader::from_memory(bytes);
+    EXPECT_EQ(expected, read_all(memory)) << ::testing::PrintToString(bytes);
+    testing::write_file(dir.file("in.txt"), bytes);
+    LineReader file(dir.file("in.txt"));
+    EXPECT_EQ(expected, read_all(file)) << ::testing::PrintToString(bytes);
+    EXPECT_EQ(expected.size(), file.line_number());
+  }
+}
+
+// Short lines of NUL bytes, LFs and CRs in every mix, several buffers long,
+// so that line ends fall on block and buffer edges at every offset. A
+// reader moved or rewound halfway carries on where it stood, or restarts.
+TEST(LineReader, RandomShortLinesMatchASimpleSplit) {
+  std::mt19937 random(11);
+  const char alphabet[] = {'\n', '\r', '\0', 'a', 'b', ' '};
+  testing::TempDir dir;
+  for (std::size_t line_ends_in : {2, 6, 40}) {
+    std::string bytes(1'500'000 + random() % 1000, ' ');
+    for (char& c : bytes)
+      c = random() % line_ends_in == 0 ? alphabet[random() % 2] : alphabet[2 + random() % 4];
+    const std::vector<std::string> expected = split_simply(bytes);
+    testing::write_file(dir.file("in.txt"), bytes);
+    LineReader memory = LineReader::from_memory(bytes);
+    EXPECT_EQ(expected, read_all(memory)) << line_ends_in;
+    LineReader file(dir.file("in.txt"));
+    EXPECT_EQ(expected, read_all(file)) << line_ends_in;
+
+    // Halfway through: moved, then rewound.
+    for (LineReader* reader : {&memory, &file}) {
+      ASSERT_TRUE(reader->rewind());
+      std::vector<std::string> lines;
+      std::string_view line;
+      while (lines.size() < expected.size() / 2 && reader->next(line)) lines.emplace_back(line);
+      LineReader moved(std::move(*reader));
+      for (const std::string& rest : read_all(moved)) lines.push_back(rest);
+      EXPECT_EQ(expected, lines) << line_ends_in;
+      ASSERT_TRUE(moved.rewind());
+      for (int i = 0; i < 1000 && moved.next(line); ++i) {
+      }
+      ASSERT_TRUE(moved.rewind());
+      EXPECT_EQ(expected, read_all(moved)) << line_ends_in;
+    }
+  }
+}
+
 TEST(LineReader, LoneCrLinesTakeLinearTime) {
-  // Searching every line for an LF that never comes would scan the whole
-  // buffer per line: minutes for these four million lines.
-  std::string bytes;
-  for (int i = 0; i < 4'000'000; ++i) bytes += "x\r";
-  const auto start = std::chrono::steady_clock::now();
-  const std::vector<std::string> lines = lines_of_file(bytes);
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(4'000'000u, lines.size());
-  EXPECT_LT(seconds, 10.0);
+  // Searching every line for an LF that never comes would scan the rest of
+  // the buffer per line: minutes for these documents. Long lines take the
+  // reader's path for long lines.
+  struct Case {
+    std::size_t length;
+    std::size_t count;
+  };
+  for (const Case& c : {Case{1, 4'000'000}, Case{600, 40'000}}) {
+    std::string bytes;
+    for (std::size_t i = 0; i < c.count; ++i) bytes.append(c.length, 'x').push_back('\r');
+    const auto start = std::chrono::steady_clock::now();
+    LineReader memory = LineReader::from_memory(bytes);
+    const std::vector<std::string> from_memory = read_all(memory);
+    const std::vector<std::string> from_file = lines_of_file(bytes);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(c.count, from_memory.size());
+    EXPECT_EQ(from_memory, from_file);
+    EXPECT_LT(seconds, 10.0) << c.length;
+  }
 }
 
 TEST(LineReader, MissingFileReadsAsNoLinesAndRewindRestarts) {
@@ -184,6 +296,56 @@ TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
   testing::write_file(path, "old");
   { LineWriter out(path); }
   EXPECT_EQ("", testing::read_file(path));
+}
+
+// The observer hears every line as the file holds it, whether the line sits
+// in the buffer, straddles a flush or is larger than the buffer.
+TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
+  class Collect : public LineWriter::LineObserver {
+   public:
+    void line(std::string_view text) override { lines.emplace_back(text); }
+    std::vector<std::string> lines;
+  };
+  testing::TempDir dir;
+  std::mt19937 random(3);
+  LineWriter out(dir.file("observed"));
+  Collect heard;
+  out.write_line("before the observer");
+  out.observe_lines(&heard);
+  for (int i = 0; i < 400; ++i) {
+    const std::size_t size = i % 50 == 0 ? 1'500'000 + random() % 1000 : random() % 9000;
+    const std::string text(size, static_cast<char>('a' + i % 26));
+    switch (random() % 3) {
+      case 0:
+        out.write_line(text);
+        break;
+      case 1:
+        out.write_blanks(random() % 300);
+        out.write(text);
+        out.end_line();
+        break;
+      default:
+        out.write(text.substr(0, size / 2));
+        out.write(text.substr(size / 2));
+        out.end_line();
+    }
+  }
+  out.observe_lines(nullptr);
+  out.write_line("after the observer");
+  ASSERT_TRUE(out.close());
+
+  LineReader in(dir.file("observed"));
+  std::string_view line;
+  ASSERT_TRUE(in.next(line));
+  for (const std::string& expected : heard.lines) {
+    ASSERT_TRUE(in.next(line));
+    ASSERT_EQ(expected.size(), line.size());
+    ASSERT_TRUE(expected == line);
+  }
+  ASSERT_TRUE(in.next(line));
+  EXPECT_EQ("after the observer", line);
+  EXPECT_FALSE(in.next(line));
+  EXPECT_EQ(400u, heard.lines.size());
 }
 
 }  // namespace

