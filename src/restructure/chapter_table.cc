@@ -21,8 +21,7 @@ bool bytes_begin_with(const char* bytes, std::string_view value) {
 
 }  // namespace
 
-const char* ChapterTable::Arena::store(std::string_view text) {
-  const std::size_t need = text.size() + 2;
+char* ChapterTable::Arena::reserve(std::size_t need) {
   if (static_cast<std::size_t>(limit_ - fill_) < need) {
     // Blocks grow with the table, so a small table stays small and a large
     // one needs few blocks.
@@ -32,11 +31,26 @@ const char* ChapterTable::Arena::store(std::string_view text) {
     fill_ = blocks_.back().get();
     limit_ = fill_ + bytes;
   }
-  char* const copy = fill_;
+  char* const at = fill_;
+  fill_ += need;
+  return at;
+}
+
+const char* ChapterTable::Arena::store(std::string_view text) {
+  char* const copy = reserve(text.size() + 2);
   char* const end = copy_bytes(copy, text.data(), text.size());
   end[0] = '.';
   end[1] = '.';
-  fill_ += need;
+  return copy;
+}
+
+const char* ChapterTable::Arena::store_joined(std::string_view first, std::string_view second) {
+  char* const copy = reserve(first.size() + 1 + second.size() + 2);
+  char* const middle = copy_bytes(copy, first.data(), first.size());
+  middle[0] = '.';
+  char* const end = copy_bytes(middle + 1, second.data(), second.size());
+  end[0] = '.';
+  end[1] = '.';
   return copy;
 }
 
@@ -61,10 +75,18 @@ void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line
   if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
   Row& row = row_at(++row_count_);
   row.mark_line = mark_line;
-  // A mark number at the start of its line shares the line's bytes.
+  // A mark number at the start of its line shares the line's bytes. One
+  // that does not end with a point is stored before the line, with the point
+  // that the renumbering appends.
   if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
-    row.line_text = arena_.store(mark_line_text);
-    set_mark_text(row, Text{row.line_text, mark_number.size()});
+    if (mark_number.empty() || mark_number.back() == '.') {
+      row.line_text = arena_.store(mark_line_text);
+      set_mark_text(row, Text{row.line_text, mark_number.size()});
+    } else {
+      const char* const both = arena_.store_joined(mark_number, mark_line_text);
+      set_mark_text(row, Text{both, mark_number.size()});
+      row.line_text = both + mark_number.size() + 1;
+    }
   } else {
     set_mark_text(row, store(mark_number));
     row.line_text = mark_line_text.empty() ? row.mark : arena_.store(mark_line_text);

@@ -147,8 +147,12 @@ class ChapterTable {
    public:
     // Copies the text and two points after it; returns where the copy begins.
     const char* store(std::string_view text);
+    // Copies `first`, a point and `second`, and two points after them.
+    const char* store_joined(std::string_view first, std::string_view second);
 
    private:
+    char* reserve(std::size_t need);
+
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* fill_ = nullptr;
     char* limit_ = nullptr;
