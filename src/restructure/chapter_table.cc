@@ -116,19 +116,18 @@ void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number
   set_mark_text(r, store(mark_number));
 }
 
-void ChapterTable::end_mark_number_with_point(std::size_t row) {
-  Row& r = row_at(row);
-  const std::size_t size = size_of(r.mark_size);
-  if (size != 0 && r.mark[size - 1] == '.') return;
+void ChapterTable::store_mark_with_point(Row& row) {
+  const std::size_t size = size_of(row.mark_size);
+  if (size != 0 && row.mark[size - 1] == '.') return;
   // The byte after a mark that ends with no point is the one stored behind
   // it, or the blank after it in its line.
-  if (r.mark[size] == '.') {
-    set_mark_text(r, Text{r.mark, size + 1});
+  if (row.mark[size] == '.') {
+    set_mark_text(row, Text{row.mark, size + 1});
     return;
   }
-  std::string marked(r.mark, size);
+  std::string marked(row.mark, size);
   marked += '.';
-  set_mark_text(r, store(marked));
+  set_mark_text(row, store(marked));
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {

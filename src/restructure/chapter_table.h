@@ -39,7 +39,16 @@ class ChapterTable {
   // Appends a point to the row's mark number unless it ends with one. A
   // point already stored behind the mark (as behind every mark stored on its
   // own) is taken, so this mostly costs no storage.
-  void end_mark_number_with_point(std::size_t row);
+  void end_mark_number_with_point(std::size_t row) {
+    Row& r = row_at(row);
+    const std::size_t size = r.mark_size;  // a huge size goes the slow way
+    if (size < kElsewhere && size != 0 && r.mark[size - 1] == '.') return;
+    if (size < kElsewhere - 1 && r.mark[size] == '.') {
+      r.mark_size = static_cast<std::uint32_t>(size + 1);
+      return;
+    }
+    store_mark_with_point(r);
+  }
   void set_components(std::size_t row, std::string_view dotted_components);
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).
@@ -177,6 +186,8 @@ class ChapterTable {
   // does not end with a point, the point stored behind it) when those bytes
   // begin with it; else a new copy.
   Text share_with_mark(const Row& row, std::string_view value);
+  // The slow way of end_mark_number_with_point().
+  void store_mark_with_point(Row& row);
   void set_mark_text(Row& row, Text mark) {
     row.mark = mark.data;
     row.mark_size = size_field(mark.size);
