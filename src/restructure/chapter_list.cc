@@ -1,7 +1,11 @@
 #include "restructure/chapter_list.h"
 
 #include <charconv>
+#include <cstring>
+#include <memory>
 
+#include "restructure/byte_copy.h"
+#include "restructure/renumber.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -9,6 +13,92 @@ namespace {
 
 constexpr int kDefaultConsoleWidth = 80;
 constexpr std::string_view kColumnGap = "  ";
+constexpr std::string_view kLineEnd = "\r\n";
+// Output is gathered into blocks of about this size and handed on whole, so
+// a table of a million rows costs a few hundred calls, not millions.
+constexpr std::size_t kBlockBytes = 64 * 1024;
+
+// A growing buffer of output bytes, written through raw pointers.
+class Block {
+ public:
+  Block() : data_(new char[kBlockBytes]), capacity_(kBlockBytes) {}
+
+  std::size_t size() const { return size_; }
+  std::string_view view() const { return std::string_view(data_.get(), size_); }
+  void clear() { size_ = 0; }
+
+  // Room for at least `count` more bytes; they are written from the returned
+  // pointer on and then kept with commit().
+  char* reserve(std::size_t count) {
+    if (count > capacity_ - size_) grow(size_ + count);
+    return data_.get() + size_;
+  }
+  void commit(const char* end) { size_ = static_cast<std::size_t>(end - data_.get()); }
+
+ private:
+  void grow(std::size_t needed) {
+    std::size_t capacity = capacity_ * 2;
+    while (capacity < needed) capacity *= 2;
+    std::unique_ptr<char[]> larger(new char[capacity]);
+    std::memcpy(larger.get(), data_.get(), size_);
+    data_ = std::move(larger);
+    capacity_ = capacity;
+  }
+
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_;
+};
+
+char* put(char* at, std::string_view text) { return copy_bytes(at, text.data(), text.size()); }
+
+// The blanks before a print zone: at most kPrintZoneWidth of them.
+char* put_blanks(char* at, std::size_t count) {
+  static constexpr char kBlanks[] = "                ";
+  static_assert(sizeof kBlanks - 1 >= kPrintZoneWidth, "a zone's blanks fit");
+  return copy_bytes(at, kBlanks, count);
+}
+
+// A non-empty cell and its gap.
+char* put_column(char* at, std::string_view text) {
+  if (text.empty()) return at;
+  return put(put(at, text), kColumnGap);
+}
+
+// Every non-empty component of a dotted text, each followed by the gap.
+char* put_components(char* at, std::string_view dotted) {
+  bool in_component = false;
+  for (char c : dotted) {
+    if (c != '.') {
+      *at++ = c;
+      in_component = true;
+    } else if (in_component) {
+      at = put(at, kColumnGap);
+      in_component = false;
+    }
+  }
+  return in_component ? put(at, kColumnGap) : at;
+}
+
+// The decimal text of the mark lines of the rows in turn. They grow from row
+// to row, often by a few lines, and then only the last digit changes.
+class LineNumberText {
+ public:
+  std::string_view of(std::uint64_t number) {
+    if (number >= last_ && number - last_ <= static_cast<std::uint64_t>('9' - digits_[size_ - 1])) {
+      digits_[size_ - 1] = static_cast<char>(digits_[size_ - 1] + (number - last_));
+    } else {
+      size_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, number).ptr - digits_);
+    }
+    last_ = number;
+    return std::string_view(digits_, size_);
+  }
+
+ private:
+  char digits_[24] = {'0'};  // a 64-bit number has at most 20
+  std::size_t size_ = 1;
+  std::uint64_t last_ = 0;
+};
 
 }  // namespace
 
@@ -25,55 +115,77 @@ void print_chapter_list(const ChapterTable& table, int console_width,
                         const std::function<void(std::string_view)>& print_line) {
   const std::uint64_t width = console_width > 0 ? static_cast<std::uint64_t>(console_width)
                                                 : static_cast<std::uint64_t>(kDefaultConsoleWidth);
-  print_line(kChapterListRule);
-  std::string line;
+  Block block;
+  // print_line ends the last line of a block; the others carry their ends.
+  auto hand_on = [&block, &print_line]() {
+    print_line(block.view().substr(0, block.size() - kLineEnd.size()));
+    block.clear();
+  };
+  char* at = block.reserve(kChapterListRule.size() + kLineEnd.size());
+  block.commit(put(put(at, kChapterListRule), kLineEnd));
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    std::string_view mark = table.mark_number(row);
-    std::string_view chapter = table.chapter_number(row);
+    const std::string_view mark = table.mark_number(row);
+    const std::string_view chapter = table.chapter_number(row);
     // 0-based column after the mark on its last console line. A mark filling
     // its line exactly leaves the cursor at the start of the next one.
-    const std::uint64_t column = mark.size() % width;
+    const std::uint64_t column = mark.size() < width ? mark.size() : mark.size() % width;
     // The next zone strictly after the cursor: a 14-character mark is
     // followed by 14 blanks, not by none.
     const std::uint64_t zone_width = kPrintZoneWidth;
     const std::uint64_t blanks = zone_width - column % zone_width;
     const std::uint64_t zone = column + blanks;  // 0-based
-    if (zone + zone_width >= width) {
-      print_line(mark);
-      print_line(chapter);
-      continue;
-    }
-    line.assign(mark);
-    line.append(blanks, ' ');
-    line.append(chapter);
-    print_line(line);
+    // Otherwise the chapter number goes on a line of its own.
+    const bool same_line = zone + zone_width < width;
+    const std::size_t between = same_line ? static_cast<std::size_t>(blanks) : kLineEnd.size();
+    const std::size_t length = mark.size() + between + chapter.size() + kLineEnd.size();
+    if (block.size() != 0 && block.size() + length > kBlockBytes) hand_on();
+    at = put(block.reserve(length), mark);
+    at = same_line ? put_blanks(at, between) : put(at, kLineEnd);
+    block.commit(put(put(at, chapter), kLineEnd));
   }
+  hand_on();
 }
 
 void write_chapters_file(const ChapterTable& table, LineWriter& out) {
-  auto column = [&out](std::string_view text) {
-    if (text.empty()) return;
-    out.write(text);
-    out.write(kColumnGap);
-  };
-  char digits[24];
+  // The widths of the levels the renumbering gives, formatted once.
+  std::string level_widths[kMaxChapterLevel + 1];
+  for (int level = 0; level <= kMaxChapterLevel; ++level)
+    level_widths[level] = table.indent_width_text_of_level(level);
+  std::string other_width;
+  LineNumberText line_number;
+  Block block;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    column(table.mark_number(row));
-    const std::to_chars_result line = std::to_chars(digits, digits + sizeof digits, table.mark_line(row));
-    column(std::string_view(digits, static_cast<std::size_t>(line.ptr - digits)));
-    column(table.indent_width_text(row));
-    column(table.chapter_number(row));
-    std::string_view components = table.components(row);
-    std::size_t from = 0;
-    while (from <= components.size()) {
-      std::size_t point = components.find('.', from);
-      if (point == std::string_view::npos) point = components.size();
-      column(components.substr(from, point - from));
-      from = point + 1;
+    const std::string_view mark = table.mark_number(row);
+    const std::string_view chapter = table.chapter_number(row);
+    const std::string_view components = table.components(row);
+    const int level = table.level(row);
+    std::string_view width;
+    if (level >= 0 && level <= kMaxChapterLevel) {
+      width = level_widths[level];
+    } else {
+      other_width = table.indent_width_text_of_level(level);
+      width = other_width;
     }
-    out.write_line(kColumnGap);
-    out.write_line(kColumnGap);
+    // Every cell with its gap, a point between components turned into a gap,
+    // and the ends of the two lines.
+    const std::string_view line = line_number.of(table.mark_line(row));
+    const std::size_t bound =
+        mark.size() + line.size() + width.size() + chapter.size() + 2 * components.size() + 32;
+    char* at = block.reserve(bound);
+    at = put_column(at, mark);
+    at = put_column(at, line);
+    at = put_column(at, width);
+    at = put_column(at, chapter);
+    at = put_components(at, components);
+    at = put(put(at, kColumnGap), kLineEnd);
+    at = put(put(at, kColumnGap), kLineEnd);
+    block.commit(at);
+    if (block.size() >= kBlockBytes) {
+      out.write(block.view());
+      block.clear();
+    }
   }
+  out.write(block.view());
 }
 
 }  // namespace kestram

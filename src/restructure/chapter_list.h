@@ -23,8 +23,11 @@ std::string base_name_of(std::string_view input_file_name);
 // base_name + "_chapters.txt".
 std::string chapters_file_name(std::string_view base_name);
 
-// Calls print_line once per console line: kChapterListRule, then for every row
-// its mark number, blanks up to the next print zone and its chapter number.
+// Prints the console lines kChapterListRule, then for every row its mark
+// number, blanks up to the next print zone and its chapter number. They go to
+// print_line in blocks of many lines: all lines of a block but its last end
+// with CR LF, and print_line ends the last, so the console receives the same
+// bytes as from one call per line.
 // When that zone would start within the last 14 columns of a console line of
 // `console_width` columns (80 when the width is unknown, 0 or less), the
 // chapter number goes on a line of its own instead. Mark numbers longer than

@@ -34,9 +34,20 @@ ChapterTable table_of_mark_lengths(const std::vector<std::size_t>& lengths) {
   return table;
 }
 
+// The console lines as print_line would print them: each call's text and
+// its line end.
 Texts console_lines(const ChapterTable& table, int width) {
+  std::string printed;
+  print_chapter_list(table, width, [&printed](std::string_view lines) {
+    printed.append(lines);
+    printed += "\r\n";
+  });
   Texts lines;
-  print_chapter_list(table, width, [&lines](std::string_view line) { lines.emplace_back(line); });
+  for (std::size_t from = 0; from < printed.size();) {
+    const std::size_t end = printed.find("\r\n", from);
+    lines.push_back(printed.substr(from, end - from));
+    from = end + 2;
+  }
   return lines;
 }
 
@@ -123,6 +134,56 @@ TEST(ChapterList, PrintZonesEveryFourteenColumns) {
       expected.push_back(mark + std::string(c.blanks, ' ') + chapter);
     }
     EXPECT_EQ(expected, console_lines(table, c.width)) << c.mark_length << " in " << c.width;
+  }
+}
+
+// Mark lines in any order and of any size: each row's own number.
+TEST(ChapterList, EveryMarkLineAsItIs) {
+  const std::vector<std::uint64_t> lines = {1, 2, 9, 10, 18, 27, 99, 100, 100, 7, 8, 1000000, UINT64_MAX, 3};
+  ChapterTable table;
+  for (std::uint64_t line : lines) table.add_row("1.", line);
+  renumber_chapters(table, 0);
+  std::string expected;
+  for (std::size_t row = 1; row <= lines.size(); ++row) {
+    const std::string chapter = std::to_string(row);
+    expected += "1.  " + std::to_string(lines[row - 1]) + "  0  " + chapter + ".  " + (row == 1 ? "1" : chapter) +
+                "    \r\n  \r\n";
+  }
+  EXPECT_EQ(expected, chapters_file(table));
+}
+
+// Long lists and long marks go out in several blocks or in one grown block;
+// every line and every byte of the chapters file stays as it would be alone.
+TEST(ChapterList, BlocksKeepEveryLineWhole) {
+  struct Case {
+    std::size_t rows;
+    std::size_t mark_digits;  // digits of every mark; 0 for "1." to "<rows>."
+    std::size_t most_calls;   // a block per 64 KiB or so, not a call per line
+  };
+  for (const Case& c : std::initializer_list<Case>{{20000, 0, 10}, {3, 200000, 4}}) {
+    ChapterTable table;
+    for (std::size_t i = 1; i <= c.rows; ++i) {
+      std::string mark = c.mark_digits == 0 ? std::to_string(i) : std::string(c.mark_digits - 1, '0') + "1";
+      table.add_row(mark + ".", i);
+    }
+    renumber_chapters(table, 2);
+
+    Texts expected_lines = {"===================="};
+    std::string expected_file;
+    for (std::size_t row = 1; row <= c.rows; ++row) {
+      const std::string mark(table.mark_number(row));
+      // The first row keeps its number as written, the others are counted.
+      const std::string chapter(table.chapter_number(row));
+      const std::string component(table.components(row));
+      const std::size_t column = mark.size() % 80;
+      expected_lines.push_back(mark + std::string(14 - column % 14, ' ') + chapter);
+      expected_file += mark + "  " + std::to_string(row) + "  2  " + chapter + "  " + component + "    \r\n  \r\n";
+    }
+    std::size_t calls = 0;
+    print_chapter_list(table, 80, [&calls](std::string_view) { ++calls; });
+    EXPECT_EQ(expected_lines, console_lines(table, 80)) << c.rows;
+    EXPECT_EQ(expected_file, chapters_file(table)) << c.rows;
+    EXPECT_LE(calls, c.most_calls) << c.rows;
   }
 }
 

@@ -32,6 +32,15 @@ bool is_candidate_mark(std::string_view trimmed_line);
 // 2000. The comparison is exact for any number of digits.
 bool is_chapter_mark(std::string_view trimmed_line);
 
+// Both tests above and the first word, from one reading of the line's first
+// word: the scans ask all three of every line.
+struct MarkTest {
+  bool candidate = false;          // is_candidate_mark()
+  bool chapter = false;            // is_chapter_mark()
+  std::size_t number_length = 0;   // length of first_word() when a candidate
+};
+MarkTest test_mark(std::string_view trimmed_line);
+
 // The leading number of a text (digits, at most one point, digits; an empty
 // number is 0) taken to the nearest whole number, a half going to the even
 // neighbour, as decimal text without leading zeros: "1.5" gives "2", "2.5"

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+
+#include "text/text.h"
 
 namespace kestram {
 namespace {
@@ -47,6 +51,8 @@ TEST(ChapterMark, CandidateAndChapterRules) {
            {"2000. Year", true, false},
            {"0001999.1 Padded", true, true},        // leading zeros do not count
            {"0002000.1 Padded", true, false},
+           {"0000000001999.1 Zeros beyond eight", true, true},
+           {"0000000002000.1 Zeros beyond eight", true, false},
            {"99999999999999999999.1 Huge", true, false},
            {". Point alone", true, true},           // leading number 0
            {".5 Note", true, true},
@@ -57,6 +63,46 @@ TEST(ChapterMark, CandidateAndChapterRules) {
            {dotted(25) + ". Too many points", false, false}}) {
     EXPECT_EQ(c.candidate, is_candidate_mark(c.line)) << c.line;
     EXPECT_EQ(c.chapter, is_chapter_mark(c.line)) << c.line;
+    // The scans take the mark number's length from the same test.
+    if (c.candidate) {
+      EXPECT_EQ(first_word(c.line).size(), test_mark(c.line).number_length) << c.line;
+    }
+  }
+}
+
+// The rules of CandidateAndChapterRules written out plainly, for lines of
+// every length: the test reads a long first word eight bytes at a time.
+MarkTest plain_mark_test(const std::string& line) {
+  const std::size_t blank = line.find(' ');
+  if (blank == std::string::npos) return {};
+  const std::string word = line.substr(0, blank);
+  if (word.find_first_not_of("0123456789.") != std::string::npos) return {};
+  const auto points = static_cast<std::size_t>(std::count(word.begin(), word.end(), '.'));
+  if (points == 0 || points > kMaxMarkPoints) return {};
+  std::string whole = word.substr(0, word.find('.'));
+  whole.erase(0, std::min(whole.size(), whole.find_first_not_of('0')));
+  return MarkTest{true, whole.size() < 4 || (whole.size() == 4 && whole < "2000"), blank};
+}
+
+TEST(ChapterMark, EveryLengthOfFirstWord) {
+  // Bytes that pass or fail the tests, and a few close to them ('/' and ':'
+  // border the digits, bytes above 127 have the high bit set).
+  static const char kBytes[] = "0000111299....  /:a\x80\xb0\xae\xa0";
+  const std::string bytes = std::string(kBytes, sizeof kBytes - 1) + '\0';
+  std::mt19937 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    std::string line;
+    const std::size_t length = random() % 40;
+    for (std::size_t k = 0; k < length; ++k) line += bytes[random() % bytes.size()];
+    if (random() % 2 == 0 && !line.empty()) line[0] = "0123456789."[random() % 11];
+    const std::string trimmed(trim_blanks(line));
+    const MarkTest expected = plain_mark_test(trimmed);
+    const MarkTest actual = test_mark(trimmed);
+    ASSERT_EQ(expected.candidate, actual.candidate) << trimmed;
+    ASSERT_EQ(expected.chapter, actual.chapter) << trimmed;
+    if (expected.candidate) {
+      ASSERT_EQ(expected.number_length, actual.number_length) << trimmed;
+    }
   }
 }
 

@@ -19,7 +19,8 @@ void fill_chapter_table(LineReader& input, ChapterTable& table) {
   while (input.next(line)) {
     ++line_number;
     std::string_view trimmed = trim_blanks(line);
-    if (is_chapter_mark(trimmed)) table.add_row(first_word(trimmed), line_number);
+    const MarkTest mark = test_mark(trimmed);
+    if (mark.chapter) table.add_row(trimmed.substr(0, mark.number_length), line_number);
   }
 }
 
@@ -30,9 +31,10 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
   while (input.next(line)) {
     ++line_number;
     std::string_view trimmed = trim_blanks(line);
-    if (!is_candidate_mark(trimmed)) continue;
+    const MarkTest mark = test_mark(trimmed);
+    if (!mark.candidate) continue;
     ++candidates;
-    if (is_chapter_mark(trimmed)) table.add_row(first_word(trimmed), line_number, trimmed);
+    if (mark.chapter) table.add_row(trimmed.substr(0, mark.number_length), line_number, trimmed);
   }
   return candidates;
 }

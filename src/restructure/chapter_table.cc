@@ -1,64 +1,191 @@
 #include "restructure/chapter_table.h"
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
+
+#include "restructure/byte_copy.h"
 
 namespace kestram {
 namespace {
 
 std::size_t hash_text(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
+constexpr std::size_t kLargestBlockBytes = std::size_t{1} << 20;
+
+// Whether the bytes from `bytes` on begin with the value (an empty value has
+// no bytes to compare, and may have no address).
+bool bytes_begin_with(const char* bytes, std::string_view value) {
+  return value.empty() || std::memcmp(bytes, value.data(), value.size()) == 0;
+}
+
 }  // namespace
 
-ChapterTable::Span ChapterTable::store(std::string_view value) {
-  Span span{arena_.size(), value.size()};
-  arena_.append(value);
-  return span;
+char* ChapterTable::Arena::reserve(std::size_t need) {
+  if (static_cast<std::size_t>(limit_ - fill_) < need) {
+    // Blocks grow with the table, so a small table stays small and a large
+    // one needs few blocks.
+    const std::size_t bytes = std::max(need, next_block_bytes_);
+    if (next_block_bytes_ < kLargestBlockBytes) next_block_bytes_ *= 2;
+    blocks_.emplace_back(new char[bytes]);
+    fill_ = blocks_.back().get();
+    limit_ = fill_ + bytes;
+  }
+  char* const at = fill_;
+  fill_ += need;
+  return at;
+}
+
+const char* ChapterTable::Arena::store(std::string_view text) {
+  char* const copy = reserve(text.size() + 2);
+  char* const end = copy_bytes(copy, text.data(), text.size());
+  end[0] = '.';
+  end[1] = '.';
+  return copy;
+}
+
+const char* ChapterTable::Arena::store_joined(std::string_view first, std::string_view second) {
+  char* const copy = reserve(first.size() + 1 + second.size() + 2);
+  char* const middle = copy_bytes(copy, first.data(), first.size());
+  middle[0] = '.';
+  char* const end = copy_bytes(middle + 1, second.data(), second.size());
+  end[0] = '.';
+  end[1] = '.';
+  return copy;
+}
+
+std::uint32_t ChapterTable::size_field(std::size_t size) {
+  if (size < kElsewhere) return static_cast<std::uint32_t>(size);
+  huge_sizes_.push_back(size);
+  return kElsewhere + static_cast<std::uint32_t>(huge_sizes_.size() - 1);
+}
+
+ChapterTable::Text ChapterTable::share_with_mark(const Row& row, std::string_view value) {
+  // A mark that ends with a point may have taken the stored point already;
+  // the byte after that one must stay free to be read.
+  const std::size_t mark_size = size_of(row.mark_size);
+  const bool point_free = mark_size == 0 || row.mark[mark_size - 1] != '.';
+  if (value.size() <= mark_size + (point_free ? 1 : 0) && bytes_begin_with(row.mark, value))
+    return Text{row.mark, value.size()};
+  return store(value);
 }
 
 void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line,
                            std::string_view mark_line_text) {
-  Row row;
-  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
-    row.mark_line_text = store(mark_line_text);
-    row.mark_number = Span{row.mark_line_text.offset, mark_number.size()};
-  } else {
-    row.mark_number = store(mark_number);
-    if (!mark_line_text.empty()) row.mark_line_text = store(mark_line_text);
-  }
+  if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
+  Row& row = row_at(++row_count_);
   row.mark_line = mark_line;
+  // A mark number at the start of its line shares the line's bytes. One
+  // that does not end with a point is stored before the line, with the point
+  // that the renumbering appends.
+  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
+    if (mark_number.empty() || mark_number.back() == '.') {
+      row.line_text = arena_.store(mark_line_text);
+      set_mark_text(row, Text{row.line_text, mark_number.size()});
+    } else {
+      const char* const both = arena_.store_joined(mark_number, mark_line_text);
+      set_mark_text(row, Text{both, mark_number.size()});
+      row.line_text = both + mark_number.size() + 1;
+    }
+  } else {
+    set_mark_text(row, store(mark_number));
+    row.line_text = mark_line_text.empty() ? row.mark : arena_.store(mark_line_text);
+  }
+  row.line_text_size = size_field(mark_line_text.size());
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
   std::size_t length = mark_number.size();
   while (length > 0 && mark_number[length - 1] == '.') --length;
-  row.components = Span{row.mark_number.offset, length};
-  rows_.push_back(row);
+  row.components = row.mark;
+  row.components_size = size_field(length);
+  row.chapter_size = 0;
+  row.level = 0;
 }
 
 void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number) {
-  if (mark_number == this->mark_number(row)) return;
-  rows_[row - 1].mark_number = store(mark_number);
+  const std::string_view current = this->mark_number(row);
+  if (mark_number == current) return;
+  Row& r = row_at(row);
+  // The same mark with a point appended takes a point stored behind it.
+  if (mark_number.size() == current.size() + 1 && mark_number.back() == '.' &&
+      mark_number.compare(0, current.size(), current) == 0 && (current.empty() || current.back() != '.') &&
+      r.mark[current.size()] == '.') {
+    set_mark_text(r, Text{r.mark, mark_number.size()});
+    return;
+  }
+  set_mark_text(r, store(mark_number));
+}
+
+void ChapterTable::store_mark_with_point(Row& row) {
+  const std::size_t size = size_of(row.mark_size);
+  if (size != 0 && row.mark[size - 1] == '.') return;
+  // The byte after a mark that ends with no point is the one stored behind
+  // it, or the blank after it in its line.
+  if (row.mark[size] == '.') {
+    set_mark_text(row, Text{row.mark, size + 1});
+    return;
+  }
+  std::string marked(row.mark, size);
+  marked += '.';
+  set_mark_text(row, store(marked));
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
-  if (dotted_components == components(row)) return;
-  rows_[row - 1].components = store(dotted_components);
+  const std::string_view current = components(row);
+  if (dotted_components == current) return;
+  Row& r = row_at(row);
+  // A chapter number taken from the old components keeps their bytes.
+  if (r.chapter_size != 0 && r.chapter_size < kElsewhere) {
+    separate_chapters_.push_back(Text{r.components, r.chapter_size});
+    r.chapter_size = kElsewhere + static_cast<std::uint32_t>(separate_chapters_.size() - 1);
+  }
+  const Text shared = share_with_mark(r, dotted_components);
+  r.components = shared.data;
+  r.components_size = size_field(shared.size);
 }
 
 void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number, int level) {
-  Row& r = rows_[row - 1];
+  const std::string_view components = this->components(row);
+  Row& r = row_at(row);
   r.level = level;
-  // A chapter number is very often the components themselves.
-  std::string_view comps = components(row);
-  if (chapter_number == comps) {
-    r.chapter_number = r.components;
-  } else {
-    r.chapter_number = store(chapter_number);
+  // A chapter number is very often the components themselves, or them and
+  // a point ("3." at level 1).
+  if (chapter_number.size() <= components.size() + 1 && chapter_number.size() < kElsewhere &&
+      bytes_begin_with(components.data(), chapter_number)) {
+    r.chapter_size = static_cast<std::uint32_t>(chapter_number.size());
+    return;
   }
+  const Text separate = share_with_mark(r, chapter_number);
+  if (r.chapter_size >= kElsewhere) {
+    separate_chapters_[r.chapter_size - kElsewhere] = separate;
+    return;
+  }
+  separate_chapters_.push_back(separate);
+  r.chapter_size = kElsewhere + static_cast<std::uint32_t>(separate_chapters_.size() - 1);
 }
 
-std::string ChapterTable::indent_width_text(std::size_t row) const {
-  // Up to 26 levels times a 64-bit increment fits in 128 bits.
-  __int128 width = static_cast<__int128>(indent_increment_) * level(row);
+void ChapterTable::set_renumbered(std::size_t row, std::string_view dotted_components, std::size_t chapter_length,
+                                  int level) {
+  set_components(row, dotted_components);
+  Row& r = row_at(row);
+  r.level = level;
+  const std::size_t components_size = size_of(r.components_size);
+  // The byte after the components is readable; a point there completes a
+  // chapter number one byte longer than they are.
+  if (chapter_length < kElsewhere &&
+      (chapter_length <= components_size || r.components[components_size] == '.')) {
+    r.chapter_size = static_cast<std::uint32_t>(chapter_length);
+    return;
+  }
+  std::string chapter(dotted_components);
+  chapter += '.';
+  chapter.resize(chapter_length);
+  set_chapter(row, chapter, level);
+}
+
+std::string ChapterTable::indent_width_text_of_level(int level) const {
+  // Any int level times a 64-bit increment fits in 128 bits.
+  __int128 width = static_cast<__int128>(indent_increment_) * level;
   bool negative = width < 0;
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(width) : width;
   char digits[48];  // 2^128 has 39 digits
@@ -69,13 +196,6 @@ std::string ChapterTable::indent_width_text(std::size_t row) const {
   } while (magnitude != 0);
   if (negative) *--begin = '-';
   return std::string(begin, digits + sizeof digits);
-}
-
-std::uint64_t ChapterTable::indent_blanks(std::size_t row) const {
-  if (indent_increment_ <= 0) return 0;
-  __int128 width = static_cast<__int128>(indent_increment_) * level(row);
-  constexpr __int128 kMax = static_cast<__int128>(UINT64_MAX);
-  return static_cast<std::uint64_t>(width > kMax ? kMax : width);
 }
 
 template <typename KeyOf>
@@ -115,13 +235,13 @@ void ChapterTable::finish() {
 
 std::size_t ChapterTable::first_row_with_mark_number(std::string_view key) const {
   auto key_of = [this](std::size_t row) { return mark_number(row); };
-  if (finished_ && !by_mark_number_.built()) by_mark_number_.build(rows_.size(), key_of);
+  if (finished_ && !by_mark_number_.built()) by_mark_number_.build(row_count_, key_of);
   return by_mark_number_.find(key, key_of);
 }
 
 std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) const {
   auto key_of = [this](std::size_t row) { return chapter_number(row); };
-  if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(rows_.size(), key_of);
+  if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(row_count_, key_of);
   return by_chapter_number_.find(key, key_of);
 }
 

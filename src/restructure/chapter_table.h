@@ -4,11 +4,14 @@
 // once the renumbering has run), the line number of its chapter-mark line, its
 // number components (as a dotted text, "1..2" for the components 1, empty, 2;
 // trailing empty components are not kept), and after the renumbering its
-// chapter number and level. Texts live in one arena, so a row costs a few
-// dozen bytes beyond its own texts.
+// chapter number and level. Texts live in one arena, so a row costs 56 bytes
+// beyond its own texts; a text equal to the mark number or to a part of it
+// takes none. Views of the texts stay valid while the table lives, whatever
+// is added or changed after.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +27,7 @@ class ChapterTable {
   std::uint64_t candidate_count() const { return candidate_count_; }
   void set_candidate_count(std::uint64_t count) { candidate_count_ = count; }
 
-  std::size_t chapter_count() const { return rows_.size(); }
+  std::size_t chapter_count() const { return row_count_; }
 
   // Appends a row for a chapter mark; its components start as the split of
   // the mark number. Rows are numbered 1, 2, ... in the order added. The
@@ -33,26 +36,64 @@ class ChapterTable {
   void add_row(std::string_view mark_number, std::uint64_t mark_line, std::string_view mark_line_text = {});
 
   void set_mark_number(std::size_t row, std::string_view mark_number);
+  // Appends a point to the row's mark number unless it ends with one. A
+  // point already stored behind the mark (as behind every mark stored on its
+  // own) is taken, so this mostly costs no storage.
+  void end_mark_number_with_point(std::size_t row) {
+    Row& r = row_at(row);
+    const std::size_t size = r.mark_size;  // a huge size goes the slow way
+    if (size < kElsewhere && size != 0 && r.mark[size - 1] == '.') return;
+    if (size < kElsewhere - 1 && r.mark[size] == '.') {
+      r.mark_size = static_cast<std::uint32_t>(size + 1);
+      return;
+    }
+    store_mark_with_point(r);
+  }
   void set_components(std::size_t row, std::string_view dotted_components);
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).
   void set_chapter(std::size_t row, std::string_view chapter_number, int level);
+  // Both at once, as the renumbering finds them: sets the components, and as
+  // the chapter number the first `chapter_length` bytes of the components
+  // followed by a point (at most one byte more than the components).
+  void set_renumbered(std::size_t row, std::string_view dotted_components, std::size_t chapter_length, int level);
   void set_indent_increment(std::int64_t increment) { indent_increment_ = increment; }
 
-  std::string_view mark_number(std::size_t row) const { return text(rows_[row - 1].mark_number); }
-  std::uint64_t mark_line(std::size_t row) const { return rows_[row - 1].mark_line; }
+  std::string_view mark_number(std::size_t row) const {
+    const Row& r = row_at(row);
+    return std::string_view(r.mark, size_of(r.mark_size));
+  }
+  std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
   // The stripped chapter-mark line as given to add_row (empty when none was).
-  std::string_view mark_line_text(std::size_t row) const { return text(rows_[row - 1].mark_line_text); }
-  std::string_view components(std::size_t row) const { return text(rows_[row - 1].components); }
-  std::string_view chapter_number(std::size_t row) const { return text(rows_[row - 1].chapter_number); }
-  int level(std::size_t row) const { return rows_[row - 1].level; }
+  std::string_view mark_line_text(std::size_t row) const {
+    const Row& r = row_at(row);
+    return std::string_view(r.line_text, size_of(r.line_text_size));
+  }
+  std::string_view components(std::size_t row) const {
+    const Row& r = row_at(row);
+    return std::string_view(r.components, size_of(r.components_size));
+  }
+  std::string_view chapter_number(std::size_t row) const {
+    const Row& r = row_at(row);
+    if (r.chapter_size < kElsewhere) return std::string_view(r.components, r.chapter_size);
+    const Text& t = separate_chapters_[r.chapter_size - kElsewhere];
+    return std::string_view(t.data, t.size);
+  }
+  int level(std::size_t row) const { return row_at(row).level; }
   std::int64_t indent_increment() const { return indent_increment_; }
 
   // indent_increment times the level, as decimal text (may be negative).
-  std::string indent_width_text(std::size_t row) const;
+  std::string indent_width_text(std::size_t row) const { return indent_width_text_of_level(level(row)); }
+  // The same for any level: one text serves every row of that level.
+  std::string indent_width_text_of_level(int level) const;
   // The blanks of indentation of a row: its width, or 0 when that is not
-  // positive.
-  std::uint64_t indent_blanks(std::size_t row) const;
+  // positive. Inline: the indentation asks it for every chapter.
+  std::uint64_t indent_blanks(std::size_t row) const {
+    if (indent_increment_ <= 0) return 0;
+    const __int128 width = static_cast<__int128>(indent_increment_) * level(row);
+    constexpr __int128 kMax = static_cast<__int128>(UINT64_MAX);
+    return static_cast<std::uint64_t>(width > kMax ? kMax : width);
+  }
 
   // Makes the look-ups below available; call once the rows are final. Each
   // index is built at its first look-up, so a document without
@@ -66,17 +107,65 @@ class ChapterTable {
   std::size_t first_row_with_chapter_number(std::string_view chapter_number) const;
 
  private:
-  struct Span {
-    std::uint64_t offset = 0;
-    std::uint64_t length = 0;
+  // A text in the arena. The byte after a row's mark number and after its
+  // components is always readable arena memory: the arena puts two points
+  // behind every text it stores, and a text shared from a stored one ends at
+  // most at the first of them. So a normalised mark number ("2.1" and its
+  // point) and a chapter number at level 1 ("4" and its point) take no
+  // storage of their own.
+  struct Text {
+    const char* data;
+    std::size_t size;
   };
+  // A size field of a row: the size itself below kElsewhere, else kElsewhere
+  // plus an index into a side list. Texts of 2 GiB or more, and chapter
+  // numbers that are not the start of the components (and the byte after
+  // them), are rare enough to live there; a row stays at 56 bytes.
+  static constexpr std::uint32_t kElsewhere = std::uint32_t{1} << 31;
+  // Left uninitialised by its chunk until add_row() fills it.
   struct Row {
-    Span mark_number;
-    Span components;
-    Span chapter_number;
-    Span mark_line_text;
-    std::uint64_t mark_line = 0;
-    int level = 0;
+    std::uint64_t mark_line;
+    const char* mark;
+    const char* components;
+    const char* line_text;
+    std::uint32_t mark_size;
+    std::uint32_t components_size;
+    std::uint32_t line_text_size;
+    // The chapter number is the first chapter_size bytes from `components`
+    // on, or (from kElsewhere on) an entry of separate_chapters_.
+    std::uint32_t chapter_size;
+    std::int32_t level;
+  };
+  // Rows live in chunks that never move, so the table grows without copying
+  // earlier rows.
+  static constexpr unsigned kChunkRowsLog2 = 12;
+  static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkRowsLog2;
+  const Row& row_at(std::size_t row) const {
+    const std::size_t i = row - 1;
+    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+  }
+  Row& row_at(std::size_t row) {
+    const std::size_t i = row - 1;
+    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+  }
+  std::size_t size_of(std::uint32_t field) const { return field < kElsewhere ? field : huge_sizes_[field - kElsewhere]; }
+  std::uint32_t size_field(std::size_t size);
+  // Texts in blocks that never move: a view of a stored text stays valid
+  // while the table lives, and growing costs no copy of earlier texts.
+  class Arena {
+   public:
+    // Copies the text and two points after it; returns where the copy begins.
+    const char* store(std::string_view text);
+    // Copies `first`, a point and `second`, and two points after them.
+    const char* store_joined(std::string_view first, std::string_view second);
+
+   private:
+    char* reserve(std::size_t need);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* fill_ = nullptr;
+    char* limit_ = nullptr;
+    std::size_t next_block_bytes_ = 4096;
   };
   // Open-addressing index from a text to the first row holding it.
   class Index {
@@ -92,11 +181,23 @@ class ChapterTable {
     std::vector<std::size_t> slots_;  // row numbers; 0 is an empty slot
   };
 
-  std::string_view text(Span span) const { return std::string_view(arena_).substr(span.offset, span.length); }
-  Span store(std::string_view text);
+  Text store(std::string_view value) { return Text{arena_.store(value), value.size()}; }
+  // The value as the start of the row's mark number (and, when the mark
+  // does not end with a point, the point stored behind it) when those bytes
+  // begin with it; else a new copy.
+  Text share_with_mark(const Row& row, std::string_view value);
+  // The slow way of end_mark_number_with_point().
+  void store_mark_with_point(Row& row);
+  void set_mark_text(Row& row, Text mark) {
+    row.mark = mark.data;
+    row.mark_size = size_field(mark.size);
+  }
 
-  std::vector<Row> rows_;
-  std::string arena_;
+  std::vector<std::unique_ptr<Row[]>> chunks_;
+  std::size_t row_count_ = 0;
+  std::vector<std::size_t> huge_sizes_;
+  std::vector<Text> separate_chapters_;
+  Arena arena_;
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
   bool finished_ = false;

@@ -2,139 +2,166 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "restructure/chapter_mark.h"
+#include "text/text.h"
 
 namespace kestram {
 namespace {
 
-// A chapter's leading components, held as their dotted text with the end of
-// each component. The renumbering keeps two of these and reuses them for
-// every row, so a table of a million chapters costs no allocation per row.
-class Components {
- public:
-  std::size_t size() const { return ends_.size(); }
-  std::string_view operator[](std::size_t i) const {
-    const std::size_t begin = i == 0 ? 0 : ends_[i - 1] + 1;
-    return std::string_view(dotted_).substr(begin, ends_[i] - begin);
+constexpr std::size_t kMaxLevel = static_cast<std::size_t>(kMaxChapterLevel);
+
+// Counts a number without leading zeros up by one, in place.
+void count_up(std::string& number, std::string& scratch) {
+  if (!number.empty() && number.back() != '9') {
+    ++number.back();
+    return;
   }
+  scratch.clear();
+  append_incremented_component(scratch, number);
+  number.swap(scratch);
+}
+
+// A chapter's leading components as their dotted text, with the end of each
+// component. The renumbering keeps one chain and changes it in place from
+// row to row, so a table of a million chapters costs no allocation per row.
+class Chain {
+ public:
+  std::size_t size() const { return count_; }
   // The components joined by points.
   std::string_view dotted() const { return dotted_; }
 
   void clear() {
     dotted_.clear();
-    ends_.clear();
+    count_ = 0;
   }
-  void push(std::string_view component) {
-    if (!ends_.empty()) dotted_ += '.';
-    dotted_.append(component);
-    ends_.push_back(dotted_.size());
+
+  // The components of a dotted text (as the table keeps it: no trailing empty
+  // components) before its first empty one, at most kMaxLevel of them.
+  void set_leading(std::string_view dotted) {
+    count_ = 0;
+    std::size_t from = 0;
+    std::size_t end = 0;
+    while (count_ < kMaxLevel && from < dotted.size()) {
+      std::size_t point = dotted.find('.', from);
+      if (point == std::string_view::npos) point = dotted.size();
+      if (point == from) break;  // an empty component
+      ends_[count_++] = point;
+      end = point;
+      from = point + 1;
+    }
+    dotted_.assign(dotted.substr(0, end));
   }
-  // Appends the component counted up by one.
-  void push_incremented(std::string_view component) {
-    if (!ends_.empty()) dotted_ += '.';
-    append_incremented_component(dotted_, component);
-    ends_.push_back(dotted_.size());
+
+  // Appends a component "1" (an empty one counted up); the chain holds
+  // fewer than kMaxLevel components.
+  void push_one() {
+    if (count_ != 0) dotted_ += '.';
+    dotted_ += '1';
+    ends_[count_++] = dotted_.size();
   }
+
   // Keeps the first `count` components.
   void keep_first(std::size_t count) {
-    if (count >= ends_.size()) return;
+    if (count >= count_) return;
     dotted_.resize(count == 0 ? 0 : ends_[count - 1]);
-    ends_.resize(count);
+    count_ = count;
+  }
+
+  // Counts the last component up by one: its leading digits without their
+  // leading zeros, plus one. The chain is not empty.
+  void count_up_last(std::string& scratch) {
+    const std::size_t begin = count_ == 1 ? 0 : ends_[count_ - 2] + 1;
+    const std::size_t length = dotted_.size() - begin;
+    const char* const digits = dotted_.data() + begin;
+    // Mostly a plain number whose last digit just goes up.
+    bool plain = length != 0 && (digits[0] != '0' || length == 1) && digits[length - 1] != '9';
+    for (std::size_t i = 0; plain && i < length; ++i) plain = is_digit(digits[i]);
+    if (plain) {
+      ++dotted_.back();
+      return;
+    }
+    scratch.clear();
+    append_incremented_component(scratch, std::string_view(digits, length));
+    dotted_.replace(begin, length, scratch);
+    ends_[count_ - 1] = dotted_.size();
   }
 
  private:
   std::string dotted_;
-  std::vector<std::size_t> ends_;
+  std::size_t ends_[kMaxLevel] = {};
+  std::size_t count_ = 0;
 };
 
-// Calls `visit` with every component of a dotted text as the table keeps it
-// (no trailing empty components, so "" holds none at all) until it returns
-// false.
-template <typename Visit>
-void for_each_component(std::string_view dotted, Visit visit) {
-  if (dotted.empty()) return;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t point = dotted.find('.', from);
-    if (point == std::string_view::npos) {
-      visit(dotted.substr(from));
-      return;
-    }
-    if (!visit(dotted.substr(from, point - from))) return;
-    from = point + 1;
+// What the renumbering needs to know of a written mark: the number of
+// non-empty components of its split (an empty one in between is skipped) and
+// its level, the number of points once a point is appended to a mark that
+// does not already end with one.
+struct MarkShape {
+  std::size_t nonempty = 0;
+  std::size_t level = 0;
+};
+
+MarkShape shape_of(std::string_view mark, std::string_view components) {
+  MarkShape shape;
+  std::size_t points = 0;
+  // A component starts at each byte that is no point and follows a point or
+  // the start; counted without a branch per byte.
+  std::size_t after_point = 1;
+  for (char c : components) {
+    const std::size_t point = c == '.' ? 1 : 0;
+    shape.nonempty += after_point & (point ^ 1);
+    points += point;
+    after_point = point;
   }
+  // The split is the start of the mark, so only the mark's rest is left to
+  // count; a split set otherwise sends the whole mark through mark_level().
+  if (components.data() == mark.data() && components.size() <= mark.size()) {
+    for (char c : mark.substr(components.size())) points += c == '.';
+    shape.level = points + (mark.empty() || mark.back() != '.' ? 1 : 0);
+  } else {
+    shape.level = mark_level(mark);
+  }
+  return shape;
 }
 
-// Non-empty components anywhere; an empty one in between is skipped.
-std::size_t count_nonempty(std::string_view dotted) {
-  std::size_t count = 0;
-  for_each_component(dotted, [&count](std::string_view part) {
-    if (!part.empty()) ++count;
-    return true;
-  });
-  return count;
-}
-
-// The components before the first empty one, at most kMaxChapterLevel.
-void leading_components(std::string_view dotted, Components& leading) {
-  leading.clear();
-  for_each_component(dotted, [&leading](std::string_view part) {
-    if (part.empty() || leading.size() == static_cast<std::size_t>(kMaxChapterLevel)) return false;
-    leading.push(part);
-    return true;
-  });
-}
-
-// Components 1 to t-1 of the previous chapter, then its component t counted
-// up; t counts from 1 and is at most one past the previous chapter's leading
-// components (whose next component is empty and counts as 0).
-void next_at(const Components& previous, std::size_t t, Components& next) {
-  next.clear();
-  for (std::size_t i = 0; i + 1 < t; ++i) next.push(previous[i]);
-  next.push_incremented(t <= previous.size() ? previous[t - 1] : std::string_view());
-}
-
-// The components of a chapter whose mark has `level` points (2 or more), from
-// the leading components of the chapter before it and that one's mark level.
-void relinked_components(const Components& previous, std::size_t previous_level, std::size_t level,
-                         Components& current) {
-  const std::size_t k = previous.size();
-  if (level == previous_level) return next_at(previous, k >= 2 ? k : k + 1, current);
+// Moves the chain from the chapter before to a chapter whose mark has
+// `level` points (2 or more), by the mark level of the chapter before: the
+// same level counts up the last component (or, when the chain holds fewer
+// than two, appends a first one), a deeper level appends a component, a
+// higher one goes back one component and counts it up.
+void relink(Chain& chain, std::size_t previous_level, std::size_t level, std::string& scratch) {
+  const std::size_t k = chain.size();
+  if (level == previous_level) {
+    if (k >= 2) return chain.count_up_last(scratch);
+    return chain.push_one();
+  }
   if (level > previous_level) {
     // No level beyond the deepest: the chapter becomes the next sibling.
-    if (k == static_cast<std::size_t>(kMaxChapterLevel)) return next_at(previous, k, current);
-    current = previous;
-    current.push("1");
-    return;
+    if (k == kMaxLevel) return chain.count_up_last(scratch);
+    return chain.push_one();
   }
   // Going up from level 2 stays at level 2; from level 0 or 1 there is no
   // chapter to count up, and the number is empty.
-  if (k == 2) return next_at(previous, 2, current);
-  if (k < 2) return current.clear();
-  next_at(previous, k - 1, current);
+  if (k < 2) return chain.clear();
+  if (k > 2) chain.keep_first(k - 1);
+  chain.count_up_last(scratch);
 }
 
-// Sets the row's chapter number: the components joined, with a final point
-// at level 1.
-void set_chapter_of(ChapterTable& table, std::size_t row, const Components& leading, std::string& scratch) {
-  scratch.assign(leading.dotted());
-  if (leading.size() == 1) scratch += '.';
-  table.set_chapter(row, scratch, static_cast<int>(leading.size()));
+// Sets the row's components and chapter number: the chain's components
+// joined, with a final point at level 1.
+void set_chapter_of(ChapterTable& table, std::size_t row, std::string_view components, const Chain& chain) {
+  const std::size_t length = chain.dotted().size() + (chain.size() == 1 ? 1 : 0);
+  table.set_renumbered(row, components, length, static_cast<int>(chain.size()));
 }
 
 // Mark numbers end with a point from the renumbering on, so that the written
 // numbers "1.2" and "1.2." are the same mark for levels and cross-references.
-std::size_t normalise_mark_number(ChapterTable& table, std::size_t row, std::string& scratch) {
-  const std::string_view mark = table.mark_number(row);
-  if (mark.empty() || mark.back() != '.') {
-    // Copied first: storing a text in the table may move the views it hands out.
-    scratch.assign(mark);
-    scratch += '.';
-    table.set_mark_number(row, scratch);
-  }
-  return mark_level(table.mark_number(row));
+// Returns the mark's shape, which the point does not change.
+MarkShape normalise_mark_number(ChapterTable& table, std::size_t row) {
+  const MarkShape shape = shape_of(table.mark_number(row), table.components(row));
+  table.end_mark_number_with_point(row);
+  return shape;
 }
 
 }  // namespace
@@ -149,40 +176,40 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   std::string scratch;
   // The first chapter keeps its split; its number of non-empty components
   // decides which later marks advance the top-level counter.
-  std::string components(table.components(1));
-  const std::size_t top_depth = count_nonempty(components);
+  const std::string_view first = table.components(1);
   std::string top_number = rounded_leading_number(table.mark_number(1));
-  std::size_t previous_level = normalise_mark_number(table, 1, scratch);
-  Components previous;
-  Components current;
-  leading_components(components, previous);
-  set_chapter_of(table, 1, previous, scratch);
+  const MarkShape first_shape = normalise_mark_number(table, 1);
+  const std::size_t top_depth = first_shape.nonempty;
+  std::size_t previous_level = first_shape.level;
+  Chain chain;
+  chain.set_leading(first);
+  set_chapter_of(table, 1, first, chain);
 
   // Counting the top level and relinking share one pass: whether a row
   // advances the counter depends only on its own written components, and
   // only a level-1 row keeps what the counter gave it.
+  std::string counted;  // a row's components with the counted top-level number
   for (std::size_t row = 2; row <= count; ++row) {
-    // Copied: storing texts in the table may move the views it hands out.
-    components.assign(table.components(row));
-    if (count_nonempty(components) <= top_depth) {
-      scratch.clear();
-      append_incremented_component(scratch, top_number);
-      top_number.swap(scratch);
+    // Views of the table stay valid while it changes.
+    std::string_view components = table.components(row);
+    const MarkShape shape = normalise_mark_number(table, row);
+    if (shape.nonempty <= top_depth) {
+      count_up(top_number, scratch);
       const std::size_t point = components.find('.');
-      components.replace(0, point == std::string::npos ? components.size() : point, top_number);
+      counted.assign(top_number);
+      if (point != std::string_view::npos) counted.append(components.substr(point));
+      components = counted;
     }
-    const std::size_t level = normalise_mark_number(table, row, scratch);
-    if (level == 1) {
-      // A level-1 mark keeps its split, with the counted top-level number.
-      leading_components(components, current);
-      table.set_components(row, components);
+    if (shape.level == 1) {
+      // A level-1 mark keeps its split, with the counted top-level number;
+      // its chain is the start of it.
+      chain.set_leading(components);
+      set_chapter_of(table, row, components, chain);
     } else {
-      relinked_components(previous, previous_level, level, current);
-      table.set_components(row, current.dotted());
+      relink(chain, previous_level, shape.level, scratch);
+      set_chapter_of(table, row, chain.dotted(), chain);
     }
-    set_chapter_of(table, row, current, scratch);
-    std::swap(previous, current);
-    previous_level = level;
+    previous_level = shape.level;
   }
   table.finish();
 }

@@ -1,0 +1,24 @@
+#include "restructure/byte_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestram {
+namespace {
+
+// Every count from none to well past the two-store limit lands exactly: the
+// bytes before and after the copy keep their values.
+TEST(ByteCopy, CopiesExactlyTheCountedBytes) {
+  std::string source;
+  for (int i = 0; i < 40; ++i) source += static_cast<char>('a' + i % 26);
+  for (std::size_t count = 0; count <= source.size(); ++count) {
+    std::string target(source.size() + 8, '#');
+    char* end = copy_bytes(&target[4], source.data(), count);
+    EXPECT_EQ(&target[4] + count, end) << count;
+    EXPECT_EQ("####" + source.substr(0, count) + std::string(source.size() + 4 - count, '#'), target) << count;
+  }
+}
+
+}  // namespace
+}  // namespace kestram

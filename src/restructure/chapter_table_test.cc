@@ -1,0 +1,122 @@
+#include "restructure/chapter_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kestram {
+namespace {
+
+struct Texts {
+  std::string mark;
+  std::string components;
+  std::string chapter;
+};
+
+Texts texts_of(const ChapterTable& table, std::size_t row) {
+  return {std::string(table.mark_number(row)), std::string(table.components(row)),
+          std::string(table.chapter_number(row))};
+}
+
+void expect_texts(const Texts& expected, const ChapterTable& table, std::size_t row, const char* what) {
+  const Texts actual = texts_of(table, row);
+  EXPECT_EQ(expected.mark, actual.mark) << what;
+  EXPECT_EQ(expected.components, actual.components) << what;
+  EXPECT_EQ(expected.chapter, actual.chapter) << what;
+}
+
+// Texts share the bytes of others where they can; every sequence of changes
+// must still read back exactly what was set, whatever was shared before.
+TEST(ChapterTable, ChangesReadBackExactly) {
+  ChapterTable table;
+  table.add_row("2.1", 7);
+  expect_texts({"2.1", "2.1", ""}, table, 1, "as added");
+  table.end_mark_number_with_point(1);
+  table.end_mark_number_with_point(1);
+  expect_texts({"2.1.", "2.1", ""}, table, 1, "one point appended");
+  table.set_chapter(1, "2.1.", 2);
+  expect_texts({"2.1.", "2.1", "2.1."}, table, 1, "chapter is the components and a point");
+  table.set_components(1, "2.1.");
+  expect_texts({"2.1.", "2.1.", "2.1."}, table, 1, "components end with the mark's point");
+  table.set_components(1, "5");
+  expect_texts({"2.1.", "5", "2.1."}, table, 1, "the chapter keeps the old components' bytes");
+  table.set_chapter(1, "9.9", 2);
+  table.set_chapter(1, "8.8", 2);
+  expect_texts({"2.1.", "5", "8.8"}, table, 1, "a chapter of its own, set twice");
+  table.set_chapter(1, "5.", 1);
+  expect_texts({"2.1.", "5", "5."}, table, 1, "back to the components");
+  EXPECT_EQ(1, table.level(1));
+  EXPECT_EQ(7u, table.mark_line(1));
+
+  table.add_row("1.", 9);
+  table.set_mark_number(2, "1..");
+  expect_texts({"1..", "1", ""}, table, 2, "a point after a point is stored anew");
+  table.set_mark_number(2, "1...");
+  table.set_components(2, "1...");
+  expect_texts({"1...", "1...", ""}, table, 2, "and again");
+  table.add_row("", 10);
+  table.end_mark_number_with_point(3);
+  table.set_components(3, ".");
+  expect_texts({".", ".", ""}, table, 3, "an empty mark");
+  expect_texts({"2.1.", "5", "5."}, table, 1, "the first row is untouched");
+
+  // The renumbering's chapter number is the components and a point, or the
+  // start of them, whatever byte follows their bytes in the table.
+  table.add_row("12.", 11);
+  table.set_renumbered(4, "1", 2, 1);
+  expect_texts({"12.", "1", "1."}, table, 4, "components before a digit");
+  table.set_renumbered(4, "12", 3, 1);
+  expect_texts({"12.", "12", "12."}, table, 4, "components before a point");
+  table.set_renumbered(4, "3.4.5", 3, 2);
+  expect_texts({"12.", "3.4.5", "3.4"}, table, 4, "the start of the components");
+  table.set_renumbered(4, "", 0, 0);
+  expect_texts({"12.", "", ""}, table, 4, "none");
+  EXPECT_EQ(0, table.level(4));
+}
+
+// A mark number shares the bytes of its line; the point appended to it and
+// every later change leave the line as it was.
+TEST(ChapterTable, MarksSharingTheirLine) {
+  struct Case {
+    const char* mark;
+    const char* line;
+    const char* normalised;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"2.1", "2.1 Data limits", "2.1."},
+                                                  {"3.", "3. Results", "3."},
+                                                  {"1", "1.5 x", "1."},  // a point follows in the line
+                                                  {"4", "4", "4."},
+                                                  {"5.2", "", "5.2."},
+                                                  {"6.1", "x 6.1", "6.1."}}) {
+    ChapterTable table;
+    table.add_row(c.mark, 3, c.line);
+    table.end_mark_number_with_point(1);
+    table.set_renumbered(1, "9.9", 3, 2);
+    expect_texts({c.normalised, "9.9", "9.9"}, table, 1, c.line);
+    EXPECT_EQ(c.line, table.mark_line_text(1));
+    table.set_mark_number(1, "7.");
+    EXPECT_EQ("7.", table.mark_number(1));
+    EXPECT_EQ(c.line, table.mark_line_text(1));
+  }
+}
+
+// Views handed out stay valid while the table grows, and rows keep their
+// order across many chunks of rows and blocks of texts.
+TEST(ChapterTable, ViewsSurviveGrowth) {
+  ChapterTable table;
+  table.add_row("1.2.3", 1);
+  const std::string_view first = table.mark_number(1);
+  const std::string long_mark(100000, '7');
+  for (std::uint64_t line = 2; line <= 20000; ++line)
+    table.add_row(line % 1000 == 0 ? long_mark : std::to_string(line) + ".", line);
+  EXPECT_EQ("1.2.3", first);
+  ASSERT_EQ(20000u, table.chapter_count());
+  for (std::size_t row = 2; row <= table.chapter_count(); ++row) {
+    ASSERT_EQ(row, table.mark_line(row));
+    ASSERT_EQ(row % 1000 == 0 ? long_mark : std::to_string(row) + ".", table.mark_number(row)) << row;
+  }
+}
+
+}  // namespace
+}  // namespace kestram
