@@ -27,6 +27,7 @@ void fill_chapter_table(LineReader& input, ChapterTable& table) {
 std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
   std::uint64_t candidates = 0;
   std::uint64_t line_number = 0;
+  std::uint64_t kept = 0;  // bytes of chapter-mark lines kept so far
   std::string_view line;
   while (input.next(line)) {
     ++line_number;
@@ -34,7 +35,10 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
     const MarkTest mark = test_mark(trimmed);
     if (!mark.candidate) continue;
     ++candidates;
-    if (mark.chapter) table.add_row(trimmed.substr(0, mark.number_length), line_number, trimmed);
+    if (!mark.chapter) continue;
+    const bool keep = trimmed.size() <= kLongestKeptMarkLine && kept + trimmed.size() <= kKeptMarkLineBytes;
+    kept += keep ? trimmed.size() : 0;
+    table.add_row(trimmed.substr(0, mark.number_length), line_number, keep ? trimmed : std::string_view());
   }
   return candidates;
 }

@@ -33,9 +33,14 @@ void fill_chapter_table(LineReader& input, ChapterTable& table);
 // Both scans in one pass over the input, from the reader's position to its
 // end: fills the table as fill_chapter_table() does and returns what
 // count_candidate_marks() would. Each line's part in either result depends
-// on that line and its number alone, so one reading serves both. Every row
-// also keeps its chapter-mark line (ChapterTable::mark_line_text), so that
-// later passes need not read the file for the headings alone.
+// on that line and its number alone, so one reading serves both. The rows
+// also keep their chapter-mark lines (ChapterTable::mark_line_text), so that
+// later passes need not read the file for the headings alone; but only lines
+// of at most kLongestKeptMarkLine bytes, as long as all kept stay within
+// kKeptMarkLineBytes, so that memory does not grow with the document. The
+// other rows keep an empty text.
+constexpr std::size_t kLongestKeptMarkLine = std::size_t{1} << 20;
+constexpr std::uint64_t kKeptMarkLineBytes = std::uint64_t{64} << 20;
 std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table);
 
 }  // namespace kestram

@@ -35,12 +35,15 @@ class BodyFeed : public LineWriter::LineObserver {
 // step would read back from it, so that the page can be written on the way.
 // An indentation too wide for the pass ends the indented text early, and a
 // CR in the unit code would read back as a line end; two of the files being
-// one (through links) would have one file's writing show in another.
+// one (through links) would have one file's writing show in another. A
+// chapter-mark line the table did not keep (a very long one) leaves the
+// contents to the page step.
 bool page_can_follow_indentation(const RunState& state, const std::vector<std::string>& names) {
   if (state.org_unit_code.find_first_of("\r\n") != std::string::npos) return false;
   const ChapterTable& table = state.chapter_table;
+  // The contents come from the chapter-mark lines the table keeps.
   for (std::size_t row = 1; row <= table.chapter_count(); ++row)
-    if (table.indent_blanks(row) > kMaxIndentBlanks) return false;
+    if (table.indent_blanks(row) > kMaxIndentBlanks || table.mark_line_text(row).empty()) return false;
   for (std::size_t i = 0; i < names.size(); ++i)
     for (std::size_t j = i + 1; j < names.size(); ++j) {
       std::error_code ec;

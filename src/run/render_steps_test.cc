@@ -112,9 +112,11 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
 // way the later steps write the files themselves.
 TEST(RenderSteps, PageIsLeftToItsStepWhenTheShortcutWouldDiffer) {
   testing::TempDir dir;
-  for (int kind = 0; kind < 3; ++kind) {
-    testing::write_file(dir.file("doc.txt"),
-                        "1. One\n" + (kind == 2 ? std::string(LineWriter::kLongestToldLine + 1, 'x') : "") + "\n2. Two\n");
+  for (int kind = 0; kind < 4; ++kind) {
+    // Kind 2 has a line too long to be told, kind 3 a heading too long to keep.
+    const std::string long_line(LineWriter::kLongestToldLine + 1, 'x');
+    testing::write_file(dir.file("doc.txt"), "1. One" + (kind == 3 ? long_line : "") + "\n" +
+                                                 (kind == 2 ? long_line : "") + "\n2. Two\n");
     RunState state;
     state.input_file_name = dir.file("doc.txt");
     state.base_name = dir.file("doc");
