@@ -26,14 +26,16 @@ std::string IdentifierGenerator::next_identifier(const TimeOfDay& time) {
   // without working out the values.
   engine_.discard(kWarmUpDraws);
   const std::size_t length = pool_length(time);
-  // The pool keeps the draws as drawn; only the nine picked become digits.
+  // The pool keeps the draws untempered; only the nine picked are finished
+  // and become digits.
   pool_.resize(length);
-  for (std::uint32_t& value : pool_) value = static_cast<std::uint32_t>(engine_());
+  engine_.draw_untempered(pool_.data(), length);
   std::string identifier;
   for (int i = 0; i < kIdentifierLength; ++i) {
     std::size_t position = 1 + static_cast<std::size_t>(static_cast<double>(length) * draw());
     if (position > length) position = length;  // cannot happen with draws below 1
-    identifier += static_cast<char>('0' + static_cast<int>(10 * to_unit(pool_[position - 1])));
+    const std::uint32_t value = MersenneTwister32::temper(pool_[position - 1]);
+    identifier += static_cast<char>('0' + static_cast<int>(10 * to_unit(value)));
   }
   return identifier;
 }

@@ -40,7 +40,7 @@ class IdentifierGenerator {
   double draw() { return to_unit(static_cast<std::uint32_t>(engine_())); }
 
   MersenneTwister32 engine_{kSeed};  // draws exactly as std::mt19937 does
-  std::vector<std::uint32_t> pool_;  // the pool's draws, each a digit once picked
+  std::vector<std::uint32_t> pool_;  // the pool's draws, untempered
 };
 
 }  // namespace kestram

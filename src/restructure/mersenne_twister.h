@@ -7,7 +7,9 @@
 // each, so the engine's speed is theirs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace kestram {
 
@@ -21,7 +23,24 @@ class MersenneTwister32 {
 
   std::uint32_t operator()() {
     if (next_ == kSize) twist();
-    std::uint32_t y = state_[next_++];
+    return temper(state_[next_++]);
+  }
+
+  // The next `count` values before their last step: temper() turns each
+  // into the value that a call would have returned. Values of which only a
+  // few are ever looked at thus cost a copy each.
+  void draw_untempered(std::uint32_t* out, std::size_t count) {
+    while (count > 0) {
+      if (next_ == kSize) twist();
+      const std::size_t n = count < kSize - next_ ? count : kSize - next_;
+      std::memcpy(out, state_ + next_, n * sizeof *out);
+      out += n;
+      count -= n;
+      next_ += static_cast<std::uint32_t>(n);
+    }
+  }
+
+  static std::uint32_t temper(std::uint32_t y) {
     y ^= y >> 11;
     y ^= (y << 7) & 0x9D2C5680u;
     y ^= (y << 15) & 0xEFC60000u;
