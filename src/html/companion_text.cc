@@ -1,5 +1,7 @@
 #include "html/companion_text.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -80,9 +82,31 @@ bool holds_frame_fragment(std::string_view text) {
   return false;
 }
 
+// Whether the text holds a "<" at all, 16 bytes at a time: most page lines
+// hold none, and every tag and fragment starts with one.
+bool holds_angle(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+#if defined(__SSE2__)
+  constexpr std::size_t kBlock = 16;
+  if (size >= kBlock) {
+    const __m128i angle = _mm_set1_epi8('<');
+    auto any_at = [&](std::size_t at) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+      return _mm_movemask_epi8(_mm_cmpeq_epi8(block, angle)) != 0;
+    };
+    for (std::size_t at = 0; at + kBlock <= size; at += kBlock)
+      if (any_at(at)) return true;
+    return any_at(size - kBlock);  // the last block overlaps the ones before
+  }
+#endif
+  return std::memchr(bytes, '<', size) != nullptr;
+}
+
 }  // namespace
 
 bool is_frame_line(std::string_view line) {
+  if (!holds_angle(line)) return false;
   const std::string_view test = trim_blanks(line);
   if (test.size() <= longest_tag() && !test.empty() && test[0] == '<') {
     for (std::string_view tag : kFrameTags)

@@ -73,6 +73,7 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   if (!page_can_follow_indentation(
           state, {state.input_file_name, indented_name, page_name, table_name, companion_name})) {
     write_indented_text(input, table, state.org_unit_code, indented, nullptr);
+    state.work_copy.wait();
     close_and_report(console, indented_name, indented);
     return;
   }
@@ -96,6 +97,7 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   write_page_closing(page);
   page.observe_lines(nullptr);
 
+  state.work_copy.wait();
   close_and_report(console, indented_name, indented);
   page.close();
   companion.close();

@@ -14,7 +14,8 @@ namespace kestram {
 // also writes the page, its table work file and the companion text from the
 // lines as they go to the indented text, instead of leaving them to the
 // later steps, which would read the indented text and then the page again;
-// state.*_ahead tell what was written.
+// state.*_ahead tell what was written. Waits for state.work_copy before it
+// reports.
 void write_indented_text_and_page(Platform& platform, RunState& state, LineReader& input,
                                   const std::string& indented_name, LineWriter& indented);
 

@@ -19,11 +19,13 @@ namespace {
 
 constexpr char kWorkCopyName[] = "sour_in.txt";
 
-// Copies the input to the work copy. A directory under the work copy's name
+// Starts copying the input to the work copy; the copy runs while the input
+// is read, and state.work_copy.wait() must come before the console, the shell
+// or the work copy are used again. A directory under the work copy's name
 // would take the copy inside it, and anything else that is no plain file
 // would be written through; either is reported, and the copy left out.
 // False when it was left out.
-bool copy_to_work_copy(Console& console, Shell& shell, const RunState& state) {
+bool copy_to_work_copy(Console& console, Shell& shell, RunState& state) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::symlink_status(kWorkCopyName, ec);
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
@@ -31,7 +33,7 @@ bool copy_to_work_copy(Console& console, Shell& shell, const RunState& state) {
                             (std::filesystem::is_directory(status) ? "Is a directory" : "not a plain file"));
     return false;
   }
-  shell.run("copy " + command_word(state.input_file_name) + " " + kWorkCopyName + " > out.list");
+  state.work_copy.start(shell, "copy " + command_word(state.input_file_name) + " " + kWorkCopyName + " > out.list");
   return true;
 }
 
@@ -39,11 +41,12 @@ bool copy_to_work_copy(Console& console, Shell& shell, const RunState& state) {
 
 Flow recognise_chapters(Platform& platform, RunState& state) {
   Console& console = platform.console;
-  const bool work_copy_made = copy_to_work_copy(console, platform.shell, state);
+  state.work_copy_made = copy_to_work_copy(console, platform.shell, state);
 
   LineReader input(state.input_file_name);
   ChapterTable& table = state.chapter_table;
   const std::uint64_t candidates = scan_chapter_marks(input, table);
+  state.work_copy.wait();
   if (candidates == 0) {
     print_empty_line(console);
     print_line(console, "The file does not have a chapter marked.");
@@ -59,13 +62,13 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   LineWriter chapters(chapters_name);
   write_chapters_file(table, chapters);
   close_and_report(console, chapters_name, chapters);
-
-  if (work_copy_made) copy_to_work_copy(console, platform.shell, state);
   return Flow::kGoOn;
 }
 
 Flow write_indented_text_file(Platform& platform, RunState& state) {
   Console& console = platform.console;
+  // A fresh work copy for the supplementation, made while the text is indented.
+  if (state.work_copy_made) copy_to_work_copy(console, platform.shell, state);
   const std::string indented_name = indented_file_name(state.base_name);
   LineReader input(state.input_file_name);
   LineWriter out(indented_name);
@@ -75,6 +78,7 @@ Flow write_indented_text_file(Platform& platform, RunState& state) {
     return Flow::kGoOn;
   }
 
+  state.work_copy.wait();
   for (std::string_view line : kSupplementIntroLines) print_line(console, line);
   std::string start_chapter = ask_text(console, kStartChapterPrompt);
   print_empty_line(console);

@@ -7,13 +7,15 @@
 
 namespace kestram {
 
-// Copies the input to its work copy, finds and renumbers the chapter marks,
+// Copies the input to its work copy (while the input is read), finds and
+// renumbers the chapter marks,
 // lists them on the console and writes the chapter list file. A file without
 // a chapter mark ends the run.
 Flow recognise_chapters(Platform& platform, RunState& state);
 
-// Writes the indented text file. With indentation step 0 it supplements the
-// chapter marks instead and ends the run.
+// Copies the input to its work copy once more and writes the indented text
+// file. With indentation step 0 it supplements the chapter marks instead and
+// ends the run.
 Flow write_indented_text_file(Platform& platform, RunState& state);
 
 }  // namespace kestram

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "platform/shell.h"
 #include "restructure/chapter_table.h"
+#include "run/background_command.h"
 
 namespace kestram {
 
@@ -39,6 +40,9 @@ struct RunState {
   WrittenAhead page_ahead;
   WrittenAhead table_file_ahead;
   WrittenAhead companion_ahead;
+  // The copy of the input to its work copy, made while the input is read.
+  BackgroundCommand work_copy;
+  bool work_copy_made = false;
 };
 
 }  // namespace kestram
