@@ -71,21 +71,23 @@ bool render_cross_reference(std::string_view escaped, const ChapterTable& table,
 // positions at a time. "<" (0x3C) and ">" (0x3E) differ in bit 0x02 only. An "http" may start
 // where an "h" stands three bytes before a "p" (any case).
 #if defined(__SSE2__)
-// Bit set for every position p[k] (k < 16) that rules the line out, looking
-// at p[0] to p[18].
-inline unsigned loud_positions(const unsigned char* p) {
+// Bits set for the positions p[k] (k < 16) that rule the line out, looking
+// at p[0] to p[18]: a bracket or colon at p[k], an "http" start at p[k].
+// With `tail`, the brackets and colons of p[16] to p[18] count as well (for
+// the last window, which no later one covers).
+inline unsigned loud_positions(const unsigned char* p, bool tail) {
   const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3));
   const __m128i angle = _mm_cmpeq_epi8(_mm_or_si128(here, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
   const __m128i colon = _mm_cmpeq_epi8(here, _mm_set1_epi8(':'));
   const __m128i h = _mm_cmpeq_epi8(_mm_or_si128(here, _mm_set1_epi8(0x20)), _mm_set1_epi8('h'));
   const __m128i p3 = _mm_cmpeq_epi8(_mm_or_si128(ahead, _mm_set1_epi8(0x20)), _mm_set1_epi8('p'));
-  // The last three bytes of the window are looked at for brackets and
-  // colons too, since no later window may cover them.
-  const __m128i tail_angle = _mm_cmpeq_epi8(_mm_or_si128(ahead, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
-  const __m128i tail_colon = _mm_cmpeq_epi8(ahead, _mm_set1_epi8(':'));
-  const __m128i loud = _mm_or_si128(_mm_or_si128(angle, colon),
-                                    _mm_or_si128(_mm_and_si128(h, p3), _mm_or_si128(tail_angle, tail_colon)));
+  __m128i loud = _mm_or_si128(_mm_or_si128(angle, colon), _mm_and_si128(h, p3));
+  if (tail) {
+    const __m128i tail_angle = _mm_cmpeq_epi8(_mm_or_si128(ahead, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
+    const __m128i tail_colon = _mm_cmpeq_epi8(ahead, _mm_set1_epi8(':'));
+    loud = _mm_or_si128(loud, _mm_or_si128(tail_angle, tail_colon));
+  }
   return static_cast<unsigned>(_mm_movemask_epi8(loud));
 }
 #endif
@@ -98,10 +100,11 @@ bool is_quiet_line(std::string_view line) {
 #if defined(__SSE2__)
   constexpr std::size_t kWindow = 19;  // 16 positions and the 3 bytes behind the last
   if (size >= kWindow) {
+    // Each window's last three bytes are the next one's first.
     for (std::size_t at = 0; at + kWindow <= size; at += 16)
-      if (loud_positions(bytes + at) != 0) return false;
+      if (loud_positions(bytes + at, false) != 0) return false;
     // The last window ends at the line's end and overlaps the ones before.
-    return loud_positions(bytes + size - kWindow) == 0;
+    return loud_positions(bytes + size - kWindow, true) == 0;
   }
 #endif
   unsigned char flagged = 0;
