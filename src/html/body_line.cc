@@ -205,6 +205,28 @@ void BodyWriter::add(std::string_view line) {
   any_block_ = true;
 }
 
+void BodyWriter::add_plain(std::uint64_t indent_blanks, std::string_view stripped_line) {
+  // Blanks are quiet and cannot start an "http": the line is quiet exactly
+  // when its stripped text is. The text is looked at where it was read, not
+  // where it has just been written.
+  if (!in_block_ && headings_.row_for_line(line_count_ + 1) == 0 && is_quiet_line(stripped_line)) {
+    ++line_count_;
+    page_.write_blanks(indent_blanks);
+    page_.write(stripped_line);
+    if (plain_companion_ == nullptr) {
+      page_.end_line();
+      return;
+    }
+    page_.end_line_untold();
+    plain_companion_->write_blanks(indent_blanks);
+    plain_companion_->write_line(stripped_line);
+    return;
+  }
+  scratch_.assign(indent_blanks, ' ');
+  scratch_.append(stripped_line);
+  add(scratch_);
+}
+
 void BodyWriter::finish(const std::function<LineWriter()>& open_table_file, const TableFileClosed& table_file_closed) {
   // A block without an end line runs to the end of the document.
   if (in_block_) {

@@ -68,6 +68,13 @@ class BodyWriter {
   // Both must outlive the writer; `table` must be finished.
   BodyWriter(const ChapterTable& table, LineWriter& page);
   void add(std::string_view line);
+  // The same as add() for the line of `indent_blanks` blanks and then
+  // `stripped_line`, cheaper for a quiet line: it is written from the given
+  // texts and, when a plain companion is set, goes on to it directly, ended
+  // on the page without telling the page's observer. (A quiet line holds no
+  // "<", so it is never a frame line.)
+  void add_plain(std::uint64_t indent_blanks, std::string_view stripped_line);
+  void set_plain_companion(LineWriter* companion) { plain_companion_ = companion; }
   // Ends the body after the last line: writes a table block left open, and
   // the work file of the last table block met, if any, through
   // open_table_file.
@@ -81,6 +88,8 @@ class BodyWriter {
   TableBlockLines block_;  // the block being collected, or the last one
   bool in_block_ = false;
   bool any_block_ = false;
+  LineWriter* plain_companion_ = nullptr;
+  std::string scratch_;  // a plain line put together for add()
 };
 
 // The body pass: renders every line of `indented`, from where it stands to its

@@ -74,7 +74,8 @@ void write_heading_line(const ChapterTable& table, std::size_t row, std::string_
 }
 
 void write_indented_text(LineReader& input, const ChapterTable& table,
-                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks) {
+                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks,
+                         PlainLineSink* plain_lines) {
   HeadingCursor headings(table);
   std::uint64_t indent = 0;
   std::uint64_t line_number = 0;
@@ -90,6 +91,13 @@ void write_indented_text(LineReader& input, const ChapterTable& table,
         out.fail(indent_too_wide_reason(indent));
         break;
       }
+    }
+    if (plain_lines != nullptr && label.empty() && !starts_with_lower(stripped, kCrossReferenceKeyword)) {
+      write_indent(out, indent);
+      out.write(stripped);
+      out.end_line_untold();
+      plain_lines->plain_line(indent, stripped);
+      continue;
     }
     const bool heading = hooks != nullptr && !label.empty();
     if (heading) hooks->at_heading(label);

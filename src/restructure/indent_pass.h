@@ -34,6 +34,16 @@ class IndentHooks {
                              std::string_view chapter_label, LineWriter& out) = 0;
 };
 
+// Hears of every plain line of the pass as it is written: a line that is the
+// stripped input line behind the indentation (no chapter-mark line, no
+// cross-reference). Such a line then ends without telling the output's
+// LineWriter::LineObserver, which hears of the other lines only.
+class PlainLineSink {
+ public:
+  virtual ~PlainLineSink() = default;
+  virtual void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) = 0;
+};
+
 // The widest indentation written, in blanks: far beyond any useful layout
 // (26 levels of 384 blanks), small enough that every line stays writable. A
 // chapter that would be indented further makes the pass give up on the file
@@ -62,6 +72,7 @@ void write_heading_line(const ChapterTable& table, std::size_t row, std::string_
 // writer has failed, since nothing more can reach the file, and fails the
 // writer itself at a chapter indented wider than kMaxIndentBlanks.
 void write_indented_text(LineReader& input, const ChapterTable& table,
-                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks);
+                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks,
+                         PlainLineSink* plain_lines = nullptr);
 
 }  // namespace kestram

@@ -18,11 +18,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every line of the indented text, as written, goes on to the page.
-class BodyFeed : public LineWriter::LineObserver {
+// Every line of the indented text, as written, goes on to the page: the
+// plain lines from the pass, the others as the indented text's writer tells
+// them.
+class BodyFeed : public LineWriter::LineObserver, public PlainLineSink {
  public:
   explicit BodyFeed(BodyWriter& body) : body_(body) {}
   void line(std::string_view text) override { body_.add(text); }
+  void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) override {
+    body_.add_plain(indent_blanks, stripped_line);
+  }
   void line_too_long() override { complete_ = false; }
   bool complete() const { return complete_; }
 
@@ -87,9 +92,10 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
     write_contents_section([&](LineWriter& out) { write_contents_from_table(table, state.org_unit_code, out); },
                            page);
   BodyWriter body(table, page);
+  body.set_plain_companion(&companion);
   BodyFeed feed(body);
   indented.observe_lines(&feed);
-  write_indented_text(input, table, state.org_unit_code, indented, nullptr);
+  write_indented_text(input, table, state.org_unit_code, indented, nullptr, &feed);
   indented.observe_lines(nullptr);
   std::string table_error;
   body.finish([&table_name]() { return LineWriter(table_name); },

@@ -168,6 +168,13 @@ class LineWriter {
     write(text);
     end_line();
   }
+  // Ends a line without telling the observer: for a caller that hands the
+  // line on itself.
+  void end_line_untold() {
+    write(std::string_view("\r\n", 2));
+    line_start_ = fill_;
+    carry_.clear();
+  }
 
   // Hears of every line of a file writer as it is ended, with the text of
   // the line (without its line end) as it reaches the file. The view holds
