@@ -289,7 +289,9 @@ TEST_F(ShellEmulatorTest, CopyOverAnExistingFileHoldsExactlyTheSource) {
     EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write,
               fs::status(dir_.path() / "sour_in.txt").permissions() & fs::perms::all)
         << c.what;
-    if (c.second_name) EXPECT_EQ(c.old_text, get("other.txt"));
+    if (c.second_name) {
+      EXPECT_EQ(c.old_text, get("other.txt"));
+    }
   }
 }
 
