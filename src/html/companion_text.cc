@@ -1,7 +1,5 @@
 #include "html/companion_text.h"
 
-#include <cstring>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -82,37 +80,43 @@ bool holds_frame_fragment(std::string_view text) {
   return false;
 }
 
-// Whether the text holds a "<" at all, 16 bytes at a time: most page lines
-// hold none, and every tag and fragment starts with one.
-bool holds_angle(std::string_view text) {
+// Position of the first "<" in the text, or npos, found 16 bytes at a time:
+// most page lines hold none, and every tag and fragment starts with one.
+std::size_t first_angle(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
 #if defined(__SSE2__)
   constexpr std::size_t kBlock = 16;
   if (size >= kBlock) {
     const __m128i angle = _mm_set1_epi8('<');
-    auto any_at = [&](std::size_t at) {
+    auto angles_at = [&](std::size_t at) {
       const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-      return _mm_movemask_epi8(_mm_cmpeq_epi8(block, angle)) != 0;
+      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, angle)));
     };
     for (std::size_t at = 0; at + kBlock <= size; at += kBlock)
-      if (any_at(at)) return true;
-    return any_at(size - kBlock);  // the last block overlaps the ones before
+      if (const unsigned bits = angles_at(at)) return at + static_cast<std::size_t>(__builtin_ctz(bits));
+    // The last block overlaps the ones before, which held none.
+    if (const unsigned bits = angles_at(size - kBlock))
+      return size - kBlock + static_cast<std::size_t>(__builtin_ctz(bits));
+    return std::string_view::npos;
   }
 #endif
-  return std::memchr(bytes, '<', size) != nullptr;
+  return text.find('<');
 }
 
 }  // namespace
 
 bool is_frame_line(std::string_view line) {
-  if (!holds_angle(line)) return false;
+  const std::size_t first = first_angle(line);
+  if (first == std::string_view::npos) return false;
   const std::string_view test = trim_blanks(line);
-  if (test.size() <= longest_tag() && !test.empty() && test[0] == '<') {
+  if (test.size() <= longest_tag() && test[0] == '<') {
     for (std::string_view tag : kFrameTags)
       if (test.size() == tag.size() && starts_with_lower(test, tag)) return true;
   }
-  return holds_frame_fragment(test);
+  // Blanks are no "<": the first one stands as far into the stripped line as
+  // the blanks before it took.
+  return holds_frame_fragment(test.substr(first - leading_blanks(line)));
 }
 
 void write_companion_text(LineReader& page, LineWriter& out) {

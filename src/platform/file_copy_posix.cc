@@ -73,26 +73,23 @@ int copy_file_data(std::FILE* from, std::FILE* to, std::uint64_t* copied) {
   const int out = ::fileno(to);
   int error = 0;
   std::uint64_t count = 0;
-  const int result = [&] {
-    auto copy_range = [&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); };
-    switch (copy_in_kernel(copy_range, count, error)) {
-      case Outcome::kDone:
-        return 0;
-      case Outcome::kFailed:
-        return error;
-      case Outcome::kUnsupported:
-        break;
-    }
-    switch (copy_in_kernel([&] { return ::sendfile(out, in, nullptr, kKernelSlice); }, count, error)) {
-      case Outcome::kDone:
-        return 0;
-      case Outcome::kFailed:
-        return error;
-      case Outcome::kUnsupported:
-        break;
-    }
-    return copy_through_buffer(in, out, count);
-  }();
+  // The kernel's copy between files, else its copy into a socket or pipe
+  // (which takes files too on older kernels), else a buffer of our own.
+  Outcome outcome = copy_in_kernel(
+      [&] { return ::copy_file_range(in, nullptr, out, nullptr, kKernelSlice, 0); }, count, error);
+  if (outcome == Outcome::kUnsupported)
+    outcome = copy_in_kernel([&] { return ::sendfile(out, in, nullptr, kKernelSlice); }, count, error);
+  int result = 0;
+  switch (outcome) {
+    case Outcome::kDone:
+      break;
+    case Outcome::kFailed:
+      result = error;
+      break;
+    case Outcome::kUnsupported:
+      result = copy_through_buffer(in, out, count);
+      break;
+  }
   if (copied != nullptr) *copied = count;
   return result;
 }

@@ -175,9 +175,32 @@ std::FILE* create_temporary(const fs::path& dir, fs::path& temp) {
   return nullptr;
 }
 
+// Copies `in` onto `out` and closes both: 0, or the errno value of the first
+// failure.
+int copy_and_close(std::FILE* in, std::FILE* out, std::uint64_t* copied = nullptr) {
+  int error = copy_file_data(in, out, copied);
+  std::fclose(in);
+  errno = 0;
+  if (std::fclose(out) != 0 && error == 0) error = errno ? errno : EIO;
+  return error;
+}
+
+std::string copy_failure_message(int error) {
+  return error == EIO ? std::string(kAccessDenied) : describe_write_error(error);
+}
+
+// Gives the copy the source's permissions (so a program stays executable) and
+// time. A copy without them is still a copy.
+void take_permissions_and_time(const fs::path& from, const fs::path& copy) {
+  std::error_code ec;
+  const fs::perms permissions = fs::status(from, ec).permissions();
+  if (!ec) fs::permissions(copy, permissions, ec);
+  const fs::file_time_type time = fs::last_write_time(from, ec);
+  if (!ec) fs::last_write_time(copy, time, ec);
+}
+
 // Copies through a temporary file beside the target that replaces it only once
-// it is complete: a failure leaves the old target as it was. The copy keeps
-// the source's permissions (so a program stays executable) and its time.
+// it is complete: a failure leaves the old target as it was.
 bool copy_through_temporary(const fs::path& from, const fs::path& to, std::string& message) {
   std::FILE* in = std::fopen(from.string().c_str(), "rb");
   if (in == nullptr) {
@@ -191,33 +214,19 @@ bool copy_through_temporary(const fs::path& from, const fs::path& to, std::strin
     std::fclose(in);
     return false;
   }
-  int error = copy_file_data(in, out);
-  bool ok = error == 0;
-  std::fclose(in);
-  errno = 0;
-  if (std::fclose(out) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
+  int error = copy_and_close(in, out);
   std::error_code ec;
-  if (ok) {
-    const fs::perms permissions = fs::status(from, ec).permissions();
-    if (!ec) fs::permissions(temp, permissions, ec);
-    const fs::file_time_type time = fs::last_write_time(from, ec);
-    if (!ec) fs::last_write_time(temp, time, ec);
-    // A copy without the source's permissions or time is still a copy.
-    ec.clear();
+  if (error == 0) {
+    take_permissions_and_time(from, temp);
     replace_file(temp, to, ec);
-    if (ec) {
-      ok = false;
-      error = ec.value();
-    }
+    if (ec) error = ec.value();
   }
-  if (!ok) {
+  if (error != 0) {
     fs::remove(temp, ec);
-    message = error == EIO ? std::string(kAccessDenied) : describe_write_error(error);
+    message = copy_failure_message(error);
+    return false;
   }
-  return ok;
+  return true;
 }
 
 // Whether the copy may go over the old target in place: a plain file of its
@@ -253,23 +262,17 @@ InPlace copy_in_place(const fs::path& from, const fs::path& to, std::string& mes
     return InPlace::kNotOpened;
   }
   std::uint64_t copied = 0;
-  int error = copy_file_data(in, out, &copied);
-  std::fclose(in);
-  errno = 0;
-  if (std::fclose(out) != 0 && error == 0) error = errno ? errno : EIO;
-  std::error_code ec;
+  int error = copy_and_close(in, out, &copied);
   if (error == 0) {
+    std::error_code ec;
     fs::resize_file(to, copied, ec);
     if (ec) error = ec.value();
   }
   if (error != 0) {
-    message = error == EIO ? std::string(kAccessDenied) : describe_write_error(error);
+    message = copy_failure_message(error);
     return InPlace::kFailed;
   }
-  const fs::perms permissions = fs::status(from, ec).permissions();
-  if (!ec) fs::permissions(to, permissions, ec);
-  const fs::file_time_type time = fs::last_write_time(from, ec);
-  if (!ec) fs::last_write_time(to, time, ec);
+  take_permissions_and_time(from, to);
   return InPlace::kCopied;
 }
 

@@ -7,6 +7,7 @@
 
 #include "restructure/chapter_scan.h"
 #include "restructure/renumber.h"
+#include "support/chapter_rows.h"
 
 namespace kestram {
 namespace {
@@ -17,13 +18,7 @@ const char kWorkedExample[] =
     "Report on things\n1. Introduction\nSome text.\n1.1 Scope\n1.1.1 Details\n1.3 Wrong number\n"
     "3. Results\n3.1.1 Deep\n2023.05.12 Meeting\n4.2 Summary\n";
 
-ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
-  LineReader input = LineReader::from_memory(text);
-  ChapterTable table;
-  fill_chapter_table(input, table);
-  renumber_chapters(table, increment);
-  return table;
-}
+using testing::table_of_document;
 
 // Level-1 marks of the given lengths ("0001." and so on).
 ChapterTable table_of_mark_lengths(const std::vector<std::size_t>& lengths) {

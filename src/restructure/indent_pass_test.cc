@@ -7,6 +7,7 @@
 
 #include "restructure/chapter_scan.h"
 #include "restructure/renumber.h"
+#include "support/chapter_rows.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -14,13 +15,7 @@ namespace {
 
 using namespace std::string_literals;
 
-ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
-  LineReader input = LineReader::from_memory(text);
-  ChapterTable table;
-  fill_chapter_table(input, table);
-  renumber_chapters(table, increment);
-  return table;
-}
+using testing::table_of_document;
 
 std::string indented(std::string_view text, std::int64_t increment, std::string_view org = "",
                      IndentHooks* hooks = nullptr) {

@@ -26,6 +26,29 @@ class NoClock : public Clock {
   TimeOfDay now() const override { return {}; }
 };
 
+// Finds and renumbers the chapter marks of the state's document, as the step
+// before does; false when it has none.
+bool scan_and_renumber(RunState& state) {
+  LineReader input(state.input_file_name);
+  if (scan_chapter_marks(input, state.chapter_table) == 0) return false;
+  renumber_chapters(state.chapter_table, state.indent_increment);
+  return true;
+}
+
+// Runs the indentation step's pass on the state's document and returns what
+// it printed.
+std::string run_indentation_pass(RunState& state) {
+  testing::ScriptedConsole console;
+  NoShell shell;
+  NoClock clock;
+  Platform platform{console, shell, clock};
+  LineReader input(state.input_file_name);
+  const std::string indented_name = indented_file_name(state.base_name);
+  LineWriter indented(indented_name);
+  write_indented_text_and_page(platform, state, input, indented_name, indented);
+  return console.transcript();
+}
+
 // A document of chapter marks and the notation's keywords, mixed at random:
 // table blocks open and closed, headings inside blocks, bold lines that look
 // like frame lines, cross-references, links, blanks and odd line ends.
@@ -62,11 +85,7 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
     state.indent_increment = 1 + static_cast<std::int64_t>(random() % 3);
     state.toc_flag = static_cast<int>(random() % 2);
     state.org_unit_code = random() % 2 ? "" : "U <1>";
-    {
-      LineReader input(state.input_file_name);
-      if (scan_chapter_marks(input, state.chapter_table) == 0) continue;
-    }
-    renumber_chapters(state.chapter_table, state.indent_increment);
+    if (!scan_and_renumber(state)) continue;
     const ChapterTable& table = state.chapter_table;
 
     // The files one after another, each read back from the one before.
@@ -86,17 +105,7 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
       ASSERT_TRUE(companion.close());
     }
 
-    testing::ScriptedConsole console;
-    NoShell shell;
-    NoClock clock;
-    Platform platform{console, shell, clock};
-    {
-      LineReader input(state.input_file_name);
-      const std::string indented_name = indented_file_name(state.base_name);
-      LineWriter indented(indented_name);
-      write_indented_text_and_page(platform, state, input, indented_name, indented);
-    }
-    EXPECT_EQ("", console.transcript());
+    EXPECT_EQ("", run_indentation_pass(state));
     ASSERT_TRUE(state.page_ahead.written);
     ASSERT_TRUE(state.companion_ahead.written);
     ++fused;
@@ -125,19 +134,8 @@ TEST(RenderSteps, PageIsLeftToItsStepWhenTheShortcutWouldDiffer) {
     std::error_code ec;
     std::filesystem::remove_all(dir.file("doc_indent.htm"), ec);
     if (kind == 1) std::filesystem::create_directory(dir.file("doc_indent.htm"));
-    {
-      LineReader input(state.input_file_name);
-      scan_chapter_marks(input, state.chapter_table);
-    }
-    renumber_chapters(state.chapter_table, state.indent_increment);
-    testing::ScriptedConsole console;
-    NoShell shell;
-    NoClock clock;
-    Platform platform{console, shell, clock};
-    LineReader input(state.input_file_name);
-    const std::string indented_name = indented_file_name(state.base_name);
-    LineWriter indented(indented_name);
-    write_indented_text_and_page(platform, state, input, indented_name, indented);
+    scan_and_renumber(state);
+    run_indentation_pass(state);
     EXPECT_EQ(kind == 1, state.page_ahead.written) << kind;
     EXPECT_FALSE(state.companion_ahead.written) << kind;
   }

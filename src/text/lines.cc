@@ -506,7 +506,7 @@ void LineWriter::end_observed_line() {
   if (!carry_.empty()) {
     carry(text);
     if (observer_ == nullptr) {  // the line was too long to be told
-      write(std::string_view("\r\n", 2));
+      end_line_untold();
       return;
     }
     text = carry_;
@@ -514,9 +514,7 @@ void LineWriter::end_observed_line() {
   // Told before the line end is written, which may flush the buffer under
   // the view.
   observer_->line(text);
-  write(std::string_view("\r\n", 2));
-  line_start_ = fill_;
-  carry_.clear();
+  end_line_untold();
 }
 
 void LineWriter::put(const char* data, std::size_t size) {

@@ -305,20 +305,22 @@ TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
   EXPECT_EQ("", testing::read_file(path));
 }
 
+// Keeps every line an observer is told.
+class LinesHeard : public LineWriter::LineObserver {
+ public:
+  void line(std::string_view text) override { lines.emplace_back(text); }
+  void line_too_long() override { ++too_long; }
+  std::vector<std::string> lines;
+  int too_long = 0;
+};
+
 // The observer hears every line as the file holds it, whether the line sits
 // in the buffer, straddles a flush or is larger than the buffer.
 TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
-  class Collect : public LineWriter::LineObserver {
-   public:
-    void line(std::string_view text) override { lines.emplace_back(text); }
-    void line_too_long() override { ++too_long; }
-    std::vector<std::string> lines;
-    int too_long = 0;
-  };
   testing::TempDir dir;
   std::mt19937 random(3);
   LineWriter out(dir.file("observed"));
-  Collect heard;
+  LinesHeard heard;
   out.write_line("before the observer");
   out.observe_lines(&heard);
   for (int i = 0; i < 400; ++i) {
@@ -362,18 +364,11 @@ TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
 // observer hears of it once and no more lines after it, while the file
 // still takes every line.
 TEST(LineWriter, ObserverHearsOfALineTooLongAndNothingAfter) {
-  class Collect : public LineWriter::LineObserver {
-   public:
-    void line(std::string_view text) override { lines.emplace_back(text); }
-    void line_too_long() override { ++too_long; }
-    std::vector<std::string> lines;
-    int too_long = 0;
-  };
   testing::TempDir dir;
   const std::string huge(LineWriter::kLongestToldLine + 10, 'h');
   for (int split = 0; split < 2; ++split) {
     LineWriter out(dir.file("long"));
-    Collect heard;
+    LinesHeard heard;
     out.observe_lines(&heard);
     out.write_line("short");
     if (split == 0) {

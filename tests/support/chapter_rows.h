@@ -7,7 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include <string_view>
+
+#include "restructure/chapter_scan.h"
 #include "restructure/chapter_table.h"
+#include "restructure/renumber.h"
+#include "text/lines.h"
 
 namespace kestram::testing {
 
@@ -27,6 +32,15 @@ inline ChapterTable chapter_table_of(const std::vector<ChapterRow>& rows) {
     table.set_chapter(table.chapter_count(), r.chapter_number, r.chapter_number.empty() ? 0 : level);
   }
   table.finish();
+  return table;
+}
+
+// The chapter table of a document, filled and renumbered as the run does.
+inline ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
+  LineReader input = LineReader::from_memory(text);
+  ChapterTable table;
+  fill_chapter_table(input, table);
+  renumber_chapters(table, increment);
   return table;
 }
 
