@@ -89,10 +89,17 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   page.observe_lines(&companion_lines);
   write_page_opening(page);
   if (state.toc_flag > 0)
-    write_contents_section([&](LineWriter& out) { write_contents_from_table(table, state.org_unit_code, out); },
-                           page);
+    write_contents_section(
+        [&](LineWriter& out) {
+          // An entry's text is escaped and its tags are "b" and "a": no
+          // entry is a frame line.
+          companion_lines.set_keep_all(true);
+          write_contents_from_table(table, state.org_unit_code, out);
+          companion_lines.set_keep_all(false);
+        },
+        page);
   BodyWriter body(table, page);
-  body.set_plain_companion(&companion);
+  body.set_companion(&companion, &companion_lines);
   BodyFeed feed(body);
   indented.observe_lines(&feed);
   write_indented_text(input, table, state.org_unit_code, indented, nullptr, &feed);

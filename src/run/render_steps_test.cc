@@ -51,13 +51,15 @@ std::string run_indentation_pass(RunState& state) {
 
 // A document of chapter marks and the notation's keywords, mixed at random:
 // table blocks open and closed, headings inside blocks, bold lines that look
-// like frame lines, cross-references, links, blanks and odd line ends.
+// like frame lines, headings whose titles do, cross-references, links, blanks
+// and odd line ends.
 std::string random_document(std::mt19937& random) {
   const char* const kPieces[] = {
       "1. One", "  2.  Two <x>", "2.1 Sub", "2.1.1.1 Deep", "3 ", "1.2.3. again", "table_start: cap",
       "column: n", "  column:", "align: right", "table_end:", "cell <td>", "", "   ",
       "<b>bold</b>", " <B><p style=x></b> ", "<b><html></b>", "look_at: 2.1", "look_at:1.", "LOOK_AT: 9.",
-      "see http://x/y and", "FILE:///c/d", "plain text & more", "\t tab"};
+      "see http://x/y and", "FILE:///c/d", "plain text & more", "\t tab", "4. <p style=a> t",
+      "5.1 <!DOCTYPE html>", "6. <pre>"};
   std::string text;
   const int line_total = static_cast<int>(random() % 60);
   for (int i = 0; i < line_total; ++i) {
@@ -84,7 +86,8 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
     state.base_name = dir.file("doc");
     state.indent_increment = 1 + static_cast<std::int64_t>(random() % 3);
     state.toc_flag = static_cast<int>(random() % 2);
-    state.org_unit_code = random() % 2 ? "" : "U <1>";
+    const char* const kUnitCodes[] = {"", "U <1>", "<meta http-equiv>"};
+    state.org_unit_code = kUnitCodes[random() % 3];
     if (!scan_and_renumber(state)) continue;
     const ChapterTable& table = state.chapter_table;
 
