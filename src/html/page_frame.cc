@@ -74,9 +74,36 @@ void write_contents_from_table(const ChapterTable& table, std::string_view org_u
   std::string heading_line;
   LineWriter heading = LineWriter::to_memory(heading_line);
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    heading_line.clear();
-    write_heading_line(table, row, org_unit_code, heading);
-    write_contents_entry(heading_line, table.chapter_number(row), page);
+    const std::string_view number = table.chapter_number(row);
+    if (number.empty()) {
+      // No number to put in: the heading line is made as the pass makes it.
+      heading_line.clear();
+      write_heading_line(table, row, org_unit_code, heading);
+      write_contents_entry(heading_line, number, page);
+      page.end_line();
+      continue;
+    }
+    // The heading line is the indentation, the chapter number, the mark
+    // line from its first blank on and the unit code in brackets. A number
+    // (digits and points) starts the stripped line and needs no escaping,
+    // and the stripped mark line and the closing bracket end it: the entry
+    // is written from these parts without making the line first.
+    page.write_blanks(table.indent_blanks(row));
+    page.write("<b>");
+    page.write(number);
+    const std::string_view text = table.mark_line_text(row);
+    const std::size_t blank = text.find(' ');
+    if (blank != std::string_view::npos) write_html_escaped(page, text.substr(blank));
+    if (!org_unit_code.empty()) {
+      page.write(" (");
+      write_html_escaped(page, org_unit_code);
+      page.write(")");
+    }
+    page.write(" <a href=\"#");
+    page.write(number);
+    page.write("\">");
+    page.write(number);
+    page.write("</a> </b>");
     page.end_line();
   }
 }
