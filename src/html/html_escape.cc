@@ -47,6 +47,13 @@ void write_html_escaped(LineWriter& out, std::string_view text) {
   escape_into(text, [&out](std::string_view piece) { out.write(piece); });
 }
 
+std::size_t html_escaped_size(std::string_view text) {
+  // Each bracket grows by three bytes into its entity.
+  std::size_t brackets = 0;
+  for (char c : text) brackets += is_angle_bracket(static_cast<unsigned char>(c)) ? 1 : 0;
+  return text.size() + 3 * brackets;
+}
+
 std::string html_escape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
