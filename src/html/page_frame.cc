@@ -88,8 +88,10 @@ namespace {
 // number in the row's heading line.
 std::string_view title_part(const ChapterTable& table, std::size_t row) {
   const std::string_view text = table.mark_line_text(row);
-  const std::size_t blank = text.find(' ');
-  return blank == std::string_view::npos ? std::string_view() : text.substr(blank);
+  // The first word is a short number, mostly: looked at byte by byte.
+  std::size_t blank = 0;
+  while (blank < text.size() && text[blank] != ' ') ++blank;
+  return text.substr(blank);
 }
 
 // A row without a chapter number has its entry made the long way, from its
