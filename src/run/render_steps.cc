@@ -9,6 +9,7 @@
 
 #include "html/companion_text.h"
 #include "html/body_line.h"
+#include "html/body_pipe.h"
 #include "html/page_frame.h"
 #include "restructure/indent_pass.h"
 #include "run/output_check.h"
@@ -19,24 +20,6 @@ namespace kestram {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every line of the indented text, as written, goes on to the page: the
-// plain lines from the pass, the others as the indented text's writer tells
-// them.
-class BodyFeed : public LineWriter::LineObserver, public PlainLineSink {
- public:
-  explicit BodyFeed(BodyWriter& body) : body_(body) {}
-  void line(std::string_view text) override { body_.add(text); }
-  void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) override {
-    body_.add_plain(indent_blanks, stripped_line);
-  }
-  void line_too_long() override { complete_ = false; }
-  bool complete() const { return complete_; }
-
- private:
-  BodyWriter& body_;
-  bool complete_ = true;
-};
 
 // Whether the lines that go to the indented text are those that the page
 // step would read back from it, so that the page can be written on the way.
@@ -172,10 +155,11 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
         page);
   BodyWriter body(table, page);
   body.set_companion(&companion, &companion_lines);
-  BodyFeed feed(body);
-  indented.observe_lines(&feed);
-  write_indented_text(input, table, state.org_unit_code, indented, nullptr, &feed);
+  BodyPipe body_lines(body);
+  indented.observe_lines(&body_lines);
+  write_indented_text(input, table, state.org_unit_code, indented, nullptr, &body_lines);
   indented.observe_lines(nullptr);
+  body_lines.finish();
   std::string table_error;
   body.finish([&table_name]() { return LineWriter(table_name); },
               [&table_error](const LineWriter& file) { table_error = file.ok() ? "" : file.error(); });
@@ -189,7 +173,7 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   companion.close();
   // Anything short of the very bytes in the files leaves the page and the
   // companion text to their own steps, which then write them anew.
-  if (!feed.complete() || !contents_complete || !holds_what_was_written(indented_name, indented)) return;
+  if (!body_lines.complete() || !contents_complete || !holds_what_was_written(indented_name, indented)) return;
   state.page_ahead = WrittenAhead{true, page.ok() ? "" : page.error()};
   state.table_file_ahead = WrittenAhead{true, table_error};
   if (companion_lines.complete() && holds_what_was_written(page_name, page))
