@@ -27,9 +27,11 @@ char* ChapterTable::Arena::reserve(std::size_t need) {
     // one needs few blocks.
     const std::size_t bytes = std::max(need, next_block_bytes_);
     if (next_block_bytes_ < kLargestBlockBytes) next_block_bytes_ *= 2;
-    blocks_.emplace_back(new char[bytes]);
+    // Bytes behind the last text keep reads of kReadableBytes within the block.
+    blocks_.emplace_back(new char[bytes + kReadableBytes]);
     fill_ = blocks_.back().get();
     limit_ = fill_ + bytes;
+    std::memset(limit_, 0, kReadableBytes);
   }
   char* const at = fill_;
   fill_ += need;

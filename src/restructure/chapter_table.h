@@ -29,6 +29,12 @@ class ChapterTable {
 
   std::size_t chapter_count() const { return row_count_; }
 
+  // Every text the table gives out (mark numbers, mark lines, components,
+  // chapter numbers; empty ones too) lies in the table's own memory, and
+  // the kReadableBytes bytes from its start may be read, whatever its size:
+  // a short text can be copied by one fixed-size move of that many bytes.
+  static constexpr std::size_t kReadableBytes = 16;
+
   // Appends a row for a chapter mark; its components start as the split of
   // the mark number. Rows are numbered 1, 2, ... in the order added. The
   // chapter-mark line itself, without its blanks at both ends, is kept when
