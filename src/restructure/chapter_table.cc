@@ -76,11 +76,18 @@ void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line
                            std::string_view mark_line_text) {
   if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
   Row& row = row_at(++row_count_);
-  row.mark_line = mark_line;
+  if (mark_line < kElsewhere) {
+    row.mark_line = static_cast<std::uint32_t>(mark_line);
+  } else {
+    huge_lines_.push_back(mark_line);
+    row.mark_line = kElsewhere + static_cast<std::uint32_t>(huge_lines_.size() - 1);
+  }
   // A mark number at the start of its line shares the line's bytes. One
   // that does not end with a point is stored before the line, with the point
   // that the renumbering appends.
-  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
+  // (The scan gives the mark as the start of the line itself.)
+  const bool mark_starts_line = mark_number.data() == mark_line_text.data() && mark_number.size() <= mark_line_text.size();
+  if (!mark_line_text.empty() && (mark_starts_line || mark_line_text.substr(0, mark_number.size()) == mark_number)) {
     if (mark_number.empty() || mark_number.back() == '.') {
       row.line_text = arena_.store(mark_line_text);
       set_mark_text(row, Text{row.line_text, mark_number.size()});

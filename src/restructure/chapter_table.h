@@ -4,7 +4,7 @@
 // once the renumbering has run), the line number of its chapter-mark line, its
 // number components (as a dotted text, "1..2" for the components 1, empty, 2;
 // trailing empty components are not kept), and after the renumbering its
-// chapter number and level. Texts live in one arena, so a row costs 56 bytes
+// chapter number and level. Texts live in one arena, so a row costs 48 bytes
 // beyond its own texts; a text equal to the mark number or to a part of it
 // takes none. Views of the texts stay valid while the table lives, whatever
 // is added or changed after.
@@ -69,7 +69,10 @@ class ChapterTable {
     const Row& r = row_at(row);
     return std::string_view(r.mark, size_of(r.mark_size));
   }
-  std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
+  std::uint64_t mark_line(std::size_t row) const {
+    const std::uint32_t field = row_at(row).mark_line;
+    return field < kElsewhere ? field : huge_lines_[field - kElsewhere];
+  }
   // The stripped chapter-mark line as given to add_row (empty when none was).
   std::string_view mark_line_text(std::size_t row) const {
     const Row& r = row_at(row);
@@ -124,16 +127,17 @@ class ChapterTable {
     std::size_t size;
   };
   // A size field of a row: the size itself below kElsewhere, else kElsewhere
-  // plus an index into a side list. Texts of 2 GiB or more, and chapter
-  // numbers that are not the start of the components (and the byte after
-  // them), are rare enough to live there; a row stays at 56 bytes.
+  // plus an index into a side list. Texts of 2 GiB or more, line numbers
+  // from 2^31 on, and chapter numbers that are not the start of the
+  // components (and the byte after them), are rare enough to live there; a
+  // row stays at 48 bytes, which every pass over the table reads.
   static constexpr std::uint32_t kElsewhere = std::uint32_t{1} << 31;
   // Left uninitialised by its chunk until add_row() fills it.
   struct Row {
-    std::uint64_t mark_line;
     const char* mark;
     const char* components;
     const char* line_text;
+    std::uint32_t mark_line;  // a field as the sizes are
     std::uint32_t mark_size;
     std::uint32_t components_size;
     std::uint32_t line_text_size;
@@ -202,6 +206,7 @@ class ChapterTable {
   std::vector<std::unique_ptr<Row[]>> chunks_;
   std::size_t row_count_ = 0;
   std::vector<std::size_t> huge_sizes_;
+  std::vector<std::uint64_t> huge_lines_;
   std::vector<Text> separate_chapters_;
   Arena arena_;
   std::uint64_t candidate_count_ = 0;
