@@ -22,6 +22,11 @@ inline std::uint64_t load_word(const char* bytes) {
   return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24 | b(4) << 32 | b(5) << 40 | b(6) << 48 | b(7) << 56;
 }
 
+// The inverse of load_word().
+inline void store_word(char* bytes, std::uint64_t word) {
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(word >> (8 * i));
+}
+
 inline std::uint64_t bytes_equal(std::uint64_t word, char byte) {
   const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(byte));
   return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;

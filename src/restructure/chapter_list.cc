@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "restructure/byte_copy.h"
+#include "restructure/byte_words.h"
 #include "restructure/renumber.h"
 #include "text/text.h"
 
@@ -100,21 +101,34 @@ char* put_components(char* at, std::string_view dotted) {
 }
 
 // The decimal text of the mark lines of the rows in turn. They grow from row
-// to row, often by a few lines, and then only the last digit changes.
+// to row, often by a few lines, and then only the last digit changes. Up to
+// eight digits are kept in a word and stored whole: a byte changed in memory
+// and read back at once as part of a wider load would stall the copy.
 class LineNumberText {
  public:
-  std::string_view of(std::uint64_t number) {
-    if (number >= last_ && number - last_ <= static_cast<std::uint64_t>('9' - digits_[size_ - 1])) {
-      digits_[size_ - 1] = static_cast<char>(digits_[size_ - 1] + (number - last_));
+  // Writes the number's digits at `at`, which has kOvershoot bytes of room
+  // beyond them; returns their end.
+  char* put(char* at, std::uint64_t number) {
+    const unsigned shift = size_ <= 8 ? 8 * static_cast<unsigned>(size_ - 1) : 0;
+    const std::uint64_t last_digit = (word_ >> shift) & 0xFF;
+    if (size_ <= 8 && number >= last_ && number - last_ <= '9' - last_digit) {
+      word_ += (number - last_) << shift;
     } else {
-      size_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, number).ptr - digits_);
+      char digits[24] = {};  // a 64-bit number has at most 20
+      size_ = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+      word_ = byte_words::load_word(digits);
+      if (size_ > 8) {
+        last_ = ~std::uint64_t{0};  // no quick step from a long number
+        return copy_bytes(at, digits, size_);
+      }
     }
     last_ = number;
-    return std::string_view(digits_, size_);
+    byte_words::store_word(at, word_);
+    return at + size_;
   }
 
  private:
-  char digits_[24] = {'0'};  // a 64-bit number has at most 20; put_short() reads 16
+  std::uint64_t word_ = '0';  // the digits, the first in the lowest byte
   std::size_t size_ = 1;
   std::uint64_t last_ = 0;
 };
@@ -198,12 +212,12 @@ void write_chapters_file(const ChapterTable& table, LineWriter& out) {
     }
     // Every cell with its gap, a point between components turned into a gap,
     // and the ends of the two lines.
-    const std::string_view line = line_number.of(table.mark_line(row));
-    const std::size_t bound =
-        mark.size() + line.size() + width.size() + chapter.size() + 2 * components.size() + 32 + kOvershoot;
+    constexpr std::size_t kLongestLineNumber = 20;
+    const std::size_t bound = mark.size() + kLongestLineNumber + width.size() + chapter.size() +
+                              2 * components.size() + 32 + kOvershoot;
     char* at = block.reserve(bound);
     at = put_column(at, mark);
-    at = put_column(at, line);
+    at = put_two(line_number.put(at, table.mark_line(row)), kColumnGap);
     at = put_column(at, width);
     at = put_column(at, chapter);
     at = put_components(at, components);
