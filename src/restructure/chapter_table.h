@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "restructure/ready_blocks.h"
+
 namespace kestram {
 
 class ChapterTable {
@@ -147,16 +149,18 @@ class ChapterTable {
     std::int32_t level;
   };
   // Rows live in chunks that never move, so the table grows without copying
-  // earlier rows.
-  static constexpr unsigned kChunkRowsLog2 = 12;
+  // earlier rows. A chunk is a block of the size the texts' blocks grow to,
+  // so that one supply of blocks serves both.
+  static constexpr unsigned kChunkRowsLog2 = 14;
   static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkRowsLog2;
+  static constexpr std::size_t kBlockBytes = kChunkRows * sizeof(Row);
   const Row& row_at(std::size_t row) const {
     const std::size_t i = row - 1;
-    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+    return reinterpret_cast<const Row*>(chunks_[i >> kChunkRowsLog2].get())[i & (kChunkRows - 1)];
   }
   Row& row_at(std::size_t row) {
     const std::size_t i = row - 1;
-    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+    return reinterpret_cast<Row*>(chunks_[i >> kChunkRowsLog2].get())[i & (kChunkRows - 1)];
   }
   std::size_t size_of(std::uint32_t field) const { return field < kElsewhere ? field : huge_sizes_[field - kElsewhere]; }
   std::uint32_t size_field(std::size_t size);
@@ -164,6 +168,8 @@ class ChapterTable {
   // while the table lives, and growing costs no copy of earlier texts.
   class Arena {
    public:
+    // The largest blocks come from the supply.
+    explicit Arena(ReadyBlocks* supply) : supply_(supply) {}
     // Copies the text and two points after it; returns where the copy begins.
     const char* store(std::string_view text);
     // Copies `first`, a point and `second`, and two points after them.
@@ -172,6 +178,7 @@ class ChapterTable {
    private:
     char* reserve(std::size_t need);
 
+    ReadyBlocks* supply_;
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* fill_ = nullptr;
     char* limit_ = nullptr;
@@ -203,12 +210,14 @@ class ChapterTable {
     row.mark_size = size_field(mark.size);
   }
 
-  std::vector<std::unique_ptr<Row[]>> chunks_;
+  // Blocks of kBlockBytes; at most 4 MiB ahead, from 8 MiB of table on.
+  std::unique_ptr<ReadyBlocks> supply_ = std::make_unique<ReadyBlocks>(kBlockBytes, 4, 8);
+  std::vector<std::unique_ptr<char[]>> chunks_;
   std::size_t row_count_ = 0;
   std::vector<std::size_t> huge_sizes_;
   std::vector<std::uint64_t> huge_lines_;
   std::vector<Text> separate_chapters_;
-  Arena arena_;
+  Arena arena_{supply_.get()};
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
   bool finished_ = false;

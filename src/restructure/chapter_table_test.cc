@@ -120,6 +120,29 @@ TEST(ChapterTable, ViewsSurviveGrowth) {
   }
 }
 
+// A table large enough for its memory to be made ready ahead keeps every
+// row and text, and a finished one grows on as before.
+TEST(ChapterTable, LargeTableReadsBackWhole) {
+  ChapterTable table;
+  const std::size_t rows = 300000;
+  std::string line;
+  for (std::size_t row = 1; row <= rows; ++row) {
+    const std::string mark = std::to_string(row % 97) + "." + std::to_string(row);
+    line = mark + " Title of chapter " + std::to_string(row);
+    table.add_row(mark, 2 * row, line);
+  }
+  table.finish();
+  table.add_row("9.", 2 * rows + 1, "9. After");
+  ASSERT_EQ(rows + 1, table.chapter_count());
+  for (std::size_t row = 1; row <= rows; ++row) {
+    const std::string mark = std::to_string(row % 97) + "." + std::to_string(row);
+    ASSERT_EQ(mark, table.mark_number(row)) << row;
+    ASSERT_EQ(mark + " Title of chapter " + std::to_string(row), table.mark_line_text(row)) << row;
+    ASSERT_EQ(2 * row, table.mark_line(row)) << row;
+  }
+  EXPECT_EQ("9. After", table.mark_line_text(rows + 1));
+}
+
 // Line numbers of any size read back, and the cursor finds each row.
 TEST(ChapterTable, LineNumbersOfAnySize) {
   const std::vector<std::uint64_t> lines = {1, 5, 0x7FFFFFFC, 0x7FFFFFFE, 0x80000000, 0x80000002,
