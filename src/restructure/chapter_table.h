@@ -210,8 +210,8 @@ class ChapterTable {
     row.mark_size = size_field(mark.size);
   }
 
-  // Blocks of kBlockBytes; at most 4 MiB ahead, from 8 MiB of table on.
-  std::unique_ptr<ReadyBlocks> supply_ = std::make_unique<ReadyBlocks>(kBlockBytes, 4, 8);
+  // Blocks of kBlockBytes: up to 8 ahead, once the table has taken 8.
+  std::unique_ptr<ReadyBlocks> supply_ = std::make_unique<ReadyBlocks>(kBlockBytes, 8, 8);
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::size_t row_count_ = 0;
   std::vector<std::size_t> huge_sizes_;
