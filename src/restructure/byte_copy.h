@@ -43,4 +43,14 @@ inline char* copy_bytes(char* to, const char* from, std::size_t count) {
   return to + count;
 }
 
+// Copies `count` bytes, at most kShortCopy, by moving kShortCopy bytes in
+// one piece: the kShortCopy bytes from `from` must be readable and those
+// from `to` writable. The bytes after the count receive whatever followed
+// the text, for the caller to write over.
+constexpr std::size_t kShortCopy = 16;
+inline char* copy_short(char* to, const char* from, std::size_t count) {
+  std::memcpy(to, from, kShortCopy);
+  return to + count;
+}
+
 }  // namespace kestram

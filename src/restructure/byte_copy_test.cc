@@ -20,5 +20,17 @@ TEST(ByteCopy, CopiesExactlyTheCountedBytes) {
   }
 }
 
+// The short copy keeps the counted bytes and moves the rest of its piece
+// along, which the next write is to cover; nothing beyond the piece changes.
+TEST(ByteCopy, ShortCopyKeepsTheCountAndStaysWithinItsPiece) {
+  const std::string source = "0123456789abcdefXYZ";
+  for (std::size_t count = 0; count <= kShortCopy; ++count) {
+    std::string target(kShortCopy + 8, '#');
+    char* end = copy_short(&target[2], source.data(), count);
+    EXPECT_EQ(&target[2] + count, end) << count;
+    EXPECT_EQ("##" + source.substr(0, kShortCopy) + "######", target) << count;
+  }
+}
+
 }  // namespace
 }  // namespace kestram

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "restructure/byte_copy.h"
+#include "restructure/byte_words.h"
 #include "restructure/renumber.h"
 #include "text/text.h"
 
@@ -52,52 +53,95 @@ class Block {
 
 char* put(char* at, std::string_view text) { return copy_bytes(at, text.data(), text.size()); }
 
+// Texts of the table and the few of this file are copied by put_short():
+// short ones, which are nearly all, move in one fixed-size piece. Their
+// sources keep kShortCopy bytes readable from their start (the table
+// promises it), and every write below may run kShortCopy bytes past the
+// bytes it keeps, for which the blocks reserve kOvershoot more.
+static_assert(ChapterTable::kReadableBytes >= kShortCopy, "table texts can be moved in one piece");
+constexpr std::size_t kOvershoot = kShortCopy;
+
+char* put_short(char* at, std::string_view text) {
+  return text.size() <= kShortCopy ? copy_short(at, text.data(), text.size()) : put(at, text);
+}
+
+// Two bytes, such as a gap or a line end, in one store.
+char* put_two(char* at, std::string_view two) {
+  std::memcpy(at, two.data(), 2);
+  return at + 2;
+}
+
 // The blanks before a print zone: at most kPrintZoneWidth of them.
 char* put_blanks(char* at, std::size_t count) {
   static constexpr char kBlanks[] = "                ";
-  static_assert(sizeof kBlanks - 1 >= kPrintZoneWidth, "a zone's blanks fit");
-  return copy_bytes(at, kBlanks, count);
+  static_assert(sizeof kBlanks - 1 >= kShortCopy && kShortCopy >= kPrintZoneWidth, "a zone's blanks fit");
+  return copy_short(at, kBlanks, count);
 }
 
 // A non-empty cell and its gap.
 char* put_column(char* at, std::string_view text) {
   if (text.empty()) return at;
-  return put(put(at, text), kColumnGap);
+  return put_two(put_short(at, text), kColumnGap);
 }
 
 // Every non-empty component of a dotted text, each followed by the gap.
+// Each byte writes two: a digit, whose second byte the next one writes
+// over, or the gap after a component; a point that ends none is taken
+// back. So the loop has no branch per byte.
 char* put_components(char* at, std::string_view dotted) {
   bool in_component = false;
   for (char c : dotted) {
-    if (c != '.') {
-      *at++ = c;
-      in_component = true;
-    } else if (in_component) {
-      at = put(at, kColumnGap);
-      in_component = false;
-    }
+    const bool point = c == '.';
+    at[0] = point ? ' ' : c;
+    at[1] = ' ';
+    at += point ? (in_component ? 2 : 0) : 1;
+    in_component = !point;
   }
-  return in_component ? put(at, kColumnGap) : at;
+  return in_component ? put_two(at, kColumnGap) : at;
 }
 
 // The decimal text of the mark lines of the rows in turn. They grow from row
-// to row, often by a few lines, and then only the last digit changes.
+// to row, often by a few lines, and then only the last digit changes. Up to
+// eight digits are kept in a word and stored whole: a byte changed in memory
+// and read back at once as part of a wider load would stall the copy.
 class LineNumberText {
  public:
-  std::string_view of(std::uint64_t number) {
-    if (number >= last_ && number - last_ <= static_cast<std::uint64_t>('9' - digits_[size_ - 1])) {
-      digits_[size_ - 1] = static_cast<char>(digits_[size_ - 1] + (number - last_));
+  // Writes the number's digits at `at`, which has kOvershoot bytes of room
+  // beyond them; returns their end.
+  char* put(char* at, std::uint64_t number) {
+    const unsigned shift = size_ <= 8 ? 8 * static_cast<unsigned>(size_ - 1) : 0;
+    const std::uint64_t last_digit = (word_ >> shift) & 0xFF;
+    if (size_ <= 8 && number >= last_ && number - last_ <= '9' - last_digit) {
+      word_ += (number - last_) << shift;
     } else {
-      size_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, number).ptr - digits_);
+      char digits[24] = {};  // a 64-bit number has at most 20
+      size_ = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+      word_ = byte_words::load_word(digits);
+      if (size_ > 8) {
+        last_ = ~std::uint64_t{0};  // no quick step from a long number
+        return copy_bytes(at, digits, size_);
+      }
     }
     last_ = number;
-    return std::string_view(digits_, size_);
+    byte_words::store_word(at, word_);
+    return at + size_;
   }
 
  private:
-  char digits_[24] = {'0'};  // a 64-bit number has at most 20
+  std::uint64_t word_ = '0';  // the digits, the first in the lowest byte
   std::size_t size_ = 1;
   std::uint64_t last_ = 0;
+};
+
+// An indentation width as decimal text, with room for put_short() to read.
+class WidthText {
+ public:
+  void set(std::string_view text) { size_ = static_cast<std::size_t>(copy_bytes(digits_, text.data(), text.size()) - digits_); }
+  std::string_view view() const { return std::string_view(digits_, size_); }
+
+ private:
+  char digits_[48 + kShortCopy] = {};  // a 128-bit product has at most 40 and a sign
+  std::size_t size_ = 0;
 };
 
 }  // namespace
@@ -139,19 +183,19 @@ void print_chapter_list(const ChapterTable& table, int console_width,
     const std::size_t between = same_line ? static_cast<std::size_t>(blanks) : kLineEnd.size();
     const std::size_t length = mark.size() + between + chapter.size() + kLineEnd.size();
     if (block.size() != 0 && block.size() + length > kBlockBytes) hand_on();
-    at = put(block.reserve(length), mark);
-    at = same_line ? put_blanks(at, between) : put(at, kLineEnd);
-    block.commit(put(put(at, chapter), kLineEnd));
+    at = put_short(block.reserve(length + kOvershoot), mark);
+    at = same_line ? put_blanks(at, between) : put_two(at, kLineEnd);
+    block.commit(put_two(put_short(at, chapter), kLineEnd));
   }
   hand_on();
 }
 
 void write_chapters_file(const ChapterTable& table, LineWriter& out) {
   // The widths of the levels the renumbering gives, formatted once.
-  std::string level_widths[kMaxChapterLevel + 1];
+  WidthText level_widths[kMaxChapterLevel + 1];
   for (int level = 0; level <= kMaxChapterLevel; ++level)
-    level_widths[level] = table.indent_width_text_of_level(level);
-  std::string other_width;
+    level_widths[level].set(table.indent_width_text_of_level(level));
+  WidthText other_width;
   LineNumberText line_number;
   Block block;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
@@ -161,24 +205,24 @@ void write_chapters_file(const ChapterTable& table, LineWriter& out) {
     const int level = table.level(row);
     std::string_view width;
     if (level >= 0 && level <= kMaxChapterLevel) {
-      width = level_widths[level];
+      width = level_widths[level].view();
     } else {
-      other_width = table.indent_width_text_of_level(level);
-      width = other_width;
+      other_width.set(table.indent_width_text_of_level(level));
+      width = other_width.view();
     }
     // Every cell with its gap, a point between components turned into a gap,
     // and the ends of the two lines.
-    const std::string_view line = line_number.of(table.mark_line(row));
-    const std::size_t bound =
-        mark.size() + line.size() + width.size() + chapter.size() + 2 * components.size() + 32;
+    constexpr std::size_t kLongestLineNumber = 20;
+    const std::size_t bound = mark.size() + kLongestLineNumber + width.size() + chapter.size() +
+                              2 * components.size() + 32 + kOvershoot;
     char* at = block.reserve(bound);
     at = put_column(at, mark);
-    at = put_column(at, line);
+    at = put_two(line_number.put(at, table.mark_line(row)), kColumnGap);
     at = put_column(at, width);
     at = put_column(at, chapter);
     at = put_components(at, components);
-    at = put(put(at, kColumnGap), kLineEnd);
-    at = put(put(at, kColumnGap), kLineEnd);
+    at = put_two(put_two(at, kColumnGap), kLineEnd);
+    at = put_two(put_two(at, kColumnGap), kLineEnd);
     block.commit(at);
     if (block.size() >= kBlockBytes) {
       out.write(block.view());

@@ -134,7 +134,11 @@ TEST(ChapterList, PrintZonesEveryFourteenColumns) {
 
 // Mark lines in any order and of any size: each row's own number.
 TEST(ChapterList, EveryMarkLineAsItIs) {
-  const std::vector<std::uint64_t> lines = {1, 2, 9, 10, 18, 27, 99, 100, 100, 7, 8, 1000000, UINT64_MAX, 3};
+  // Steps within a last digit, across it, across eight digits and back.
+  const std::vector<std::uint64_t> lines = {1,        2,         9,         10,           18,        27,
+                                            99,       100,       100,       7,            8,         1000000,
+                                            99999998, 99999999,  100000000, 100000003,    100000019, 12345678,
+                                            12345679, UINT64_MAX, 3,        123456789012, 123456789013, 5};
   ChapterTable table;
   for (std::uint64_t line : lines) table.add_row("1.", line);
   renumber_chapters(table, 0);

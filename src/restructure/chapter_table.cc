@@ -11,8 +11,6 @@ namespace {
 
 std::size_t hash_text(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
-constexpr std::size_t kLargestBlockBytes = std::size_t{1} << 20;
-
 // Whether the bytes from `bytes` on begin with the value (an empty value has
 // no bytes to compare, and may have no address).
 bool bytes_begin_with(const char* bytes, std::string_view value) {
@@ -24,12 +22,21 @@ bool bytes_begin_with(const char* bytes, std::string_view value) {
 char* ChapterTable::Arena::reserve(std::size_t need) {
   if (static_cast<std::size_t>(limit_ - fill_) < need) {
     // Blocks grow with the table, so a small table stays small and a large
-    // one needs few blocks.
-    const std::size_t bytes = std::max(need, next_block_bytes_);
-    if (next_block_bytes_ < kLargestBlockBytes) next_block_bytes_ *= 2;
-    blocks_.emplace_back(new char[bytes]);
+    // one needs few blocks. Bytes behind the last text keep reads of
+    // kReadableBytes within the block.
+    const std::size_t largest = supply_->block_bytes() - kReadableBytes;
+    std::size_t bytes;
+    if (next_block_bytes_ >= largest && need <= largest) {
+      bytes = largest;
+      blocks_.push_back(supply_->take());
+    } else {
+      bytes = std::max(need, next_block_bytes_);
+      if (next_block_bytes_ < largest) next_block_bytes_ *= 2;
+      blocks_.emplace_back(new char[bytes + kReadableBytes]);
+    }
     fill_ = blocks_.back().get();
     limit_ = fill_ + bytes;
+    std::memset(limit_, 0, kReadableBytes);
   }
   char* const at = fill_;
   fill_ += need;
@@ -72,13 +79,20 @@ ChapterTable::Text ChapterTable::share_with_mark(const Row& row, std::string_vie
 
 void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line,
                            std::string_view mark_line_text) {
-  if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.emplace_back(new Row[kChunkRows]);
+  if ((row_count_ & (kChunkRows - 1)) == 0) chunks_.push_back(supply_->take());
   Row& row = row_at(++row_count_);
-  row.mark_line = mark_line;
+  if (mark_line < kElsewhere) {
+    row.mark_line = static_cast<std::uint32_t>(mark_line);
+  } else {
+    huge_lines_.push_back(mark_line);
+    row.mark_line = kElsewhere + static_cast<std::uint32_t>(huge_lines_.size() - 1);
+  }
   // A mark number at the start of its line shares the line's bytes. One
   // that does not end with a point is stored before the line, with the point
   // that the renumbering appends.
-  if (!mark_line_text.empty() && mark_line_text.substr(0, mark_number.size()) == mark_number) {
+  // (The scan gives the mark as the start of the line itself.)
+  const bool mark_starts_line = mark_number.data() == mark_line_text.data() && mark_number.size() <= mark_line_text.size();
+  if (!mark_line_text.empty() && (mark_starts_line || mark_line_text.substr(0, mark_number.size()) == mark_number)) {
     if (mark_number.empty() || mark_number.back() == '.') {
       row.line_text = arena_.store(mark_line_text);
       set_mark_text(row, Text{row.line_text, mark_number.size()});
@@ -228,6 +242,8 @@ std::size_t ChapterTable::Index::find(std::string_view key, KeyOf key_of) const 
 }
 
 void ChapterTable::finish() {
+  // The rows are final: their memory is no longer made ready ahead.
+  supply_->stop();
   finished_ = true;
   by_mark_number_.clear();
   by_chapter_number_.clear();

@@ -4,7 +4,7 @@
 // once the renumbering has run), the line number of its chapter-mark line, its
 // number components (as a dotted text, "1..2" for the components 1, empty, 2;
 // trailing empty components are not kept), and after the renumbering its
-// chapter number and level. Texts live in one arena, so a row costs 56 bytes
+// chapter number and level. Texts live in one arena, so a row costs 48 bytes
 // beyond its own texts; a text equal to the mark number or to a part of it
 // takes none. Views of the texts stay valid while the table lives, whatever
 // is added or changed after.
@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "restructure/ready_blocks.h"
 
 namespace kestram {
 
@@ -28,6 +30,12 @@ class ChapterTable {
   void set_candidate_count(std::uint64_t count) { candidate_count_ = count; }
 
   std::size_t chapter_count() const { return row_count_; }
+
+  // Every text the table gives out (mark numbers, mark lines, components,
+  // chapter numbers; empty ones too) lies in the table's own memory, and
+  // the kReadableBytes bytes from its start may be read, whatever its size:
+  // a short text can be copied by one fixed-size move of that many bytes.
+  static constexpr std::size_t kReadableBytes = 16;
 
   // Appends a row for a chapter mark; its components start as the split of
   // the mark number. Rows are numbered 1, 2, ... in the order added. The
@@ -63,7 +71,10 @@ class ChapterTable {
     const Row& r = row_at(row);
     return std::string_view(r.mark, size_of(r.mark_size));
   }
-  std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
+  std::uint64_t mark_line(std::size_t row) const {
+    const std::uint32_t field = row_at(row).mark_line;
+    return field < kElsewhere ? field : huge_lines_[field - kElsewhere];
+  }
   // The stripped chapter-mark line as given to add_row (empty when none was).
   std::string_view mark_line_text(std::size_t row) const {
     const Row& r = row_at(row);
@@ -118,16 +129,17 @@ class ChapterTable {
     std::size_t size;
   };
   // A size field of a row: the size itself below kElsewhere, else kElsewhere
-  // plus an index into a side list. Texts of 2 GiB or more, and chapter
-  // numbers that are not the start of the components (and the byte after
-  // them), are rare enough to live there; a row stays at 56 bytes.
+  // plus an index into a side list. Texts of 2 GiB or more, line numbers
+  // from 2^31 on, and chapter numbers that are not the start of the
+  // components (and the byte after them), are rare enough to live there; a
+  // row stays at 48 bytes, which every pass over the table reads.
   static constexpr std::uint32_t kElsewhere = std::uint32_t{1} << 31;
   // Left uninitialised by its chunk until add_row() fills it.
   struct Row {
-    std::uint64_t mark_line;
     const char* mark;
     const char* components;
     const char* line_text;
+    std::uint32_t mark_line;  // a field as the sizes are
     std::uint32_t mark_size;
     std::uint32_t components_size;
     std::uint32_t line_text_size;
@@ -137,16 +149,18 @@ class ChapterTable {
     std::int32_t level;
   };
   // Rows live in chunks that never move, so the table grows without copying
-  // earlier rows.
-  static constexpr unsigned kChunkRowsLog2 = 12;
+  // earlier rows. A chunk is a block of the size the texts' blocks grow to,
+  // so that one supply of blocks serves both.
+  static constexpr unsigned kChunkRowsLog2 = 14;
   static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkRowsLog2;
+  static constexpr std::size_t kBlockBytes = kChunkRows * sizeof(Row);
   const Row& row_at(std::size_t row) const {
     const std::size_t i = row - 1;
-    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+    return reinterpret_cast<const Row*>(chunks_[i >> kChunkRowsLog2].get())[i & (kChunkRows - 1)];
   }
   Row& row_at(std::size_t row) {
     const std::size_t i = row - 1;
-    return chunks_[i >> kChunkRowsLog2][i & (kChunkRows - 1)];
+    return reinterpret_cast<Row*>(chunks_[i >> kChunkRowsLog2].get())[i & (kChunkRows - 1)];
   }
   std::size_t size_of(std::uint32_t field) const { return field < kElsewhere ? field : huge_sizes_[field - kElsewhere]; }
   std::uint32_t size_field(std::size_t size);
@@ -154,6 +168,8 @@ class ChapterTable {
   // while the table lives, and growing costs no copy of earlier texts.
   class Arena {
    public:
+    // The largest blocks come from the supply.
+    explicit Arena(ReadyBlocks* supply) : supply_(supply) {}
     // Copies the text and two points after it; returns where the copy begins.
     const char* store(std::string_view text);
     // Copies `first`, a point and `second`, and two points after them.
@@ -162,6 +178,7 @@ class ChapterTable {
    private:
     char* reserve(std::size_t need);
 
+    ReadyBlocks* supply_;
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* fill_ = nullptr;
     char* limit_ = nullptr;
@@ -193,11 +210,14 @@ class ChapterTable {
     row.mark_size = size_field(mark.size);
   }
 
-  std::vector<std::unique_ptr<Row[]>> chunks_;
+  // Blocks of kBlockBytes: up to 8 ahead, once the table has taken 8.
+  std::unique_ptr<ReadyBlocks> supply_ = std::make_unique<ReadyBlocks>(kBlockBytes, 8, 8);
+  std::vector<std::unique_ptr<char[]>> chunks_;
   std::size_t row_count_ = 0;
   std::vector<std::size_t> huge_sizes_;
+  std::vector<std::uint64_t> huge_lines_;
   std::vector<Text> separate_chapters_;
-  Arena arena_;
+  Arena arena_{supply_.get()};
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
   bool finished_ = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,71 @@ TEST(ChapterTable, ViewsSurviveGrowth) {
   for (std::size_t row = 2; row <= table.chapter_count(); ++row) {
     ASSERT_EQ(row, table.mark_line(row));
     ASSERT_EQ(row % 1000 == 0 ? long_mark : std::to_string(row) + ".", table.mark_number(row)) << row;
+  }
+}
+
+// A table large enough for its memory to be made ready ahead keeps every
+// row and text, and a finished one grows on as before.
+TEST(ChapterTable, LargeTableReadsBackWhole) {
+  ChapterTable table;
+  const std::size_t rows = 300000;
+  std::string line;
+  for (std::size_t row = 1; row <= rows; ++row) {
+    const std::string mark = std::to_string(row % 97) + "." + std::to_string(row);
+    line = mark + " Title of chapter " + std::to_string(row);
+    table.add_row(mark, 2 * row, line);
+  }
+  table.finish();
+  table.add_row("9.", 2 * rows + 1, "9. After");
+  ASSERT_EQ(rows + 1, table.chapter_count());
+  for (std::size_t row = 1; row <= rows; ++row) {
+    const std::string mark = std::to_string(row % 97) + "." + std::to_string(row);
+    ASSERT_EQ(mark, table.mark_number(row)) << row;
+    ASSERT_EQ(mark + " Title of chapter " + std::to_string(row), table.mark_line_text(row)) << row;
+    ASSERT_EQ(2 * row, table.mark_line(row)) << row;
+  }
+  EXPECT_EQ("9. After", table.mark_line_text(rows + 1));
+}
+
+// Line numbers of any size read back, and the cursor finds each row.
+TEST(ChapterTable, LineNumbersOfAnySize) {
+  const std::vector<std::uint64_t> lines = {1, 5, 0x7FFFFFFC, 0x7FFFFFFE, 0x80000000, 0x80000002,
+                                            0xFFFFFFFF, 0x100000002, UINT64_MAX - 2, UINT64_MAX};
+  ChapterTable table;
+  for (std::uint64_t line : lines) table.add_row("1.", line);
+  HeadingCursor cursor(table);
+  for (std::size_t row = 1; row <= lines.size(); ++row) {
+    EXPECT_EQ(lines[row - 1], table.mark_line(row)) << row;
+    EXPECT_EQ(0u, cursor.row_for_line(lines[row - 1] - 1)) << row;
+    EXPECT_EQ(row, cursor.row_for_line(lines[row - 1])) << row;
+  }
+}
+
+// Every text the table gives out can be read kReadableBytes far from its
+// start, wherever in its block it landed (the sanitizer build checks the
+// reads); the bytes read begin with the text.
+TEST(ChapterTable, TextsStayReadableBeyondTheirEnd) {
+  ChapterTable table;
+  std::string line;
+  for (std::size_t row = 1; row <= 3000; ++row) {
+    const std::size_t size = row % 41;
+    const std::string mark = std::to_string(row) + (row % 3 == 0 ? "" : ".");
+    line = mark + " " + std::string(size, 'x');
+    table.add_row(mark, row, row % 5 == 0 ? std::string_view() : std::string_view(line));
+    if (row % 7 == 0) table.set_components(row, std::string(size % 20, '3'));
+    if (row % 11 == 0) table.set_chapter(row, std::string(size, '4'), 2);
+    if (row % 13 == 0) table.set_mark_number(row, std::string(size % 18, '5'));
+    if (row % 2 == 0) table.end_mark_number_with_point(row);
+  }
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
+    for (std::string_view text : {table.mark_number(row), table.mark_line_text(row), table.components(row),
+                                  table.chapter_number(row)}) {
+      ASSERT_NE(nullptr, text.data()) << row;
+      char bytes[ChapterTable::kReadableBytes];
+      std::memcpy(bytes, text.data(), sizeof bytes);
+      const std::size_t compared = std::min(text.size(), sizeof bytes);
+      EXPECT_EQ(text.substr(0, compared), std::string_view(bytes, compared)) << row;
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "restructure/byte_words.h"
 #include "restructure/chapter_mark.h"
 #include "text/text.h"
 
@@ -102,26 +103,45 @@ struct MarkShape {
   std::size_t level = 0;
 };
 
+// Number of components that start in a dotted text: bytes that are no point
+// and follow a point or the start.
+std::size_t nonempty_components(std::string_view dotted) {
+  std::size_t count = 0;
+  bool after_point = true;
+  for (char c : dotted) {
+    count += after_point && c != '.';
+    after_point = c == '.';
+  }
+  return count;
+}
+
+// The table's texts keep 16 bytes readable from their start, so a mark and
+// its components of up to 16 bytes are read as two words each and counted
+// without a loop; the byte loop is left to longer ones.
 MarkShape shape_of(std::string_view mark, std::string_view components) {
+  using namespace byte_words;
+  static_assert(ChapterTable::kReadableBytes >= 16, "two words are readable");
   MarkShape shape;
-  std::size_t points = 0;
-  // A component starts at each byte that is no point and follows a point or
-  // the start; counted without a branch per byte.
-  std::size_t after_point = 1;
-  for (char c : components) {
-    const std::size_t point = c == '.' ? 1 : 0;
-    shape.nonempty += after_point & (point ^ 1);
-    points += point;
-    after_point = point;
-  }
-  // The split is the start of the mark, so only the mark's rest is left to
-  // count; a split set otherwise sends the whole mark through mark_level().
-  if (components.data() == mark.data() && components.size() <= mark.size()) {
-    for (char c : mark.substr(components.size())) points += c == '.';
-    shape.level = points + (mark.empty() || mark.back() != '.' ? 1 : 0);
-  } else {
+  const std::size_t end_point = mark.empty() || mark.back() != '.' ? 1 : 0;
+  if (mark.size() > 16 || components.size() > 16) {
+    shape.nonempty = nonempty_components(components);
     shape.level = mark_level(mark);
+    return shape;
   }
+  const char* const m = mark.data();
+  const std::size_t points =
+      byte_count(bytes_equal(load_word(m), '.') & first_bytes(mark.size())) +
+      byte_count(bytes_equal(load_word(m + 8), '.') & first_bytes(mark.size() < 8 ? 0 : mark.size() - 8));
+  shape.level = points + end_point;
+  const char* const c = components.data();
+  const std::uint64_t p0 = bytes_equal(load_word(c), '.');
+  const std::uint64_t p1 = bytes_equal(load_word(c + 8), '.');
+  // A byte starts a component when it is no point and the byte before it
+  // is one (or it is the first).
+  const std::uint64_t starts0 = ~p0 & first_bytes(components.size()) & ((p0 << 8) | 0x80);
+  const std::uint64_t starts1 =
+      ~p1 & first_bytes(components.size() < 8 ? 0 : components.size() - 8) & ((p1 << 8) | (p0 >> 56));
+  shape.nonempty = byte_count(starts0) + byte_count(starts1);
   return shape;
 }
 

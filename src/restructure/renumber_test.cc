@@ -149,6 +149,46 @@ TEST(Renumber, LookUpsWorkOnTheNormalisedTable) {
   EXPECT_EQ(3u, table.first_row_with_chapter_number("1.2"));
 }
 
+// Leading zeros change no level and no count: marks padded to any length
+// (across the word sizes in which short marks are looked at) number the
+// chapters as the bare marks do, but for the zeros kept from written marks.
+TEST(Renumber, PaddedMarksKeepTheirShape) {
+  const Texts bare = {"1.", "1.1", "1..2", ".", "1.1.1.", "2.3", "1.2.3.4.5", "3.", "..", "1.1", "4.", "4.1.1"};
+  auto pad = [](const std::string& mark, std::size_t zeros) {
+    std::string padded;
+    bool in_component = false;
+    for (char c : mark) {
+      if (c != '.' && !in_component) padded.append(zeros, '0');
+      in_component = c != '.';
+      padded += c;
+    }
+    return padded;
+  };
+  auto without_zeros = [](const std::string& dotted) {
+    std::string bare_number;
+    bool leading = true;
+    for (std::size_t i = 0; i < dotted.size(); ++i) {
+      const char c = dotted[i];
+      const bool last_of_component = i + 1 == dotted.size() || dotted[i + 1] == '.';
+      if (c == '0' && leading && !last_of_component) continue;
+      leading = c == '.';
+      bare_number += c;
+    }
+    return bare_number;
+  };
+  const Texts expected = chapter_numbers(renumbered(bare));
+  for (std::size_t zeros = 1; zeros <= 20; ++zeros) {
+    Texts padded;
+    for (const std::string& mark : bare) padded.push_back(pad(mark, zeros));
+    const ChapterTable table = renumbered(padded);
+    Texts numbers;
+    for (const std::string& number : chapter_numbers(table)) numbers.push_back(without_zeros(number));
+    EXPECT_EQ(expected, numbers) << zeros;
+    for (std::size_t r = 1; r <= table.chapter_count(); ++r)
+      EXPECT_EQ(pad(bare[r - 1], zeros) + (bare[r - 1].back() == '.' ? "" : "."), table.mark_number(r)) << r;
+  }
+}
+
 TEST(Renumber, EmptyTable) {
   ChapterTable table;
   renumber_chapters(table, 2);
