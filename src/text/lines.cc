@@ -425,7 +425,8 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
       closed_(std::exchange(other.closed_, true)),
       observer_(std::exchange(other.observer_, nullptr)),
       line_start_(std::exchange(other.line_start_, nullptr)),
-      carry_(std::move(other.carry_)) {}
+      carry_(std::move(other.carry_)),
+      in_long_line_(std::exchange(other.in_long_line_, false)) {}
 
 LineWriter::~LineWriter() { close(); }
 
@@ -484,8 +485,20 @@ void LineWriter::settle() {
 }
 
 void LineWriter::carry(std::string_view part) {
+  if (in_long_line_) {
+    observer_->long_line_part(part);
+    return;
+  }
   if (carry_.size() + part.size() <= kLongestToldLine) {
     carry_.append(part);
+    return;
+  }
+  if (observer_->takes_long_lines()) {
+    // From here on the line goes to the observer as it goes to the file.
+    in_long_line_ = true;
+    observer_->long_line_part(carry_);
+    observer_->long_line_part(part);
+    carry_.clear();
     return;
   }
   LineObserver* observer = std::exchange(observer_, nullptr);
@@ -494,26 +507,38 @@ void LineWriter::carry(std::string_view part) {
   observer->line_too_long();
 }
 
+void LineWriter::drop_long_line() {
+  in_long_line_ = false;
+  std::exchange(observer_, nullptr)->line_too_long();
+}
+
 void LineWriter::observe_lines(LineObserver* observer) {
   if (file_ == nullptr) return;
   observer_ = observer;
   line_start_ = fill_;
   carry_.clear();
+  in_long_line_ = false;
 }
 
 void LineWriter::end_observed_line() {
   std::string_view text(line_start_, static_cast<std::size_t>(fill_ - line_start_));
-  if (!carry_.empty()) {
+  if (!in_long_line_ && !carry_.empty()) {
+    // The rest may make the line too long to be held.
     carry(text);
-    if (observer_ == nullptr) {  // the line was too long to be told
+    if (observer_ == nullptr) {  // nor told
       end_line_untold();
       return;
     }
-    text = carry_;
+    text = in_long_line_ ? std::string_view() : std::string_view(carry_);
   }
   // Told before the line end is written, which may flush the buffer under
   // the view.
-  observer_->line(text);
+  if (in_long_line_) {
+    in_long_line_ = false;
+    observer_->long_line_end(text);
+  } else {
+    observer_->line(text);
+  }
   end_line_untold();
 }
 
@@ -561,6 +586,7 @@ bool LineWriter::close() {
   // Writes after close() are dropped, as they were when the file was closed.
   fill_ = limit_ = line_start_ = nullptr;
   observer_ = nullptr;
+  in_long_line_ = false;
   return ok();
 }
 

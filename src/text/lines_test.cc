@@ -390,5 +390,88 @@ TEST(LineWriter, ObserverHearsOfALineTooLongAndNothingAfter) {
   }
 }
 
+// Takes long lines in parts and puts each line heard back together.
+class LongLinesHeard : public LinesHeard {
+ public:
+  bool takes_long_lines() const override { return true; }
+  void long_line_part(std::string_view part) override {
+    ++parts;
+    long_line.append(part);
+  }
+  void long_line_end(std::string_view last_part) override {
+    long_line.append(last_part);
+    lines.push_back(std::move(long_line));
+    long_line.clear();
+  }
+  std::string long_line;
+  int parts = 0;
+};
+
+// An observer that takes long lines hears each as the file holds it,
+// however the line was written and wherever it outgrew what is held: in one
+// large write, in small ones, after blanks, by its very last byte.
+TEST(LineWriter, LongLinesAreToldInParts) {
+  testing::TempDir dir;
+  constexpr std::size_t kHeld = LineWriter::kLongestToldLine;
+  const std::size_t sizes[] = {kHeld - 1, kHeld, kHeld + 1, 3 * kHeld + 12345};
+  std::mt19937 random(11);
+  for (int way = 0; way < 3; ++way) {
+    LineWriter out(dir.file("long"));
+    LongLinesHeard heard;
+    out.observe_lines(&heard);
+    std::vector<std::string> written;
+    for (std::size_t size : sizes) {
+      std::string text(size, 'x');
+      for (char& c : text) c = static_cast<char>('a' + random() % 26);
+      switch (way) {
+        case 0:
+          out.write(text);
+          break;
+        case 1:
+          for (std::size_t at = 0; at < size; at += 4000) out.write(std::string_view(text).substr(at, 4000));
+          break;
+        default:
+          text.replace(0, 1000, 1000, ' ');
+          out.write_blanks(1000);
+          out.write(std::string_view(text).substr(1000, size - 1001));
+          out.write(std::string_view(text).substr(size - 1));
+      }
+      out.end_line();
+      out.write_line("short");
+      written.push_back(std::move(text));
+      written.push_back("short");
+    }
+    ASSERT_TRUE(out.close());
+    EXPECT_EQ(0, heard.too_long) << way;
+    EXPECT_LT(0, heard.parts) << way;
+    ASSERT_EQ(written.size(), heard.lines.size()) << way;
+    std::string file_text;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      EXPECT_TRUE(written[i] == heard.lines[i]) << way << " line " << i;
+      file_text += written[i] + "\r\n";
+    }
+    EXPECT_TRUE(file_text == testing::read_file(dir.file("long"))) << way;
+  }
+}
+
+// A long line ended without telling (its writer hands it on itself) was
+// heard in part only: the observer hears that it was too long, and nothing
+// more.
+TEST(LineWriter, LongLineEndedUntoldEndsTheTelling) {
+  testing::TempDir dir;
+  LineWriter out(dir.file("untold"));
+  LongLinesHeard heard;
+  out.observe_lines(&heard);
+  out.write_line("first");
+  out.write(std::string(LineWriter::kLongestToldLine + 5, 'u'));
+  out.end_line_untold();
+  out.write_line("after");
+  ASSERT_TRUE(out.close());
+  EXPECT_EQ(std::vector<std::string>{"first"}, heard.lines);
+  EXPECT_EQ(1, heard.too_long);
+  EXPECT_TRUE("first\r\n" + std::string(LineWriter::kLongestToldLine + 5, 'u') + "\r\nafter\r\n" ==
+              testing::read_file(dir.file("untold")));
+}
+
 }  // namespace
 }  // namespace kestram
