@@ -65,16 +65,18 @@ unsigned fragment_candidates(const unsigned char* p) {
 #endif
 }
 
+bool is_fragment_at(std::string_view text, std::size_t at) {
+  for (std::string_view fragment : kFrameFragments)
+    if (starts_with_lower(text.substr(at), fragment)) return true;
+  return false;
+}
+
 // Whether the text holds a fragment anywhere. The markup of headings and
 // contents lines holds several "<" but never a candidate pair, so 16
 // positions are ruled out at a time.
 bool holds_frame_fragment(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  auto fragment_at = [text](std::size_t at) {
-    for (std::string_view fragment : kFrameFragments)
-      if (starts_with_lower(text.substr(at), fragment)) return true;
-    return false;
-  };
+  auto fragment_at = [text](std::size_t at) { return is_fragment_at(text, at); };
   constexpr std::size_t kBlock = 16;
   std::size_t at = 0;
   for (; at + kBlock < text.size(); at += kBlock) {
@@ -138,7 +140,12 @@ void FrameLineScan::add(std::string_view part) {
     constexpr std::size_t kKeep = longest_fragment() - 1;
     std::string across = tail_;
     across.append(part.substr(0, kKeep));
-    fragment_ = holds_frame_fragment(across) || holds_frame_fragment(part);
+    fragment_ = holds_frame_fragment(across);
+    // Page text holds few "<" but for the markup around it (the document's
+    // own come escaped): the library's search for one byte hops from one to
+    // the next faster than holds_frame_fragment() looks at every position.
+    for (std::size_t at = part.find('<'); !fragment_ && at != std::string_view::npos; at = part.find('<', at + 1))
+      fragment_ = is_fragment_at(part, at);
     if (part.size() >= kKeep) {
       tail_.assign(part.substr(part.size() - kKeep));
     } else {

@@ -145,6 +145,8 @@ LineReader::LineReader(LineReader&& other) noexcept
       begin_(std::exchange(other.begin_, 0)),
       end_(std::exchange(other.end_, 0)),
       at_end_(std::exchange(other.at_end_, true)),
+      from_start_(other.from_start_),
+      first_line_end_(other.first_line_end_),
       chunk_start_(std::exchange(other.chunk_start_, 0)),
       scanned_(std::exchange(other.scanned_, 0)),
       ends_(std::move(other.ends_)),
@@ -161,12 +163,15 @@ bool LineReader::fill() {
     at_end_ = true;
     return false;
   }
-  if (begin_ > 0) {
+  if (begin_ > 0 && capacity_ - end_ < kReadChunk / 2) {
     // Keep the unread bytes, and how far they were looked at, at the front.
+    // (Only when the room behind them runs short: a file that fits stays
+    // whole for rewind().)
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     scanned_ -= begin_;
     begin_ = 0;
+    from_start_ = false;
   }
   if (capacity_ - end_ < kReadChunk / 2) {
     // A line longer than the buffer: it doubles, so a long line costs
@@ -292,9 +297,19 @@ bool LineReader::rewind() {
     return true;
   }
   if (file_ == nullptr) return false;
+  if (from_start_) {
+    // The bytes read so far are those from the file's start, and the first
+    // line held no line end before where it ended; reading goes on from
+    // where it stands.
+    begin_ = 0;
+    chunk_start_ = scanned_ = first_line_end_;
+    return true;
+  }
   if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
   begin_ = end_ = 0;
   at_end_ = false;
+  from_start_ = true;
+  first_line_end_ = 0;
   return true;
 }
 

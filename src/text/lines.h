@@ -67,6 +67,8 @@ class LineReader {
   }
 
   // Goes back to the first line. Returns false when that is not possible.
+  // Bytes of a file still buffered from its start are not read again (the
+  // file must not change in the meantime).
   bool rewind();
 
   // Number of lines returned since the start (or the last rewind).
@@ -82,6 +84,7 @@ class LineReader {
   // Returns the bytes from begin_ to `end` as the next line; the line end
   // runs on to `after`.
   void take_line(std::string_view& line, std::size_t end, std::size_t after) {
+    if (begin_ == 0) first_line_end_ = end;
     line = std::string_view(data_ + begin_, end - begin_);
     begin_ = after;
     ++line_number_;
@@ -106,6 +109,10 @@ class LineReader {
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
+  // Whether buffer_ still starts with the file's first byte, and where the
+  // first line ended there: what rewind() need not read and look at again.
+  bool from_start_ = true;
+  std::size_t first_line_end_ = 0;
   // The bytes are looked at for line ends (LF and CR) a chunk at a time,
   // and never again once scanned_ has passed them. The chunk runs from
   // chunk_start_ to scanned_; the line end bytes in it that no line has used

@@ -193,6 +193,36 @@ TEST(LineReader, RandomShortLinesMatchASimpleSplit) {
   }
 }
 
+// A file that fits in the buffer is rewound without being read again, and
+// reads the same lines again from wherever it was rewound: before the first
+// line, after it, halfway, at the end; with a first line that is short or
+// far longer than a buffer, whatever its line end.
+TEST(LineReader, RewindOfAFileKeptWholeRestarts) {
+  std::mt19937 random(7);
+  testing::TempDir dir;
+  for (std::size_t first_length : {std::size_t{0}, std::size_t{70}, std::size_t{3'000'000}}) {
+    for (const char* first_end : {"\n", "\r\n", "\r", ""}) {
+      std::string bytes(first_length, 'f');
+      bytes += first_end;
+      if (*first_end != '\0') {
+        for (int i = 0; i < 2000; ++i) bytes += random() % 4 == 0 ? (random() % 2 ? '\r' : '\n') : 'x';
+      }
+      const std::vector<std::string> expected = split_simply(bytes);
+      testing::write_file(dir.file("in.txt"), bytes);
+      for (std::size_t stop : {std::size_t{0}, std::size_t{1}, expected.size() / 2, expected.size() + 1}) {
+        LineReader file(dir.file("in.txt"));
+        std::string_view line;
+        for (std::size_t i = 0; i < stop && file.next(line); ++i) {
+        }
+        ASSERT_TRUE(file.rewind());
+        EXPECT_EQ(expected, read_all(file)) << first_length << " " << stop;
+        ASSERT_TRUE(file.rewind());
+        EXPECT_EQ(expected, read_all(file)) << first_length << " " << stop;
+      }
+    }
+  }
+}
+
 TEST(LineReader, LoneCrLinesTakeLinearTime) {
   // Searching every line for an LF that never comes would scan the rest of
   // the buffer per line: minutes for these documents. Long lines take the
