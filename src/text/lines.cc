@@ -84,6 +84,48 @@ std::size_t skip_line(const char* from, std::size_t at, std::size_t length) {
   }
 }
 
+// The largest read buffer that a reader has left behind, kept for the next
+// reader whose line outgrows its first buffer. A fresh block has each of its
+// pages faulted in and cleared as a long line is read into it, which costs
+// more than reading the line; a kept block has them in place.
+class SpareBuffer {
+ public:
+  SpareBuffer() = default;
+  SpareBuffer(const SpareBuffer&) = delete;
+  SpareBuffer& operator=(const SpareBuffer&) = delete;
+  ~SpareBuffer() { std::free(block_); }
+
+  // Keeps the block when it is larger than the one kept; frees the smaller.
+  void give(char* block, std::size_t size) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (size > size_) {
+        std::swap(block, block_);
+        std::swap(size, size_);
+      }
+    }
+    std::free(block);
+  }
+  // The kept block when it holds at least `size` bytes (its size is then
+  // stored in `size`), or null.
+  char* take(std::size_t& size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (block_ == nullptr || size_ < size) return nullptr;
+    size = std::exchange(size_, 0);
+    return std::exchange(block_, nullptr);
+  }
+
+ private:
+  std::mutex mutex_;
+  char* block_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+SpareBuffer& spare_buffer() {
+  static SpareBuffer spare;
+  return spare;
+}
+
 }  // namespace
 
 std::uint64_t line_end_bits_portable(const char* block) {
@@ -156,6 +198,7 @@ LineReader::LineReader(LineReader&& other) noexcept
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
+  if (capacity_ > kReadChunk) spare_buffer().give(buffer_.release(), capacity_);
 }
 
 bool LineReader::fill() {
@@ -177,11 +220,18 @@ bool LineReader::fill() {
     // A line longer than the buffer: it doubles, so a long line costs
     // linear time and at most twice its length. realloc() can often grow a
     // large block where it lies, without copying it or touching its pages.
-    char* larger = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
-    if (larger == nullptr) throw std::bad_alloc();
-    buffer_.release();
-    buffer_.reset(larger);
-    capacity_ *= 2;
+    std::size_t size = capacity_ * 2;
+    if (char* spare = spare_buffer().take(size)) {
+      std::memcpy(spare, buffer_.get(), end_);
+      buffer_.reset(spare);
+      capacity_ = size;
+    } else {
+      char* larger = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
+      if (larger == nullptr) throw std::bad_alloc();
+      buffer_.release();
+      buffer_.reset(larger);
+      capacity_ *= 2;
+    }
   }
   data_ = buffer_.get();
   const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);

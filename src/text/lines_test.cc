@@ -71,6 +71,43 @@ TEST(LineReader, LinesLongerThanTheBufferStayWhole) {
   EXPECT_EQ("b", lines[2]);
 }
 
+// Readers of long lines, one after another and several at once, each read
+// their own file whole: a buffer left behind by one reader and taken up by
+// the next holds the next one's bytes only.
+TEST(LineReader, LongLineReadersOneAfterAnotherAndTogether) {
+  testing::TempDir dir;
+  const std::size_t lengths[] = {9'000'000, 2'500'000, 1'200'000, 12'000'000};
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    std::string text = "head " + std::to_string(i) + "\n";
+    text.append(lengths[i], static_cast<char>('a' + i));
+    text += "\r\ntail\n";
+    testing::write_file(dir.file(std::to_string(i)), text);
+    texts.push_back(std::move(text));
+  }
+  auto expect_whole = [&](LineReader& reader, std::size_t i) {
+    const std::vector<std::string> expected = {"head " + std::to_string(i), std::string(lengths[i], 'a' + i), "tail"};
+    EXPECT_TRUE(expected == read_all(reader)) << i;
+  };
+  for (int round = 0; round < 2; ++round)
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+      LineReader reader(dir.file(std::to_string(i)));
+      expect_whole(reader, i);
+    }
+  LineReader first(dir.file("0"));
+  std::string_view line;
+  ASSERT_TRUE(first.next(line));
+  {
+    LineReader second(dir.file("1"));
+    expect_whole(second, 1);
+    LineReader third(dir.file("3"));
+    expect_whole(third, 3);
+  }
+  std::vector<std::string> rest = read_all(first);
+  ASSERT_EQ(2u, rest.size());
+  EXPECT_TRUE(std::string(lengths[0], 'a') == rest[0]);
+}
+
 // Lines of random length (some longer than the reader's buffer) with random
 // line ends, so line ends fall on every kind of buffer boundary.
 TEST(LineReader, RandomLinesAndLineEndsMatchASimpleSplit) {
