@@ -195,7 +195,10 @@ void BodyWriter::add(std::string_view line) {
     return;
   }
   const std::size_t heading_row = headings_.row_for_line(line_count_);
-  if (write_body_line(line, heading_row, table_, page_) != BodyRule::kTableStart) {
+  const BodyRule rule = write_body_line(line, heading_row, table_, page_);
+  if (rule != BodyRule::kTableStart) {
+    // A heading's text is escaped and its tags are "span" and "b".
+    if (rule == BodyRule::kHeading && companion_filter_ != nullptr) companion_filter_->keep_next_line();
     page_.end_line();
     return;
   }

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "html/companion_text.h"
 #include "html/table_block.h"
 #include "restructure/chapter_table.h"
 #include "text/lines.h"
@@ -70,11 +71,16 @@ class BodyWriter {
   void add(std::string_view line);
   // The same as add() for the line of `indent_blanks` blanks and then
   // `stripped_line`, cheaper for a quiet line: it is written from the given
-  // texts and, when a plain companion is set, goes on to it directly, ended
-  // on the page without telling the page's observer. (A quiet line holds no
-  // "<", so it is never a frame line.)
+  // texts and, when a companion is set, goes on to it directly, ended on the
+  // page without telling the page's observer. (A quiet line holds no "<",
+  // so it is never a frame line.)
   void add_plain(std::uint64_t indent_blanks, std::string_view stripped_line);
-  void set_plain_companion(LineWriter* companion) { plain_companion_ = companion; }
+  // The companion text being made from the page by `filter` (the page's
+  // observer): lines known to hold no frame markup skip the filter's look.
+  void set_companion(LineWriter* companion, CompanionFilter* filter) {
+    plain_companion_ = companion;
+    companion_filter_ = filter;
+  }
   // Ends the body after the last line: writes a table block left open, and
   // the work file of the last table block met, if any, through
   // open_table_file.
@@ -89,6 +95,7 @@ class BodyWriter {
   bool in_block_ = false;
   bool any_block_ = false;
   LineWriter* plain_companion_ = nullptr;
+  CompanionFilter* companion_filter_ = nullptr;
   std::string scratch_;  // a plain line put together for add()
 };
 

@@ -175,7 +175,7 @@ bool FrameLineScan::is_frame_line() const {
 
 void CompanionFilter::long_line_part(std::string_view part) {
   if (!complete_) return;
-  long_line_.add(part);
+  if (!keep_all_ && !keep_next_) long_line_.add(part);
   if (long_line_.holds_fragment()) {
     complete_ = false;  // a frame line, part of which is written already
     return;
@@ -185,9 +185,10 @@ void CompanionFilter::long_line_part(std::string_view part) {
 
 void CompanionFilter::long_line_end(std::string_view last_part) {
   long_line_part(last_part);
-  if (complete_ && long_line_.is_frame_line()) complete_ = false;
+  if (complete_ && !keep_all_ && !keep_next_ && long_line_.is_frame_line()) complete_ = false;
   if (complete_) out_.end_line();
   long_line_.clear();
+  keep_next_ = false;
 }
 
 void write_companion_text(LineReader& page, LineWriter& out) {

@@ -58,8 +58,14 @@ class CompanionFilter : public LineWriter::LineObserver {
  public:
   explicit CompanionFilter(LineWriter& out) : out_(out) {}
   void line(std::string_view text) override {
-    if (complete_ && !is_frame_line(text)) out_.write_line(text);
+    if (complete_ && (keep_all_ || keep_next_ || !is_frame_line(text))) out_.write_line(text);
+    keep_next_ = false;
   }
+  // For a page writer that knows lines to hold no frame markup (generated
+  // lines whose text is escaped): the next line told, or every line told
+  // until keep_all is set back, is kept without a look.
+  void keep_next_line() { keep_next_ = true; }
+  void set_keep_all(bool keep_all) { keep_all_ = keep_all; }
   // From then on the companion text misses lines: it must be made from the
   // page file instead.
   void line_too_long() override { complete_ = false; }
@@ -71,6 +77,8 @@ class CompanionFilter : public LineWriter::LineObserver {
  private:
   LineWriter& out_;
   bool complete_ = true;
+  bool keep_next_ = false;
+  bool keep_all_ = false;
   FrameLineScan long_line_;
 };
 

@@ -1,5 +1,9 @@
 #include "html/html_escape.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestram {
 namespace {
 
@@ -45,6 +49,32 @@ void append_html_escaped(std::string& out, std::string_view text) {
 
 void write_html_escaped(LineWriter& out, std::string_view text) {
   escape_into(text, [&out](std::string_view piece) { out.write(piece); });
+}
+
+std::size_t html_escaped_size(std::string_view text) {
+  // Each bracket grows by three bytes into its entity.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t brackets = 0;
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  constexpr std::size_t kBlock = 16;
+  auto brackets_at = [bytes](std::size_t from) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+    const __m128i hits = _mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(0x02)), _mm_set1_epi8(0x3E));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+  };
+  if (text.size() >= kBlock) {
+    for (; at + kBlock <= text.size(); at += kBlock)
+      if (const unsigned bits = brackets_at(at)) brackets += static_cast<std::size_t>(__builtin_popcount(bits));
+    // The bytes left are the end of one more block that overlaps the last.
+    if (at < text.size())
+      if (const unsigned bits = brackets_at(text.size() - kBlock) >> (kBlock - (text.size() - at)))
+        brackets += static_cast<std::size_t>(__builtin_popcount(bits));
+    return text.size() + 3 * brackets;
+  }
+#endif
+  for (; at < text.size(); ++at) brackets += is_angle_bracket(bytes[at]) ? 1 : 0;
+  return text.size() + 3 * brackets;
 }
 
 std::string html_escape(std::string_view text) {

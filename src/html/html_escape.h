@@ -19,4 +19,7 @@ void write_html_escaped(LineWriter& out, std::string_view text);
 // `text` with "<" and ">" escaped.
 std::string html_escape(std::string_view text);
 
+// The size of `text` with "<" and ">" escaped, without making it.
+std::size_t html_escaped_size(std::string_view text);
+
 }  // namespace kestram

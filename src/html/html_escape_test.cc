@@ -37,7 +37,8 @@ TEST(HtmlEscape, AppendsBehindExistingText) {
 
 TEST(HtmlEscape, LongTextsAgreeByteForByte) {
   // Brackets at every offset of the blocks the escaping tests at once, in
-  // text written out directly and in text appended to a string.
+  // text written out directly and in text appended to a string, and the
+  // size of the escaped text told beforehand.
   std::mt19937 random(5);
   for (int round = 0; round < 500; ++round) {
     std::string text(random() % 300, 'a');
@@ -59,6 +60,7 @@ TEST(HtmlEscape, LongTextsAgreeByteForByte) {
       }
     }
     EXPECT_EQ(expected, html_escape(text));
+    EXPECT_EQ(expected.size(), html_escaped_size(text));
     std::string written;
     LineWriter writer = LineWriter::to_memory(written);
     write_html_escaped(writer, text);

@@ -24,6 +24,18 @@ constexpr std::string_view kContentsHead = "<b>TABLE OF CONTENTS</b>";
 constexpr std::string_view kContentsTail[] = {"<br>", "<b>END TABLE OF CONTENTS</b>", "<br>"};
 constexpr std::string_view kClosingLines[] = {"</p>", "</pre>", "</body>", "</html>"};
 
+// A contents entry: its heading line's leading blanks, kEntryOpen, the
+// stripped heading line escaped, kLinkOpen, the chapter number, kLinkMiddle,
+// the number again and kEntryClose.
+constexpr std::string_view kEntryOpen = "<b>";
+constexpr std::string_view kLinkOpen = " <a href=\"#";
+constexpr std::string_view kLinkMiddle = "\">";
+constexpr std::string_view kEntryClose = "</a> </b>";
+// The unit code in the heading line, between kUnitOpen and kUnitClose.
+constexpr std::string_view kUnitOpen = " (";
+constexpr std::string_view kUnitClose = ")";
+constexpr std::size_t kLineEndSize = 2;  // CR LF
+
 }  // namespace
 
 std::string html_file_name(std::string_view base_name) {
@@ -39,13 +51,13 @@ void write_contents_entry(std::string_view heading_line, std::string_view chapte
   // escaped line's leading blanks, and its stripped part escaped is the
   // escaped line stripped.
   page.write_blanks(leading_blanks(heading_line));
-  page.write("<b>");
+  page.write(kEntryOpen);
   write_html_escaped(page, trim_blanks(heading_line));
-  page.write(" <a href=\"#");
+  page.write(kLinkOpen);
   page.write(chapter_number);
-  page.write("\">");
+  page.write(kLinkMiddle);
   page.write(chapter_number);
-  page.write("</a> </b>");
+  page.write(kEntryClose);
 }
 
 std::string contents_entry(std::string_view heading_line, std::string_view chapter_number) {
@@ -70,15 +82,81 @@ void write_contents(LineReader& indented, const ChapterTable& table, LineWriter&
   }
 }
 
-void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page) {
+namespace {
+
+// The mark line of a row from its first blank on: what follows the chapter
+// number in the row's heading line.
+std::string_view title_part(const ChapterTable& table, std::size_t row) {
+  const std::string_view text = table.mark_line_text(row);
+  // The first word is a short number, mostly: looked at byte by byte.
+  std::size_t blank = 0;
+  while (blank < text.size() && text[blank] != ' ') ++blank;
+  return text.substr(blank);
+}
+
+// A row without a chapter number has its entry made the long way, from its
+// heading line as the indentation pass makes it.
+void write_entry_of_unnumbered_row(const ChapterTable& table, std::size_t row, std::string_view org_unit_code,
+                                   LineWriter& page) {
   std::string heading_line;
   LineWriter heading = LineWriter::to_memory(heading_line);
+  write_heading_line(table, row, org_unit_code, heading);
+  write_contents_entry(heading_line, table.chapter_number(row), page);
+}
+
+}  // namespace
+
+void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page) {
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    heading_line.clear();
-    write_heading_line(table, row, org_unit_code, heading);
-    write_contents_entry(heading_line, table.chapter_number(row), page);
+    const std::string_view number = table.chapter_number(row);
+    if (number.empty()) {
+      write_entry_of_unnumbered_row(table, row, org_unit_code, page);
+      page.end_line();
+      continue;
+    }
+    // The heading line is the indentation, the chapter number, the title
+    // part and the unit code in brackets. The number (digits and points)
+    // starts the stripped line and needs no escaping, and the stripped mark
+    // line or the closing bracket ends it: the entry is written from these
+    // parts without making the line first.
+    page.write_blanks(table.indent_blanks(row));
+    page.write(kEntryOpen);
+    page.write(number);
+    write_html_escaped(page, title_part(table, row));
+    if (!org_unit_code.empty()) {
+      page.write(kUnitOpen);
+      write_html_escaped(page, org_unit_code);
+      page.write(kUnitClose);
+    }
+    page.write(kLinkOpen);
+    page.write(number);
+    page.write(kLinkMiddle);
+    page.write(number);
+    page.write(kEntryClose);
     page.end_line();
   }
+}
+
+std::uint64_t contents_from_table_size(const ChapterTable& table, std::string_view org_unit_code) {
+  const std::uint64_t unit_size =
+      org_unit_code.empty() ? 0 : kUnitOpen.size() + html_escaped_size(org_unit_code) + kUnitClose.size();
+  constexpr std::uint64_t kFixedSize =
+      kEntryOpen.size() + kLinkOpen.size() + kLinkMiddle.size() + kEntryClose.size() + kLineEndSize;
+  std::uint64_t size = 0;
+  std::string entry;
+  LineWriter entry_writer = LineWriter::to_memory(entry);
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
+    const std::string_view number = table.chapter_number(row);
+    if (number.empty()) {
+      entry.clear();
+      write_entry_of_unnumbered_row(table, row, org_unit_code, entry_writer);
+      size += entry.size() + kLineEndSize;
+      continue;
+    }
+    size += table.indent_blanks(row) + 3 * number.size() + html_escaped_size(title_part(table, row)) + unit_size +
+            kFixedSize;
+  }
+  return size;
 }
 
 void write_page_opening(LineWriter& page) {

@@ -5,6 +5,7 @@
 // companion text for the indexer recognises and drops them by that text.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ void write_page_closing(LineWriter& page);
 // line at its row's line number. Every row's indentation must be at most
 // kMaxIndentBlanks.
 void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page);
+// The number of bytes that write_contents_from_table() writes, line ends
+// included, from the table alone.
+std::uint64_t contents_from_table_size(const ChapterTable& table, std::string_view org_unit_code);
 
 // Writes the whole page: fixed lines 1-8, the table of contents when
 // with_contents (its own pass over `indented`), then rewinds `indented` and

@@ -1,13 +1,16 @@
 #include "run/render_steps.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "html/companion_text.h"
 #include "html/body_line.h"
+#include "html/body_pipe.h"
 #include "html/page_frame.h"
 #include "restructure/indent_pass.h"
 #include "run/output_check.h"
@@ -18,24 +21,6 @@ namespace kestram {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every line of the indented text, as written, goes on to the page: the
-// plain lines from the pass, the others as the indented text's writer tells
-// them.
-class BodyFeed : public LineWriter::LineObserver, public PlainLineSink {
- public:
-  explicit BodyFeed(BodyWriter& body) : body_(body) {}
-  void line(std::string_view text) override { body_.add(text); }
-  void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) override {
-    body_.add_plain(indent_blanks, stripped_line);
-  }
-  void line_too_long() override { complete_ = false; }
-  bool complete() const { return complete_; }
-
- private:
-  BodyWriter& body_;
-  bool complete_ = true;
-};
 
 // Whether the lines that go to the indented text are those that the page
 // step would read back from it, so that the page can be written on the way.
@@ -56,6 +41,70 @@ bool page_can_follow_indentation(const RunState& state, const std::vector<std::s
       if (fs::equivalent(names[i], names[j], ec) || names[i] == names[j]) return false;
     }
   return true;
+}
+
+// From this many chapters on, the contents entries are written on a thread
+// of their own: below, starting it costs more than the entries.
+constexpr std::size_t kChaptersForSideContents = 4096;
+
+// The entries of the table of contents, written on a thread of their own
+// into the parts that the page and the companion text left for them, while
+// the body is written behind the parts. Both parts take the same bytes,
+// since no entry is a frame line.
+class SideContents {
+ public:
+  // `companion_name` empty: only the page has a part.
+  SideContents(const ChapterTable& table, std::string_view org_unit_code, const std::string& page_name,
+               std::uint64_t page_at, const std::string& companion_name, std::uint64_t companion_at,
+               std::uint64_t size)
+      : thread_([=, &table] { complete_ = write(table, org_unit_code, page_name, page_at, companion_name,
+                                                 companion_at, size); }) {}
+  ~SideContents() { finish(); }
+  SideContents(const SideContents&) = delete;
+  SideContents& operator=(const SideContents&) = delete;
+
+  // Waits for the entries. True when each part took exactly them.
+  bool finish() {
+    if (thread_.joinable()) thread_.join();
+    return complete_;
+  }
+
+ private:
+  static bool write(const ChapterTable& table, std::string_view org_unit_code, const std::string& page_name,
+                    std::uint64_t page_at, const std::string& companion_name, std::uint64_t companion_at,
+                    std::uint64_t size) {
+    LineWriter page = LineWriter::into_part(page_name, page_at);
+    std::string no_companion;
+    LineWriter companion = companion_name.empty() ? LineWriter::to_memory(no_companion)
+                                                  : LineWriter::into_part(companion_name, companion_at);
+    CompanionFilter copy(companion);
+    copy.set_keep_all(true);
+    if (!companion_name.empty()) page.observe_lines(&copy);
+    write_contents_from_table(table, org_unit_code, page);
+    page.observe_lines(nullptr);
+    const bool page_complete = page.close() && page.bytes_written() == page_at + size;
+    if (companion_name.empty()) return page_complete;
+    return companion.close() && copy.complete() && companion.bytes_written() == companion_at + size &&
+           page_complete;
+  }
+
+  bool complete_ = false;
+  std::thread thread_;  // last: starts once everything else is set up
+};
+
+// Leaves the parts for the contents entries in the page and the companion
+// text and starts writing them, or returns null when the page cannot leave
+// one (it has failed). A companion text that has failed gets no part.
+std::unique_ptr<SideContents> start_side_contents(const ChapterTable& table, std::string_view org_unit_code,
+                                                  const std::string& page_name, LineWriter& page,
+                                                  const std::string& companion_name, LineWriter& companion) {
+  const std::uint64_t size = contents_from_table_size(table, org_unit_code);
+  std::uint64_t page_at = 0;
+  if (!page.leave_part(size, page_at)) return nullptr;
+  std::uint64_t companion_at = 0;
+  const bool with_companion = companion.leave_part(size, companion_at);
+  return std::make_unique<SideContents>(table, org_unit_code, page_name, page_at,
+                                        with_companion ? companion_name : std::string(), companion_at, size);
 }
 
 // Whether a closed file holds exactly what was written to it: a plain file
@@ -89,20 +138,35 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   CompanionFilter companion_lines(companion);
   page.observe_lines(&companion_lines);
   write_page_opening(page);
+  std::unique_ptr<SideContents> side_contents;
   if (state.toc_flag > 0)
-    write_contents_section([&](LineWriter& out) { write_contents_from_table(table, state.org_unit_code, out); },
-                           page);
+    write_contents_section(
+        [&](LineWriter& out) {
+          if (table.chapter_count() >= kChaptersForSideContents) {
+            side_contents =
+                start_side_contents(table, state.org_unit_code, page_name, out, companion_name, companion);
+            if (side_contents != nullptr) return;
+          }
+          // An entry's text is escaped and its tags are "b" and "a": no
+          // entry is a frame line.
+          companion_lines.set_keep_all(true);
+          write_contents_from_table(table, state.org_unit_code, out);
+          companion_lines.set_keep_all(false);
+        },
+        page);
   BodyWriter body(table, page);
-  body.set_plain_companion(&companion);
-  BodyFeed feed(body);
-  indented.observe_lines(&feed);
-  write_indented_text(input, table, state.org_unit_code, indented, nullptr, &feed);
+  body.set_companion(&companion, &companion_lines);
+  BodyPipe body_lines(body);
+  indented.observe_lines(&body_lines);
+  write_indented_text(input, table, state.org_unit_code, indented, nullptr, &body_lines);
   indented.observe_lines(nullptr);
+  body_lines.finish();
   std::string table_error;
   body.finish([&table_name]() { return LineWriter(table_name); },
               [&table_error](const LineWriter& file) { table_error = file.ok() ? "" : file.error(); });
   write_page_closing(page);
   page.observe_lines(nullptr);
+  const bool contents_complete = side_contents == nullptr || side_contents->finish();
 
   state.work_copy.wait();
   close_and_report(console, indented_name, indented);
@@ -110,7 +174,7 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   companion.close();
   // Anything short of the very bytes in the files leaves the page and the
   // companion text to their own steps, which then write them anew.
-  if (!feed.complete() || !holds_what_was_written(indented_name, indented)) return;
+  if (!body_lines.complete() || !contents_complete || !holds_what_was_written(indented_name, indented)) return;
   state.page_ahead = WrittenAhead{true, page.ok() ? "" : page.error()};
   state.table_file_ahead = WrittenAhead{true, table_error};
   if (companion_lines.complete() && holds_what_was_written(page_name, page))

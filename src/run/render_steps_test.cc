@@ -52,15 +52,16 @@ std::string run_indentation_pass(RunState& state) {
 
 // A document of chapter marks and the notation's keywords, mixed at random:
 // table blocks open and closed, headings inside blocks, bold lines that look
-// like frame lines, cross-references, links, blanks and odd line ends.
-std::string random_document(std::mt19937& random) {
+// like frame lines, headings whose titles do, cross-references, links, blanks
+// and odd line ends.
+std::string random_document(std::mt19937& random, int line_total) {
   const char* const kPieces[] = {
       "1. One", "  2.  Two <x>", "2.1 Sub", "2.1.1.1 Deep", "3 ", "1.2.3. again", "table_start: cap",
       "column: n", "  column:", "align: right", "table_end:", "cell <td>", "", "   ",
       "<b>bold</b>", " <B><p style=x></b> ", "<b><html></b>", "look_at: 2.1", "look_at:1.", "LOOK_AT: 9.",
-      "see http://x/y and", "FILE:///c/d", "plain text & more", "\t tab"};
+      "see http://x/y and", "FILE:///c/d", "plain text & more", "\t tab", "4. <p style=a> t",
+      "5.1 <!DOCTYPE html>", "6. <pre>"};
   std::string text;
-  const int line_total = static_cast<int>(random() % 60);
   for (int i = 0; i < line_total; ++i) {
     text += kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
     const char* const kEnds[] = {"\n", "\r\n", "\r"};
@@ -69,6 +70,35 @@ std::string random_document(std::mt19937& random) {
   return text;
 }
 
+// Runs the indentation step's pass on the state's document and expects the
+// very files that the steps after it write one after another, each read back
+// from the one before.
+void expect_files_of_the_steps(RunState& state, const std::string& ref) {
+  const ChapterTable& table = state.chapter_table;
+  {
+    LineReader input(state.input_file_name);
+    LineWriter indented(ref + "_indent.txt");
+    write_indented_text(input, table, state.org_unit_code, indented, nullptr);
+    ASSERT_TRUE(indented.close());
+    LineReader indented_text(ref + "_indent.txt");
+    LineWriter page(ref + "_indent.htm");
+    write_page(indented_text, table, state.toc_flag > 0, [&] { return LineWriter(ref + "_table.txt"); }, page);
+    ASSERT_TRUE(page.close());
+    LineReader page_text(ref + "_indent.htm");
+    LineWriter companion(ref + "_com_ndx.txt");
+    write_companion_text(page_text, companion);
+    ASSERT_TRUE(companion.close());
+  }
+
+  EXPECT_EQ("", run_indentation_pass(state));
+  ASSERT_TRUE(state.page_ahead.written);
+  ASSERT_TRUE(state.companion_ahead.written);
+  for (const char* suffix : {"_indent.txt", "_indent.htm", "_com_ndx.txt", "_table.txt"})
+    EXPECT_EQ(testing::read_file(ref + suffix), testing::read_file(state.base_name + suffix)) << suffix;
+}
+
+const char* const kUnitCodes[] = {"", "U <1>", "<meta http-equiv>"};
+
 // The page and the companion text that the indentation pass writes on its
 // way are those that the steps after it write from the files.
 TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
@@ -76,7 +106,7 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
   int fused = 0;
   for (int round = 0; round < 300; ++round) {
     testing::TempDir dir;
-    const std::string document = random_document(random);
+    const std::string document = random_document(random, static_cast<int>(random() % 60));
     testing::write_file(dir.file("doc.txt"), document);
     SCOPED_TRACE(document);
 
@@ -85,35 +115,36 @@ TEST(RenderSteps, PageWrittenWhileIndentingIsThePageOfTheIndentedText) {
     state.base_name = dir.file("doc");
     state.indent_increment = 1 + static_cast<std::int64_t>(random() % 3);
     state.toc_flag = static_cast<int>(random() % 2);
-    state.org_unit_code = random() % 2 ? "" : "U <1>";
+    state.org_unit_code = kUnitCodes[random() % 3];
     if (!scan_and_renumber(state)) continue;
-    const ChapterTable& table = state.chapter_table;
-
-    // The files one after another, each read back from the one before.
-    const std::string ref = dir.file("ref");
-    {
-      LineReader input(state.input_file_name);
-      LineWriter indented(ref + "_indent.txt");
-      write_indented_text(input, table, state.org_unit_code, indented, nullptr);
-      ASSERT_TRUE(indented.close());
-      LineReader indented_text(ref + "_indent.txt");
-      LineWriter page(ref + "_indent.htm");
-      write_page(indented_text, table, state.toc_flag > 0, [&] { return LineWriter(ref + "_table.txt"); }, page);
-      ASSERT_TRUE(page.close());
-      LineReader page_text(ref + "_indent.htm");
-      LineWriter companion(ref + "_com_ndx.txt");
-      write_companion_text(page_text, companion);
-      ASSERT_TRUE(companion.close());
-    }
-
-    EXPECT_EQ("", run_indentation_pass(state));
-    ASSERT_TRUE(state.page_ahead.written);
-    ASSERT_TRUE(state.companion_ahead.written);
+    expect_files_of_the_steps(state, dir.file("ref"));
     ++fused;
-    for (const char* suffix : {"_indent.txt", "_indent.htm", "_com_ndx.txt", "_table.txt"})
-      EXPECT_EQ(testing::read_file(ref + suffix), testing::read_file(state.base_name + suffix)) << suffix;
   }
   EXPECT_GT(fused, 200);
+}
+
+// With thousands of chapters the contents entries are written on a thread of
+// their own, into parts that the page and the companion text leave for them
+// in front of the body: the files are the same, whether they are new or
+// replace longer ones.
+TEST(RenderSteps, ContentsWrittenOnTheSideFillTheirParts) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 3; ++round) {
+    testing::TempDir dir;
+    testing::write_file(dir.file("doc.txt"), random_document(random, 16000));
+    if (round == 2)
+      for (const char* suffix : {"_indent.htm", "_com_ndx.txt"})
+        testing::write_file(dir.file("doc") + suffix, std::string(4 << 20, 'z'));
+    RunState state;
+    state.input_file_name = dir.file("doc.txt");
+    state.base_name = dir.file("doc");
+    state.indent_increment = 2;
+    state.toc_flag = 1;
+    state.org_unit_code = kUnitCodes[round];
+    ASSERT_TRUE(scan_and_renumber(state));
+    ASSERT_GT(state.chapter_table.chapter_count(), 4096u);
+    expect_files_of_the_steps(state, dir.file("ref"));
+  }
 }
 
 // A unit code with a CR reads back from the indented text as two lines, an

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
@@ -55,12 +56,14 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   table.set_candidate_count(candidates);
   renumber_chapters(table, state.indent_increment);
 
-  print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
-
   state.base_name = base_name_of(state.input_file_name);
   const std::string chapters_name = chapters_file_name(state.base_name);
   LineWriter chapters(chapters_name);
-  write_chapters_file(table, chapters);
+  // The chapters file is written while the list is shown: both only read
+  // the table.
+  std::thread chapters_writer([&table, &chapters] { write_chapters_file(table, chapters); });
+  print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
+  chapters_writer.join();
   close_and_report(console, chapters_name, chapters);
   return Flow::kGoOn;
 }

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -467,6 +468,62 @@ LineWriter::LineWriter(const std::string& path) {
   buffer_.reset(new char[kWriteChunk]);
   fill_ = buffer_.get();
   limit_ = fill_ + kWriteChunk;
+}
+
+namespace {
+
+// Moves the file position by `distance` bytes from `origin`, in steps that
+// fit the standard library's offsets.
+bool seek_forward(std::FILE* file, std::uint64_t distance, int origin) {
+  constexpr std::uint64_t kLongestStep = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
+  do {
+    const std::uint64_t step = distance < kLongestStep ? distance : kLongestStep;
+    if (std::fseek(file, static_cast<long>(step), origin) != 0) return false;
+    distance -= step;
+    origin = SEEK_CUR;
+  } while (distance > 0);
+  return true;
+}
+
+}  // namespace
+
+LineWriter LineWriter::into_part(const std::string& path, std::uint64_t offset) {
+  LineWriter writer;
+  std::error_code status_error;
+  if (!std::filesystem::is_regular_file(std::filesystem::status(path, status_error))) {
+    writer.error_ = "not a plain file";
+    return writer;
+  }
+  errno = 0;
+  writer.file_ = std::fopen(path.c_str(), "r+b");
+  if (writer.file_ == nullptr) {
+    writer.error_ = errno ? std::strerror(errno) : "cannot be opened";
+    return writer;
+  }
+  std::setvbuf(writer.file_, nullptr, _IONBF, 0);
+  writer.written_ = offset;
+  if (!seek_forward(writer.file_, offset, SEEK_SET)) {
+    writer.error_ = "cannot be written from the middle";
+    return writer;
+  }
+  writer.buffer_.reset(new char[kWriteChunk]);
+  writer.fill_ = writer.buffer_.get();
+  writer.limit_ = writer.fill_ + kWriteChunk;
+  return writer;
+}
+
+bool LineWriter::leave_part(std::uint64_t size, std::uint64_t& offset) {
+  if (file_ == nullptr || !error_.empty()) return false;
+  flush();
+  settle();
+  if (!error_.empty()) return false;
+  if (size != 0 && !seek_forward(file_, size, SEEK_CUR)) {
+    stop("cannot leave a part of the file");
+    return false;
+  }
+  offset = written_;
+  written_ += size;
+  return true;
 }
 
 LineWriter LineWriter::to_memory(std::string& target) {

@@ -135,6 +135,10 @@ class LineWriter {
  public:
   explicit LineWriter(const std::string& path);
   static LineWriter to_memory(std::string& target);
+  // Writes into an existing plain file from byte `offset` on, leaving the
+  // bytes before and behind what it writes as they are: for the part that
+  // another writer of the file left with leave_part().
+  static LineWriter into_part(const std::string& path, std::uint64_t offset);
   ~LineWriter();
   LineWriter(LineWriter&& other) noexcept;
   LineWriter& operator=(LineWriter&&) = delete;
@@ -208,9 +212,16 @@ class LineWriter {
   // Lines are told from the next one on; null stops the telling.
   void observe_lines(LineObserver* observer);
 
-  // Number of bytes the file has taken so far (exact once closed: writes
-  // may still be under way before).
+  // Where the file's next byte goes: the number of bytes it has taken so
+  // far, with a part left and the offset of into_part() counted in (exact
+  // once closed: writes may still be under way before).
   std::uint64_t bytes_written() const { return written_; }
+
+  // Leaves the next `size` bytes of the file to another writer (into_part)
+  // and goes on behind them. Returns the offset of the part, or false after
+  // a failure. The part must be filled before this writer is closed, which
+  // cuts the file behind its own last byte.
+  bool leave_part(std::uint64_t size, std::uint64_t& offset);
 
   // Writes out what is buffered and closes the file; false when any write
   // failed. Calling it again does nothing.

@@ -372,6 +372,40 @@ TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
   EXPECT_EQ("", testing::read_file(path));
 }
 
+// A part left by one writer and filled by another ends up between the
+// bytes written before and after it, whatever sizes the writes have and
+// whatever the file held before; the writers count the part in.
+TEST(LineWriter, PartLeftForAnotherWriterIsFilledInPlace) {
+  testing::TempDir dir;
+  const std::string path = dir.file("out.txt");
+  const std::string large(3'000'000, 'p');
+  for (const std::string& before : {std::string(), std::string(9'000'000, 'o')}) {
+    for (const std::string& part : {std::string("part"), large}) {
+      std::filesystem::remove(path);
+      if (!before.empty()) testing::write_file(path, before);
+      LineWriter out(path);
+      out.write_line("head");
+      std::uint64_t offset = 0;
+      ASSERT_TRUE(out.leave_part(part.size() + 2, offset));
+      EXPECT_EQ(6u, offset);
+      out.write_line(large);
+      LineWriter filler = LineWriter::into_part(path, offset);
+      filler.write_line(part);
+      ASSERT_TRUE(filler.close()) << filler.error();
+      EXPECT_EQ(offset + part.size() + 2, filler.bytes_written());
+      ASSERT_TRUE(out.close()) << out.error();
+      EXPECT_EQ(6 + part.size() + 2 + large.size() + 2, out.bytes_written());
+      EXPECT_EQ("head\r\n" + part + "\r\n" + large + "\r\n", testing::read_file(path)) << before.size();
+    }
+  }
+  // No file to fill, or a writer that has failed: no part.
+  EXPECT_FALSE(LineWriter::into_part(dir.file("missing.txt"), 0).ok());
+  LineWriter failed(path);
+  failed.fail("refused");
+  std::uint64_t offset = 0;
+  EXPECT_FALSE(failed.leave_part(10, offset));
+}
+
 // Keeps every line an observer is told.
 class LinesHeard : public LineWriter::LineObserver {
  public:

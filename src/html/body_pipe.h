@@ -1,0 +1,83 @@
+// The body of the page made on a thread of its own: the lines of the indented
+// text, as the indentation pass writes them, go on to a BodyWriter that runs
+// beside the pass, so that the page and the companion text are written while
+// the next lines are indented.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "html/body_line.h"
+#include "restructure/indent_pass.h"
+#include "text/lines.h"
+
+namespace kestram {
+
+// Hand it to the indented text's LineWriter::observe_lines() and to the pass
+// as its PlainLineSink. Lines are copied into batches that the thread takes
+// in order; the pass waits only when the thread is several batches behind.
+// A long line is not copied: the pass waits until the thread has taken every
+// line before it and then hands the line on itself. From construction until
+// finish() has returned, the body writer, and whatever it writes to, belong
+// to the thread.
+class BodyPipe : public LineWriter::LineObserver, public PlainLineSink {
+ public:
+  explicit BodyPipe(BodyWriter& body);
+  ~BodyPipe() { finish(); }
+  BodyPipe(const BodyPipe&) = delete;
+  BodyPipe& operator=(const BodyPipe&) = delete;
+
+  void line(std::string_view text) override { add(0, text, false); }
+  void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) override {
+    add(indent_blanks, stripped_line, true);
+  }
+  void line_too_long() override { complete_ = false; }
+  // False once a line was too long to be told: the page misses lines.
+  bool complete() const { return complete_; }
+
+  // Waits until the body writer has taken every line and ends the thread.
+  // Calling it again does nothing.
+  void finish();
+
+  // Lines up to this size are copied; a longer one waits for the thread.
+  static constexpr std::size_t kLongestCopiedLine = std::size_t{1} << 16;
+
+ private:
+  struct Entry {
+    std::uint64_t indent_blanks;
+    std::size_t size;
+    bool plain;  // add_plain(), else add()
+  };
+  struct Batch {
+    std::string bytes;  // the lines' texts, one after another
+    std::vector<Entry> entries;
+  };
+
+  void add(std::uint64_t indent_blanks, std::string_view text, bool plain);
+  void hand_on(std::uint64_t indent_blanks, std::string_view text, bool plain);
+  void send();  // the batch being filled goes to the thread
+  void wait_until_taken();
+  void run();  // the thread
+
+  BodyWriter& body_;
+  bool complete_ = true;
+  bool finished_ = false;
+  std::unique_ptr<Batch> filling_;  // the pass's alone
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Batch>> sent_;  // for the thread, in order
+  std::vector<std::unique_ptr<Batch>> spare_;
+  std::size_t batches_out_ = 0;  // sent and not yet handed back
+  bool closing_ = false;
+  std::thread thread_;  // last: starts once everything else is set up
+};
+
+}  // namespace kestram
