@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "html/page_frame.h"
+#include "support/temp_dir.h"
 
 namespace kestram {
 namespace {
@@ -73,6 +76,72 @@ TEST(CompanionText, KeepsContentLinesExactly) {
   LineWriter writer = LineWriter::to_memory(out);
   write_companion_text(page, writer);
   EXPECT_EQ("  <span>x</span>  \r\nkeep <pre>\r\n\r\n  body \x01\xff\0z\r\n"s, out);
+}
+
+// Lines with the frame's texts in every place: at the start, across any
+// cut, behind long runs of blanks, as bare tags among blanks.
+std::vector<std::string> frame_test_lines(std::size_t filler) {
+  const std::string blanks(filler, ' ');
+  const std::string text(filler, 'q');
+  return {
+      blanks + "<pre>" + blanks,   blanks + "</TITLE>",         "<body>" + blanks,
+      blanks + "<pre>x" + blanks,  blanks + "<pre> x",          blanks,
+      text + "<P STYLE=x>" + text, text + "<!doctype html",     "<meta http-equiv" + text,
+      text + "<meta http-equi",    text + "<b>x</b> &lt;p style", "<b>" + text + "</b>",
+      blanks + "</p>" + blanks,    blanks + "<p>" + blanks,     text,
+  };
+}
+
+// The verdict on a line in parts is the verdict on the whole line, wherever
+// it is cut.
+TEST(CompanionText, FrameLineScanJudgesLikeTheWholeLine) {
+  std::mt19937 random(5);
+  for (const std::string& line : frame_test_lines(40)) {
+    for (int cuts = 0; cuts < 60; ++cuts) {
+      FrameLineScan scan;
+      std::size_t at = 0;
+      while (at < line.size()) {
+        const std::size_t size = cuts == 0 ? 1 : 1 + random() % (cuts < 30 ? 8 : 40);
+        scan.add(std::string_view(line).substr(at, size));
+        at += size;
+      }
+      if (line.empty()) scan.add("");
+      ASSERT_EQ(is_frame_line(line), scan.is_frame_line()) << line << " cuts " << cuts;
+    }
+  }
+}
+
+// The companion text told line by line as the page is written is the one
+// read back from the page, long lines included; a long frame line, part of
+// which went out already, leaves it incomplete.
+TEST(CompanionText, FilterWritesWhatThePageFileGives) {
+  testing::TempDir dir;
+  const std::size_t long_filler = LineWriter::kLongestToldLine + 3000;
+  for (bool with_long_frame_line : {false, true}) {
+    std::vector<std::string> lines = frame_test_lines(100);
+    for (const std::string& line : frame_test_lines(long_filler)) {
+      const bool frame = is_frame_line(line) && line.size() > LineWriter::kLongestToldLine;
+      if (!frame || with_long_frame_line) lines.push_back(line);
+    }
+    lines.push_back(std::string(3 * long_filler, 'w'));
+    lines.push_back("last");
+    {
+      LineWriter page(dir.file("page"));
+      LineWriter companion(dir.file("along"));
+      CompanionFilter filter(companion);
+      page.observe_lines(&filter);
+      for (const std::string& line : lines) page.write_line(line);
+      ASSERT_TRUE(page.close());
+      ASSERT_TRUE(companion.close());
+      ASSERT_EQ(!with_long_frame_line, filter.complete());
+    }
+    if (with_long_frame_line) continue;
+    LineReader page(dir.file("page"));
+    LineWriter companion(dir.file("read_back"));
+    write_companion_text(page, companion);
+    ASSERT_TRUE(companion.close());
+    EXPECT_TRUE(testing::read_file(dir.file("read_back")) == testing::read_file(dir.file("along")));
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -202,6 +203,25 @@ Flow render_html_page(Platform& platform, RunState& state) {
 
   LineReader indented(indented_name);
   LineWriter page(state.html_file_name);
+  // The companion text is made from the page's lines as they are written,
+  // rather than read back from the page later, unless its name leads
+  // (through links) to one of the other files this step reads or writes.
+  const std::string companion_name = companion_file_name(state.base_name);
+  auto is_own_file = [&]() {
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(companion_name, ec)) || fs::is_symlink(fs::symlink_status(table_name, ec)))
+      return false;
+    for (const std::string& other : {indented_name, state.html_file_name, table_name})
+      if (other == companion_name || fs::equivalent(other, companion_name, ec)) return false;
+    return true;
+  };
+  std::optional<LineWriter> companion;
+  std::optional<CompanionFilter> companion_lines;
+  if (is_own_file()) {
+    companion.emplace(companion_name);
+    companion_lines.emplace(*companion);
+    page.observe_lines(&*companion_lines);
+  }
   auto open_table_file = [&table_name]() { return LineWriter(table_name); };
   // Every table block writes the work file anew; a failure is told once,
   // at the first block that meets it.
@@ -212,7 +232,16 @@ Flow render_html_page(Platform& platform, RunState& state) {
     report_write_failure(console, table_name, file);
   };
   write_page(indented, state.chapter_table, state.toc_flag > 0, open_table_file, page, table_file_closed);
+  page.observe_lines(nullptr);
   close_and_report(console, state.html_file_name, page);
+  if (companion) {
+    companion->close();
+    // Anything short of the very bytes in the page leaves the companion text
+    // to its own step, which then writes it anew.
+    if (companion_lines->complete() && holds_what_was_written(state.html_file_name, page) &&
+        holds_what_was_written(companion_name, *companion))
+      state.companion_ahead = WrittenAhead{true, ""};
+  }
   return Flow::kGoOn;
 }
 

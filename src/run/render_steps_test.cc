@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -169,6 +170,48 @@ TEST(RenderSteps, PageIsLeftToItsStepWhenTheShortcutWouldDiffer) {
     run_indentation_pass(state);
     EXPECT_EQ(kind == 1, state.page_ahead.written) << kind;
     EXPECT_FALSE(state.companion_ahead.written) << kind;
+  }
+}
+
+// The page step makes the companion text as it writes the page, long lines
+// included, unless the companion's name is a link or a long frame line turns
+// up; then the companion step makes it from the page file. Either way it is
+// the text that the page file gives.
+TEST(RenderSteps, PageStepWritesTheCompanionTextAlong) {
+  const std::string long_text(LineWriter::kLongestToldLine + 7, 'y');
+  struct Case {
+    std::string document;
+    bool link;
+    bool along;
+  };
+  // Each heading is too long to keep, which leaves the page to its step.
+  for (const Case& c : {Case{"1. One" + long_text + "\n" + long_text + " http://x\n<b>x</b>\n2. Two\n", false, true},
+                        Case{"1. One" + long_text + "\n<b>" + long_text + "<p style=x></b>\nz\n", false, false},
+                        Case{"1. One" + long_text + "\nplain\n", true, false}}) {
+    testing::TempDir dir;
+    testing::write_file(dir.file("doc.txt"), c.document);
+    RunState state;
+    state.input_file_name = dir.file("doc.txt");
+    state.base_name = dir.file("doc");
+    state.toc_flag = 1;
+    ASSERT_TRUE(scan_and_renumber(state));
+    run_indentation_pass(state);
+    ASSERT_FALSE(state.page_ahead.written);
+    if (c.link) std::filesystem::create_symlink(dir.file("elsewhere.txt"), dir.file("doc_com_ndx.txt"));
+
+    testing::ScriptedConsole console;
+    NoShell shell;
+    NoClock clock;
+    Platform platform{console, shell, clock};
+    render_html_page(platform, state);
+    EXPECT_EQ(c.along, state.companion_ahead.written) << c.link;
+    write_companion_text_file(platform, state);
+    LineReader page(dir.file("doc_indent.htm"));
+    std::string expected;
+    LineWriter expected_writer = LineWriter::to_memory(expected);
+    write_companion_text(page, expected_writer);
+    EXPECT_TRUE(expected == testing::read_file(dir.file("doc_com_ndx.txt"))) << c.link << c.along;
+    EXPECT_EQ(std::string::npos, console.transcript().find("cannot write"));
   }
 }
 

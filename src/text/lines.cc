@@ -85,6 +85,48 @@ std::size_t skip_line(const char* from, std::size_t at, std::size_t length) {
   }
 }
 
+// The largest read buffer that a reader has left behind, kept for the next
+// reader whose line outgrows its first buffer. A fresh block has each of its
+// pages faulted in and cleared as a long line is read into it, which costs
+// more than reading the line; a kept block has them in place.
+class SpareBuffer {
+ public:
+  SpareBuffer() = default;
+  SpareBuffer(const SpareBuffer&) = delete;
+  SpareBuffer& operator=(const SpareBuffer&) = delete;
+  ~SpareBuffer() { std::free(block_); }
+
+  // Keeps the block when it is larger than the one kept; frees the smaller.
+  void give(char* block, std::size_t size) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (size > size_) {
+        std::swap(block, block_);
+        std::swap(size, size_);
+      }
+    }
+    std::free(block);
+  }
+  // The kept block when it holds at least `size` bytes (its size is then
+  // stored in `size`), or null.
+  char* take(std::size_t& size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (block_ == nullptr || size_ < size) return nullptr;
+    size = std::exchange(size_, 0);
+    return std::exchange(block_, nullptr);
+  }
+
+ private:
+  std::mutex mutex_;
+  char* block_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+SpareBuffer& spare_buffer() {
+  static SpareBuffer spare;
+  return spare;
+}
+
 }  // namespace
 
 std::uint64_t line_end_bits_portable(const char* block) {
@@ -146,6 +188,8 @@ LineReader::LineReader(LineReader&& other) noexcept
       begin_(std::exchange(other.begin_, 0)),
       end_(std::exchange(other.end_, 0)),
       at_end_(std::exchange(other.at_end_, true)),
+      from_start_(other.from_start_),
+      first_line_end_(other.first_line_end_),
       chunk_start_(std::exchange(other.chunk_start_, 0)),
       scanned_(std::exchange(other.scanned_, 0)),
       ends_(std::move(other.ends_)),
@@ -155,6 +199,7 @@ LineReader::LineReader(LineReader&& other) noexcept
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
+  if (capacity_ > kReadChunk) spare_buffer().give(buffer_.release(), capacity_);
 }
 
 bool LineReader::fill() {
@@ -162,22 +207,32 @@ bool LineReader::fill() {
     at_end_ = true;
     return false;
   }
-  if (begin_ > 0) {
+  if (begin_ > 0 && capacity_ - end_ < kReadChunk / 2) {
     // Keep the unread bytes, and how far they were looked at, at the front.
+    // (Only when the room behind them runs short: a file that fits stays
+    // whole for rewind().)
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     scanned_ -= begin_;
     begin_ = 0;
+    from_start_ = false;
   }
   if (capacity_ - end_ < kReadChunk / 2) {
     // A line longer than the buffer: it doubles, so a long line costs
     // linear time and at most twice its length. realloc() can often grow a
     // large block where it lies, without copying it or touching its pages.
-    char* larger = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
-    if (larger == nullptr) throw std::bad_alloc();
-    buffer_.release();
-    buffer_.reset(larger);
-    capacity_ *= 2;
+    std::size_t size = capacity_ * 2;
+    if (char* spare = spare_buffer().take(size)) {
+      std::memcpy(spare, buffer_.get(), end_);
+      buffer_.reset(spare);
+      capacity_ = size;
+    } else {
+      char* larger = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
+      if (larger == nullptr) throw std::bad_alloc();
+      buffer_.release();
+      buffer_.reset(larger);
+      capacity_ *= 2;
+    }
   }
   data_ = buffer_.get();
   const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
@@ -293,9 +348,19 @@ bool LineReader::rewind() {
     return true;
   }
   if (file_ == nullptr) return false;
+  if (from_start_) {
+    // The bytes read so far are those from the file's start, and the first
+    // line held no line end before where it ended; reading goes on from
+    // where it stands.
+    begin_ = 0;
+    chunk_start_ = scanned_ = first_line_end_;
+    return true;
+  }
   if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
   begin_ = end_ = 0;
   at_end_ = false;
+  from_start_ = true;
+  first_line_end_ = 0;
   return true;
 }
 
@@ -482,7 +547,8 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
       closed_(std::exchange(other.closed_, true)),
       observer_(std::exchange(other.observer_, nullptr)),
       line_start_(std::exchange(other.line_start_, nullptr)),
-      carry_(std::move(other.carry_)) {}
+      carry_(std::move(other.carry_)),
+      in_long_line_(std::exchange(other.in_long_line_, false)) {}
 
 LineWriter::~LineWriter() { close(); }
 
@@ -541,8 +607,20 @@ void LineWriter::settle() {
 }
 
 void LineWriter::carry(std::string_view part) {
+  if (in_long_line_) {
+    observer_->long_line_part(part);
+    return;
+  }
   if (carry_.size() + part.size() <= kLongestToldLine) {
     carry_.append(part);
+    return;
+  }
+  if (observer_->takes_long_lines()) {
+    // From here on the line goes to the observer as it goes to the file.
+    in_long_line_ = true;
+    observer_->long_line_part(carry_);
+    observer_->long_line_part(part);
+    carry_.clear();
     return;
   }
   LineObserver* observer = std::exchange(observer_, nullptr);
@@ -551,26 +629,38 @@ void LineWriter::carry(std::string_view part) {
   observer->line_too_long();
 }
 
+void LineWriter::drop_long_line() {
+  in_long_line_ = false;
+  std::exchange(observer_, nullptr)->line_too_long();
+}
+
 void LineWriter::observe_lines(LineObserver* observer) {
   if (file_ == nullptr) return;
   observer_ = observer;
   line_start_ = fill_;
   carry_.clear();
+  in_long_line_ = false;
 }
 
 void LineWriter::end_observed_line() {
   std::string_view text(line_start_, static_cast<std::size_t>(fill_ - line_start_));
-  if (!carry_.empty()) {
+  if (!in_long_line_ && !carry_.empty()) {
+    // The rest may make the line too long to be held.
     carry(text);
-    if (observer_ == nullptr) {  // the line was too long to be told
+    if (observer_ == nullptr) {  // nor told
       end_line_untold();
       return;
     }
-    text = carry_;
+    text = in_long_line_ ? std::string_view() : std::string_view(carry_);
   }
   // Told before the line end is written, which may flush the buffer under
   // the view.
-  observer_->line(text);
+  if (in_long_line_) {
+    in_long_line_ = false;
+    observer_->long_line_end(text);
+  } else {
+    observer_->line(text);
+  }
   end_line_untold();
 }
 
@@ -618,6 +708,7 @@ bool LineWriter::close() {
   // Writes after close() are dropped, as they were when the file was closed.
   fill_ = limit_ = line_start_ = nullptr;
   observer_ = nullptr;
+  in_long_line_ = false;
   return ok();
 }
 

@@ -67,6 +67,8 @@ class LineReader {
   }
 
   // Goes back to the first line. Returns false when that is not possible.
+  // Bytes of a file still buffered from its start are not read again (the
+  // file must not change in the meantime).
   bool rewind();
 
   // Number of lines returned since the start (or the last rewind).
@@ -82,6 +84,7 @@ class LineReader {
   // Returns the bytes from begin_ to `end` as the next line; the line end
   // runs on to `after`.
   void take_line(std::string_view& line, std::size_t end, std::size_t after) {
+    if (begin_ == 0) first_line_end_ = end;
     line = std::string_view(data_ + begin_, end - begin_);
     begin_ = after;
     ++line_number_;
@@ -106,6 +109,10 @@ class LineReader {
   std::size_t begin_ = 0;       // first unread byte
   std::size_t end_ = 0;         // one past the last valid byte
   bool at_end_ = false;         // no more input behind end_
+  // Whether buffer_ still starts with the file's first byte, and where the
+  // first line ended there: what rewind() need not read and look at again.
+  bool from_start_ = true;
+  std::size_t first_line_end_ = 0;
   // The bytes are looked at for line ends (LF and CR) a chunk at a time,
   // and never again once scanned_ has passed them. The chunk runs from
   // chunk_start_ to scanned_; the line end bytes in it that no line has used
@@ -175,6 +182,7 @@ class LineWriter {
   // Ends a line without telling the observer: for a caller that hands the
   // line on itself.
   void end_line_untold() {
+    if (in_long_line_) drop_long_line();
     write(std::string_view("\r\n", 2));
     line_start_ = fill_;
     carry_.clear();
@@ -185,13 +193,20 @@ class LineWriter {
   // until the observer returns. A line whose end is never written is not
   // told; nor are the lines of a memory writer. Once the writer has failed,
   // the lines told need not be those in the file. A line longer than
-  // kLongestToldLine is not held for telling: the writer tells
-  // line_too_long() instead and stops telling.
+  // kLongestToldLine is not held for telling: an observer that takes long
+  // lines hears it in parts, in order, as it goes to the file
+  // (long_line_part() for each, then long_line_end() with the rest, perhaps
+  // empty; each view holds until the call returns); any other observer is
+  // told line_too_long() instead, and so is one that takes long lines when
+  // such a line is ended untold; the writer then stops telling.
   class LineObserver {
    public:
     virtual ~LineObserver() = default;
     virtual void line(std::string_view text) = 0;
     virtual void line_too_long() = 0;
+    virtual bool takes_long_lines() const { return false; }
+    virtual void long_line_part(std::string_view /*part*/) {}
+    virtual void long_line_end(std::string_view /*last_part*/) {}
   };
   static constexpr std::size_t kLongestToldLine = std::size_t{1} << 20;
   // Lines are told from the next one on; null stops the telling.
@@ -229,6 +244,7 @@ class LineWriter {
   void settle();  // waits for the block being written, takes its outcome
   void carry(std::string_view part);  // holds part of the line being told
   void end_observed_line();
+  void drop_long_line();  // the observer heard part of a line ended untold
   void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure
 
@@ -251,10 +267,12 @@ class LineWriter {
   std::string error_;
   bool closed_ = false;
   // The line being written for the observer: the part still in the buffer
-  // starts at line_start_, what has gone to the file before is in carry_.
+  // starts at line_start_, what has gone to the file before is in carry_,
+  // unless the line is being told in parts (in_long_line_).
   LineObserver* observer_ = nullptr;
   char* line_start_ = nullptr;
   std::string carry_;
+  bool in_long_line_ = false;
 };
 
 }  // namespace kestram

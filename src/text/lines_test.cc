@@ -71,6 +71,43 @@ TEST(LineReader, LinesLongerThanTheBufferStayWhole) {
   EXPECT_EQ("b", lines[2]);
 }
 
+// Readers of long lines, one after another and several at once, each read
+// their own file whole: a buffer left behind by one reader and taken up by
+// the next holds the next one's bytes only.
+TEST(LineReader, LongLineReadersOneAfterAnotherAndTogether) {
+  testing::TempDir dir;
+  const std::size_t lengths[] = {9'000'000, 2'500'000, 1'200'000, 12'000'000};
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < std::size(lengths); ++i) {
+    std::string text = "head " + std::to_string(i) + "\n";
+    text.append(lengths[i], static_cast<char>('a' + i));
+    text += "\r\ntail\n";
+    testing::write_file(dir.file(std::to_string(i)), text);
+    texts.push_back(std::move(text));
+  }
+  auto expect_whole = [&](LineReader& reader, std::size_t i) {
+    const std::vector<std::string> expected = {"head " + std::to_string(i), std::string(lengths[i], 'a' + i), "tail"};
+    EXPECT_TRUE(expected == read_all(reader)) << i;
+  };
+  for (int round = 0; round < 2; ++round)
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+      LineReader reader(dir.file(std::to_string(i)));
+      expect_whole(reader, i);
+    }
+  LineReader first(dir.file("0"));
+  std::string_view line;
+  ASSERT_TRUE(first.next(line));
+  {
+    LineReader second(dir.file("1"));
+    expect_whole(second, 1);
+    LineReader third(dir.file("3"));
+    expect_whole(third, 3);
+  }
+  std::vector<std::string> rest = read_all(first);
+  ASSERT_EQ(2u, rest.size());
+  EXPECT_TRUE(std::string(lengths[0], 'a') == rest[0]);
+}
+
 // Lines of random length (some longer than the reader's buffer) with random
 // line ends, so line ends fall on every kind of buffer boundary.
 TEST(LineReader, RandomLinesAndLineEndsMatchASimpleSplit) {
@@ -189,6 +226,36 @@ TEST(LineReader, RandomShortLinesMatchASimpleSplit) {
       }
       ASSERT_TRUE(moved.rewind());
       EXPECT_EQ(expected, read_all(moved)) << line_ends_in;
+    }
+  }
+}
+
+// A file that fits in the buffer is rewound without being read again, and
+// reads the same lines again from wherever it was rewound: before the first
+// line, after it, halfway, at the end; with a first line that is short or
+// far longer than a buffer, whatever its line end.
+TEST(LineReader, RewindOfAFileKeptWholeRestarts) {
+  std::mt19937 random(7);
+  testing::TempDir dir;
+  for (std::size_t first_length : {std::size_t{0}, std::size_t{70}, std::size_t{3'000'000}}) {
+    for (const char* first_end : {"\n", "\r\n", "\r", ""}) {
+      std::string bytes(first_length, 'f');
+      bytes += first_end;
+      if (*first_end != '\0') {
+        for (int i = 0; i < 2000; ++i) bytes += random() % 4 == 0 ? (random() % 2 ? '\r' : '\n') : 'x';
+      }
+      const std::vector<std::string> expected = split_simply(bytes);
+      testing::write_file(dir.file("in.txt"), bytes);
+      for (std::size_t stop : {std::size_t{0}, std::size_t{1}, expected.size() / 2, expected.size() + 1}) {
+        LineReader file(dir.file("in.txt"));
+        std::string_view line;
+        for (std::size_t i = 0; i < stop && file.next(line); ++i) {
+        }
+        ASSERT_TRUE(file.rewind());
+        EXPECT_EQ(expected, read_all(file)) << first_length << " " << stop;
+        ASSERT_TRUE(file.rewind());
+        EXPECT_EQ(expected, read_all(file)) << first_length << " " << stop;
+      }
     }
   }
 }
@@ -422,6 +489,89 @@ TEST(LineWriter, ObserverHearsOfALineTooLongAndNothingAfter) {
     if (split == 1) expected.replace(7 + 1000, 10, 10, ' ');
     EXPECT_TRUE(expected == testing::read_file(dir.file("long"))) << split;
   }
+}
+
+// Takes long lines in parts and puts each line heard back together.
+class LongLinesHeard : public LinesHeard {
+ public:
+  bool takes_long_lines() const override { return true; }
+  void long_line_part(std::string_view part) override {
+    ++parts;
+    long_line.append(part);
+  }
+  void long_line_end(std::string_view last_part) override {
+    long_line.append(last_part);
+    lines.push_back(std::move(long_line));
+    long_line.clear();
+  }
+  std::string long_line;
+  int parts = 0;
+};
+
+// An observer that takes long lines hears each as the file holds it,
+// however the line was written and wherever it outgrew what is held: in one
+// large write, in small ones, after blanks, by its very last byte.
+TEST(LineWriter, LongLinesAreToldInParts) {
+  testing::TempDir dir;
+  constexpr std::size_t kHeld = LineWriter::kLongestToldLine;
+  const std::size_t sizes[] = {kHeld - 1, kHeld, kHeld + 1, 3 * kHeld + 12345};
+  std::mt19937 random(11);
+  for (int way = 0; way < 3; ++way) {
+    LineWriter out(dir.file("long"));
+    LongLinesHeard heard;
+    out.observe_lines(&heard);
+    std::vector<std::string> written;
+    for (std::size_t size : sizes) {
+      std::string text(size, 'x');
+      for (char& c : text) c = static_cast<char>('a' + random() % 26);
+      switch (way) {
+        case 0:
+          out.write(text);
+          break;
+        case 1:
+          for (std::size_t at = 0; at < size; at += 4000) out.write(std::string_view(text).substr(at, 4000));
+          break;
+        default:
+          text.replace(0, 1000, 1000, ' ');
+          out.write_blanks(1000);
+          out.write(std::string_view(text).substr(1000, size - 1001));
+          out.write(std::string_view(text).substr(size - 1));
+      }
+      out.end_line();
+      out.write_line("short");
+      written.push_back(std::move(text));
+      written.push_back("short");
+    }
+    ASSERT_TRUE(out.close());
+    EXPECT_EQ(0, heard.too_long) << way;
+    EXPECT_LT(0, heard.parts) << way;
+    ASSERT_EQ(written.size(), heard.lines.size()) << way;
+    std::string file_text;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      EXPECT_TRUE(written[i] == heard.lines[i]) << way << " line " << i;
+      file_text += written[i] + "\r\n";
+    }
+    EXPECT_TRUE(file_text == testing::read_file(dir.file("long"))) << way;
+  }
+}
+
+// A long line ended without telling (its writer hands it on itself) was
+// heard in part only: the observer hears that it was too long, and nothing
+// more.
+TEST(LineWriter, LongLineEndedUntoldEndsTheTelling) {
+  testing::TempDir dir;
+  LineWriter out(dir.file("untold"));
+  LongLinesHeard heard;
+  out.observe_lines(&heard);
+  out.write_line("first");
+  out.write(std::string(LineWriter::kLongestToldLine + 5, 'u'));
+  out.end_line_untold();
+  out.write_line("after");
+  ASSERT_TRUE(out.close());
+  EXPECT_EQ(std::vector<std::string>{"first"}, heard.lines);
+  EXPECT_EQ(1, heard.too_long);
+  EXPECT_TRUE("first\r\n" + std::string(LineWriter::kLongestToldLine + 5, 'u') + "\r\nafter\r\n" ==
+              testing::read_file(dir.file("untold")));
 }
 
 }  // namespace
