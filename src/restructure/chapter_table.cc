@@ -213,7 +213,10 @@ std::string ChapterTable::indent_width_text_of_level(int level) const {
 }
 
 template <typename KeyOf>
-void ChapterTable::Index::build(std::size_t rows, KeyOf key_of) {
+void ChapterTable::Index::build_once(std::size_t rows, KeyOf key_of) {
+  if (built_.load(std::memory_order_acquire)) return;
+  std::lock_guard<std::mutex> lock(building_);
+  if (built_.load(std::memory_order_relaxed)) return;
   std::size_t capacity = 16;
   while (capacity < rows * 2) capacity *= 2;
   slots_.assign(capacity, 0);
@@ -227,6 +230,7 @@ void ChapterTable::Index::build(std::size_t rows, KeyOf key_of) {
     }
     if (slots_[slot] == 0) slots_[slot] = row;
   }
+  built_.store(true, std::memory_order_release);
 }
 
 template <typename KeyOf>
@@ -251,13 +255,13 @@ void ChapterTable::finish() {
 
 std::size_t ChapterTable::first_row_with_mark_number(std::string_view key) const {
   auto key_of = [this](std::size_t row) { return mark_number(row); };
-  if (finished_ && !by_mark_number_.built()) by_mark_number_.build(row_count_, key_of);
+  if (finished_) by_mark_number_.build_once(row_count_, key_of);
   return by_mark_number_.find(key, key_of);
 }
 
 std::size_t ChapterTable::first_row_with_chapter_number(std::string_view key) const {
   auto key_of = [this](std::size_t row) { return chapter_number(row); };
-  if (finished_ && !by_chapter_number_.built()) by_chapter_number_.build(row_count_, key_of);
+  if (finished_) by_chapter_number_.build_once(row_count_, key_of);
   return by_chapter_number_.find(key, key_of);
 }
 

@@ -10,10 +10,13 @@
 // is added or changed after.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "restructure/ready_blocks.h"
@@ -108,8 +111,8 @@ class ChapterTable {
 
   // Makes the look-ups below available; call once the rows are final. Each
   // index is built at its first look-up, so a document without
-  // cross-references never pays for one. (The table is therefore not to be
-  // read from several threads at once.)
+  // cross-references never pays for one. A finished table may be read from
+  // several threads at once.
   void finish();
 
   // The first row whose mark number equals the text, or 0 when none does.
@@ -185,17 +188,31 @@ class ChapterTable {
     std::size_t next_block_bytes_ = 4096;
   };
   // Open-addressing index from a text to the first row holding it.
+  // Built by the first of any threads that look up at once; the others
+  // wait for it.
   class Index {
    public:
+    Index() = default;
+    Index(Index&& other) noexcept : slots_(std::move(other.slots_)), built_(other.built_.load()) {}
+    Index& operator=(Index&& other) noexcept {
+      slots_ = std::move(other.slots_);
+      built_ = other.built_.load();
+      return *this;
+    }
     template <typename KeyOf>
-    void build(std::size_t rows, KeyOf key_of);
+    void build_once(std::size_t rows, KeyOf key_of);
     template <typename KeyOf>
     std::size_t find(std::string_view key, KeyOf key_of) const;
-    bool built() const { return !slots_.empty(); }
-    void clear() { slots_.clear(); }
+    // While no thread looks up.
+    void clear() {
+      slots_.clear();
+      built_ = false;
+    }
 
    private:
     std::vector<std::size_t> slots_;  // row numbers; 0 is an empty slot
+    std::atomic<bool> built_{false};
+    std::mutex building_;
   };
 
   Text store(std::string_view value) { return Text{arena_.store(value), value.size()}; }
