@@ -95,10 +95,13 @@ class SideContents {
 // Leaves the parts for the contents entries in the page and the companion
 // text and starts writing them, or returns null when the page cannot leave
 // one (it has failed). A companion text that has failed gets no part.
-std::unique_ptr<SideContents> start_side_contents(const ChapterTable& table, std::string_view org_unit_code,
-                                                  const std::string& page_name, LineWriter& page,
-                                                  const std::string& companion_name, LineWriter& companion) {
-  const std::uint64_t size = contents_from_table_size(table, org_unit_code);
+std::unique_ptr<SideContents> start_side_contents(const RunState& state, const std::string& page_name,
+                                                  LineWriter& page, const std::string& companion_name,
+                                                  LineWriter& companion) {
+  const ChapterTable& table = state.chapter_table;
+  const std::string_view org_unit_code = state.org_unit_code;
+  const std::uint64_t size = state.side_contents_size ? *state.side_contents_size
+                                                      : contents_from_table_size(table, org_unit_code);
   std::uint64_t page_at = 0;
   if (!page.leave_part(size, page_at)) return nullptr;
   std::uint64_t companion_at = 0;
@@ -143,8 +146,7 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
     write_contents_section(
         [&](LineWriter& out) {
           if (table.chapter_count() >= kChaptersForSideContents) {
-            side_contents =
-                start_side_contents(table, state.org_unit_code, page_name, out, companion_name, companion);
+            side_contents = start_side_contents(state, page_name, out, companion_name, companion);
             if (side_contents != nullptr) return;
           }
           // An entry's text is escaped and its tags are "b" and "a": no
@@ -179,6 +181,11 @@ void write_indented_text_and_page(Platform& platform, RunState& state, LineReade
   state.table_file_ahead = WrittenAhead{true, table_error};
   if (companion_lines.complete() && holds_what_was_written(page_name, page))
     state.companion_ahead = WrittenAhead{true, companion.ok() ? "" : companion.error()};
+}
+
+void count_side_contents(RunState& state) {
+  if (state.toc_flag > 0 && state.chapter_table.chapter_count() >= kChaptersForSideContents)
+    state.side_contents_size = contents_from_table_size(state.chapter_table, state.org_unit_code);
 }
 
 Flow render_html_page(Platform& platform, RunState& state) {

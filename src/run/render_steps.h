@@ -19,6 +19,12 @@ namespace kestram {
 void write_indented_text_and_page(Platform& platform, RunState& state, LineReader& input,
                                   const std::string& indented_name, LineWriter& indented);
 
+// Counts, for write_indented_text_and_page, the size of a table of contents
+// that it will write beside the body (one of thousands of chapters), into
+// state.side_contents_size: for a step that waits for something else anyway.
+// The table must be renumbered.
+void count_side_contents(RunState& state);
+
 // Prints the names of the outputs and writes the HTML page from the indented
 // text file.
 Flow render_html_page(Platform& platform, RunState& state);

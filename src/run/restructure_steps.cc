@@ -63,6 +63,7 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   // the table.
   std::thread chapters_writer([&table, &chapters] { write_chapters_file(table, chapters); });
   print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
+  if (state.indent_increment != 0) count_side_contents(state);
   chapters_writer.join();
   close_and_report(console, chapters_name, chapters);
   return Flow::kGoOn;

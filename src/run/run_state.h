@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
@@ -40,6 +41,9 @@ struct RunState {
   WrittenAhead page_ahead;
   WrittenAhead table_file_ahead;
   WrittenAhead companion_ahead;
+  // The size of a table of contents to be written beside the body, when it
+  // was counted ahead (see count_side_contents).
+  std::optional<std::uint64_t> side_contents_size;
   // The copy of the input to its work copy, made while the input is read.
   BackgroundCommand work_copy;
   bool work_copy_made = false;
