@@ -69,12 +69,14 @@ inline std::uint64_t block_line_ends(const char* block) {
 // LF or CR in from[at, length); with none there, of the end of the last
 // whole block. The search for an LF may run far past a CR (past the lone
 // CRs of many lines, line after line: quadratic time), so both searches run
-// through a window that doubles while it holds neither.
+// through a window that doubles while it holds neither, up to a size at which
+// the search for a CR finds the bytes still in the cache.
 std::size_t skip_line(const char* from, std::size_t at, std::size_t length) {
   auto offset_of = [from](const void* hit) {
     return static_cast<std::size_t>(static_cast<const char*>(hit) - from);
   };
-  for (std::size_t window = 4 * kLineEndBlock;; window *= 2) {
+  constexpr std::size_t kWidestWindow = std::size_t{1} << 17;
+  for (std::size_t window = 4 * kLineEndBlock;; window = window < kWidestWindow ? window * 2 : window) {
     const std::size_t stop = length - at <= window ? length : at + window;
     const void* lf = std::memchr(from + at, '\n', stop - at);
     const std::size_t lf_at = lf != nullptr ? offset_of(lf) : stop;
