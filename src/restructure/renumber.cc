@@ -1,8 +1,10 @@
 #include "restructure/renumber.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
+#include "restructure/byte_copy.h"
 #include "restructure/byte_words.h"
 #include "restructure/chapter_mark.h"
 #include "text/text.h"
@@ -26,14 +28,16 @@ void count_up(std::string& number, std::string& scratch) {
 // A chapter's leading components as their dotted text, with the end of each
 // component. The renumbering keeps one chain and changes it in place from
 // row to row, so a table of a million chapters costs no allocation per row.
+// The text lives at the start of a buffer that only grows, so that changing
+// it is a few byte moves rather than calls into the string class.
 class Chain {
  public:
   std::size_t size() const { return count_; }
   // The components joined by points.
-  std::string_view dotted() const { return dotted_; }
+  std::string_view dotted() const { return std::string_view(buffer_.data(), length_); }
 
   void clear() {
-    dotted_.clear();
+    length_ = 0;
     count_ = 0;
   }
 
@@ -51,21 +55,23 @@ class Chain {
       end = point;
       from = point + 1;
     }
-    dotted_.assign(dotted.substr(0, end));
+    length_ = 0;
+    append(dotted.data(), end);
   }
 
   // Appends a component "1" (an empty one counted up); the chain holds
   // fewer than kMaxLevel components.
   void push_one() {
-    if (count_ != 0) dotted_ += '.';
-    dotted_ += '1';
-    ends_[count_++] = dotted_.size();
+    reserve(length_ + 2);
+    if (count_ != 0) buffer_[length_++] = '.';
+    buffer_[length_++] = '1';
+    ends_[count_++] = length_;
   }
 
   // Keeps the first `count` components.
   void keep_first(std::size_t count) {
     if (count >= count_) return;
-    dotted_.resize(count == 0 ? 0 : ends_[count - 1]);
+    length_ = count == 0 ? 0 : ends_[count - 1];
     count_ = count;
   }
 
@@ -73,23 +79,34 @@ class Chain {
   // leading zeros, plus one. The chain is not empty.
   void count_up_last(std::string& scratch) {
     const std::size_t begin = count_ == 1 ? 0 : ends_[count_ - 2] + 1;
-    const std::size_t length = dotted_.size() - begin;
-    const char* const digits = dotted_.data() + begin;
+    const std::size_t length = length_ - begin;
+    char* const digits = &buffer_[begin];
     // Mostly a plain number whose last digit just goes up.
     bool plain = length != 0 && (digits[0] != '0' || length == 1) && digits[length - 1] != '9';
     for (std::size_t i = 0; plain && i < length; ++i) plain = is_digit(digits[i]);
     if (plain) {
-      ++dotted_.back();
+      ++digits[length - 1];
       return;
     }
     scratch.clear();
     append_incremented_component(scratch, std::string_view(digits, length));
-    dotted_.replace(begin, length, scratch);
-    ends_[count_ - 1] = dotted_.size();
+    length_ = begin;
+    append(scratch.data(), scratch.size());
+    ends_[count_ - 1] = length_;
   }
 
  private:
-  std::string dotted_;
+  void reserve(std::size_t size) {
+    if (size > buffer_.size()) buffer_.resize(std::max(size, 2 * buffer_.size()));
+  }
+  void append(const char* bytes, std::size_t count) {
+    reserve(length_ + count);
+    copy_bytes(&buffer_[length_], bytes, count);
+    length_ += count;
+  }
+
+  std::string buffer_;  // the text is its first length_ bytes
+  std::size_t length_ = 0;
   std::size_t ends_[kMaxLevel] = {};
   std::size_t count_ = 0;
 };
@@ -213,16 +230,21 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
     // Views of the table stay valid while it changes.
     std::string_view components = table.components(row);
     const MarkShape shape = normalise_mark_number(table, row);
-    if (shape.nonempty <= top_depth) {
-      count_up(top_number, scratch);
-      const std::size_t point = components.find('.');
-      counted.assign(top_number);
-      if (point != std::string_view::npos) counted.append(components.substr(point));
-      components = counted;
-    }
+    const bool counts = shape.nonempty <= top_depth;
+    if (counts) count_up(top_number, scratch);
     if (shape.level == 1) {
       // A level-1 mark keeps its split, with the counted top-level number;
-      // its chain is the start of it.
+      // its chain is the start of it. Its split is mostly that number alone.
+      if (counts) {
+        const std::size_t point = components.find('.');
+        if (point == std::string_view::npos) {
+          components = top_number;
+        } else {
+          counted.assign(top_number);
+          counted.append(components.substr(point));
+          components = counted;
+        }
+      }
       chain.set_leading(components);
       set_chapter_of(table, row, components, chain);
     } else {
