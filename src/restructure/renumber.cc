@@ -132,32 +132,32 @@ std::size_t nonempty_components(std::string_view dotted) {
   return count;
 }
 
-// The table's texts keep 16 bytes readable from their start, so a mark and
-// its components of up to 16 bytes are read as two words each and counted
-// without a loop; the byte loop is left to longer ones.
+// The table's texts keep 16 bytes readable from their start, so a mark of up
+// to 16 bytes is read as two words and counted without a loop; the byte
+// loop is left to longer ones. Components that are still the mark's split
+// (the mark without its trailing points, in the mark's own bytes, as the
+// scan leaves them) start where the mark's components start.
 MarkShape shape_of(std::string_view mark, std::string_view components) {
   using namespace byte_words;
   static_assert(ChapterTable::kReadableBytes >= 16, "two words are readable");
   MarkShape shape;
-  const std::size_t end_point = mark.empty() || mark.back() != '.' ? 1 : 0;
-  if (mark.size() > 16 || components.size() > 16) {
+  const std::size_t size = mark.size();
+  if (size > 16 || components.data() != mark.data()) {
     shape.nonempty = nonempty_components(components);
     shape.level = mark_level(mark);
     return shape;
   }
   const char* const m = mark.data();
-  const std::size_t points =
-      byte_count(bytes_equal(load_word(m), '.') & first_bytes(mark.size())) +
-      byte_count(bytes_equal(load_word(m + 8), '.') & first_bytes(mark.size() < 8 ? 0 : mark.size() - 8));
-  shape.level = points + end_point;
-  const char* const c = components.data();
-  const std::uint64_t p0 = bytes_equal(load_word(c), '.');
-  const std::uint64_t p1 = bytes_equal(load_word(c + 8), '.');
+  const std::uint64_t in0 = first_bytes(size);
+  const std::uint64_t in1 = first_bytes(size < 8 ? 0 : size - 8);
+  const std::uint64_t p0 = bytes_equal(load_word(m), '.') & in0;
+  const std::uint64_t p1 = bytes_equal(load_word(m + 8), '.') & in1;
+  const std::size_t end_point = size == 0 || m[size - 1] != '.' ? 1 : 0;
+  shape.level = byte_count(p0) + byte_count(p1) + end_point;
   // A byte starts a component when it is no point and the byte before it
   // is one (or it is the first).
-  const std::uint64_t starts0 = ~p0 & first_bytes(components.size()) & ((p0 << 8) | 0x80);
-  const std::uint64_t starts1 =
-      ~p1 & first_bytes(components.size() < 8 ? 0 : components.size() - 8) & ((p1 << 8) | (p0 >> 56));
+  const std::uint64_t starts0 = ~p0 & in0 & ((p0 << 8) | 0x80);
+  const std::uint64_t starts1 = ~p1 & in1 & ((p1 << 8) | (p0 >> 56));
   shape.nonempty = byte_count(starts0) + byte_count(starts1);
   return shape;
 }
@@ -194,9 +194,10 @@ void set_chapter_of(ChapterTable& table, std::size_t row, std::string_view compo
 
 // Mark numbers end with a point from the renumbering on, so that the written
 // numbers "1.2" and "1.2." are the same mark for levels and cross-references.
-// Returns the mark's shape, which the point does not change.
-MarkShape normalise_mark_number(ChapterTable& table, std::size_t row) {
-  const MarkShape shape = shape_of(table.mark_number(row), table.components(row));
+// Returns the mark's shape, which the point does not change; `components`
+// are the row's.
+inline MarkShape normalise_mark_number(ChapterTable& table, std::size_t row, std::string_view components) {
+  const MarkShape shape = shape_of(table.mark_number(row), components);
   table.end_mark_number_with_point(row);
   return shape;
 }
@@ -215,7 +216,7 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   // decides which later marks advance the top-level counter.
   const std::string_view first = table.components(1);
   std::string top_number = rounded_leading_number(table.mark_number(1));
-  const MarkShape first_shape = normalise_mark_number(table, 1);
+  const MarkShape first_shape = normalise_mark_number(table, 1, first);
   const std::size_t top_depth = first_shape.nonempty;
   std::size_t previous_level = first_shape.level;
   Chain chain;
@@ -229,7 +230,7 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   for (std::size_t row = 2; row <= count; ++row) {
     // Views of the table stay valid while it changes.
     std::string_view components = table.components(row);
-    const MarkShape shape = normalise_mark_number(table, row);
+    const MarkShape shape = normalise_mark_number(table, row, components);
     const bool counts = shape.nonempty <= top_depth;
     if (counts) count_up(top_number, scratch);
     if (shape.level == 1) {
