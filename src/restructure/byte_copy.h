@@ -43,6 +43,32 @@ inline char* copy_bytes(char* to, const char* from, std::size_t count) {
   return to + count;
 }
 
+// Whether the `count` bytes from `a` and from `b` are the same. Up to 16
+// bytes are compared as copy_bytes() moves them, without a call to memcmp;
+// reads stay within the `count` bytes.
+inline bool same_bytes(const char* a, const char* b, std::size_t count) {
+  if (count >= 8) {
+    if (count > 16) return std::memcmp(a, b, count) == 0;
+    std::uint64_t a_head, a_tail, b_head, b_tail;
+    std::memcpy(&a_head, a, 8);
+    std::memcpy(&b_head, b, 8);
+    std::memcpy(&a_tail, a + count - 8, 8);
+    std::memcpy(&b_tail, b + count - 8, 8);
+    return ((a_head ^ b_head) | (a_tail ^ b_tail)) == 0;
+  }
+  if (count >= 4) {
+    std::uint32_t a_head, a_tail, b_head, b_tail;
+    std::memcpy(&a_head, a, 4);
+    std::memcpy(&b_head, b, 4);
+    std::memcpy(&a_tail, a + count - 4, 4);
+    std::memcpy(&b_tail, b + count - 4, 4);
+    return ((a_head ^ b_head) | (a_tail ^ b_tail)) == 0;
+  }
+  for (std::size_t i = 0; i < count; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 // Copies `count` bytes, at most kShortCopy, by moving kShortCopy bytes in
 // one piece: the kShortCopy bytes from `from` must be readable and those
 // from `to` writable. The bytes after the count receive whatever followed

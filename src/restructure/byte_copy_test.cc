@@ -32,5 +32,22 @@ TEST(ByteCopy, ShortCopyKeepsTheCountAndStaysWithinItsPiece) {
   }
 }
 
+// Two texts of every length up to past the memcmp limit compare equal, and
+// differ when any single byte of them does, the first and last included;
+// the bytes around them are never looked at.
+TEST(ByteCopy, SameBytesSeesEveryByte) {
+  for (std::size_t count = 0; count <= 24; ++count) {
+    std::string a = "<" + std::string(count, 'x') + ">";
+    for (std::size_t i = 0; i < count; ++i) a[1 + i] = static_cast<char>('a' + i);
+    std::string b = "[" + a.substr(1, count) + "]";
+    EXPECT_TRUE(same_bytes(a.data() + 1, b.data() + 1, count)) << count;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string c = b;
+      c[1 + i] = static_cast<char>(c[1 + i] ^ 0x80);
+      EXPECT_FALSE(same_bytes(a.data() + 1, c.data() + 1, count)) << count << " " << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestram

@@ -66,11 +66,9 @@ std::string_view first_word(std::string_view trimmed_line) {
 
 namespace {
 
-using byte_words::byte_count;
 using byte_words::bytes_equal;
 using byte_words::digit_bytes;
 using byte_words::first_byte;
-using byte_words::first_bytes;
 using byte_words::kHigh;
 using byte_words::load_word;
 
@@ -116,30 +114,31 @@ MarkTest test_mark(std::string_view trimmed_line) {
   // A first word of up to 15 bytes and its blank are tested in two words at
   // once, without a branch per byte; fewer points than kMaxMarkPoints fit.
   if (size < 16) return test_mark_bytewise(trimmed_line);
-  const std::uint64_t words[2] = {load_word(text), load_word(text + 8)};
-  std::uint64_t digits[2];
-  std::uint64_t points[2];
-  unsigned end = 16;  // the first byte that is neither digit nor point
-  for (int w = 1; w >= 0; --w) {
-    digits[w] = digit_bytes(words[w]);
-    points[w] = bytes_equal(words[w], '.');
-    const std::uint64_t others = ~(digits[w] | points[w]) & kHigh;
-    if (others != 0) end = 8 * static_cast<unsigned>(w) + first_byte(others);
+  const std::uint64_t word = load_word(text);
+  const std::uint64_t digits = digit_bytes(word);
+  unsigned end;  // the first byte that is neither digit nor point
+  unsigned whole_end;  // the first byte that is no digit
+  const std::uint64_t others = ~(digits | bytes_equal(word, '.')) & kHigh;
+  if (others != 0) {
+    end = first_byte(others);
+    whole_end = first_byte(~digits & kHigh);
+  } else {
+    const std::uint64_t next_word = load_word(text + 8);
+    const std::uint64_t next_digits = digit_bytes(next_word);
+    const std::uint64_t next_others = ~(next_digits | bytes_equal(next_word, '.')) & kHigh;
+    if (next_others == 0) return test_mark_bytewise(trimmed_line);
+    end = 8 + first_byte(next_others);
+    const std::uint64_t non_digits = ~digits & kHigh;
+    whole_end = non_digits != 0 ? first_byte(non_digits) : 8 + first_byte(~next_digits & kHigh);
   }
-  if (end == 16) return test_mark_bytewise(trimmed_line);
   if (text[end] != ' ') return {};
-  const unsigned point_count =
-      byte_count(points[0] & first_bytes(end)) + byte_count(points[1] & first_bytes(end < 8 ? 0 : end - 8));
-  if (point_count == 0) return {};
-  // The whole part: the digits before the first byte that is none, without
-  // the zeros that lead them. The first word holds a point, so it ends there.
-  const std::uint64_t non_digits = ~digits[0] & kHigh;
-  const unsigned whole_end = non_digits != 0 ? first_byte(non_digits) : 8 + first_byte(~digits[1] & kHigh);
-  const std::uint64_t non_zeros = ~bytes_equal(words[0], '0') & kHigh;
-  unsigned whole_begin = non_zeros != 0 ? first_byte(non_zeros) : 8;
-  if (whole_begin > whole_end) whole_begin = whole_end;
-  // Eight leading zeros may go on in the second word.
-  while (whole_begin < whole_end && text[whole_begin] == '0') ++whole_begin;
+  // The first word is digits and points, so it holds a point exactly when
+  // its digits stop before its end.
+  if (whole_end == end) return {};
+  // Up to three digits are below the bound whatever zeros lead them.
+  if (whole_end < kChapterNumberBound.size()) return MarkTest{true, true, end};
+  std::size_t whole_begin = 0;
+  while (text[whole_begin] == '0') ++whole_begin;
   return MarkTest{true, below_bound(std::string_view(text + whole_begin, whole_end - whole_begin)), end};
 }
 

@@ -14,33 +14,29 @@ std::size_t hash_text(std::string_view text) { return std::hash<std::string_view
 // Whether the bytes from `bytes` on begin with the value (an empty value has
 // no bytes to compare, and may have no address).
 bool bytes_begin_with(const char* bytes, std::string_view value) {
-  return value.empty() || std::memcmp(bytes, value.data(), value.size()) == 0;
+  return same_bytes(bytes, value.data(), value.size());
 }
 
 }  // namespace
 
-char* ChapterTable::Arena::reserve(std::size_t need) {
-  if (static_cast<std::size_t>(limit_ - fill_) < need) {
-    // Blocks grow with the table, so a small table stays small and a large
-    // one needs few blocks. Bytes behind the last text keep reads of
-    // kReadableBytes within the block.
-    const std::size_t largest = supply_->block_bytes() - kReadableBytes;
-    std::size_t bytes;
-    if (next_block_bytes_ >= largest && need <= largest) {
-      bytes = largest;
-      blocks_.push_back(supply_->take());
-    } else {
-      bytes = std::max(need, next_block_bytes_);
-      if (next_block_bytes_ < largest) next_block_bytes_ *= 2;
-      blocks_.emplace_back(new char[bytes + kReadableBytes]);
-    }
-    fill_ = blocks_.back().get();
-    limit_ = fill_ + bytes;
-    std::memset(limit_, 0, kReadableBytes);
+char* ChapterTable::Arena::reserve_in_new_block(std::size_t need) {
+  // Blocks grow with the table, so a small table stays small and a large
+  // one needs few blocks. Bytes behind the last text keep reads of
+  // kReadableBytes within the block.
+  const std::size_t largest = supply_->block_bytes() - kReadableBytes;
+  std::size_t bytes;
+  if (next_block_bytes_ >= largest && need <= largest) {
+    bytes = largest;
+    blocks_.push_back(supply_->take());
+  } else {
+    bytes = std::max(need, next_block_bytes_);
+    if (next_block_bytes_ < largest) next_block_bytes_ *= 2;
+    blocks_.emplace_back(new char[bytes + kReadableBytes]);
   }
-  char* const at = fill_;
-  fill_ += need;
-  return at;
+  fill_ = blocks_.back().get() + need;
+  limit_ = blocks_.back().get() + bytes;
+  std::memset(limit_, 0, kReadableBytes);
+  return blocks_.back().get();
 }
 
 const char* ChapterTable::Arena::store(std::string_view text) {
@@ -180,8 +176,17 @@ void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number,
 
 void ChapterTable::set_renumbered(std::size_t row, std::string_view dotted_components, std::size_t chapter_length,
                                   int level) {
-  set_components(row, dotted_components);
   Row& r = row_at(row);
+  // A row's first renumbering, the common case: no chapter number of old
+  // components to keep, and the new ones are taken from the mark or stored,
+  // without comparing them with the old ones first (which are the mark's).
+  if (r.chapter_size == 0 && dotted_components.size() < kElsewhere && chapter_length < kElsewhere) {
+    const Text shared = share_with_mark(r, dotted_components);
+    r.components = shared.data;
+    r.components_size = static_cast<std::uint32_t>(shared.size);
+  } else {
+    set_components(row, dotted_components);
+  }
   r.level = level;
   const std::size_t components_size = size_of(r.components_size);
   // The byte after the components is readable; a point there completes a

@@ -179,7 +179,14 @@ class ChapterTable {
     const char* store_joined(std::string_view first, std::string_view second);
 
    private:
-    char* reserve(std::size_t need);
+    // Inline: the table stores a text or two for most rows.
+    char* reserve(std::size_t need) {
+      if (static_cast<std::size_t>(limit_ - fill_) < need) return reserve_in_new_block(need);
+      char* const at = fill_;
+      fill_ += need;
+      return at;
+    }
+    char* reserve_in_new_block(std::size_t need);
 
     ReadyBlocks* supply_;
     std::vector<std::unique_ptr<char[]>> blocks_;

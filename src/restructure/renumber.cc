@@ -1,8 +1,10 @@
 #include "restructure/renumber.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
+#include "restructure/byte_copy.h"
 #include "restructure/byte_words.h"
 #include "restructure/chapter_mark.h"
 #include "text/text.h"
@@ -26,14 +28,16 @@ void count_up(std::string& number, std::string& scratch) {
 // A chapter's leading components as their dotted text, with the end of each
 // component. The renumbering keeps one chain and changes it in place from
 // row to row, so a table of a million chapters costs no allocation per row.
+// The text lives at the start of a buffer that only grows, so that changing
+// it is a few byte moves rather than calls into the string class.
 class Chain {
  public:
   std::size_t size() const { return count_; }
   // The components joined by points.
-  std::string_view dotted() const { return dotted_; }
+  std::string_view dotted() const { return std::string_view(buffer_.data(), length_); }
 
   void clear() {
-    dotted_.clear();
+    length_ = 0;
     count_ = 0;
   }
 
@@ -51,21 +55,23 @@ class Chain {
       end = point;
       from = point + 1;
     }
-    dotted_.assign(dotted.substr(0, end));
+    length_ = 0;
+    append(dotted.data(), end);
   }
 
   // Appends a component "1" (an empty one counted up); the chain holds
   // fewer than kMaxLevel components.
   void push_one() {
-    if (count_ != 0) dotted_ += '.';
-    dotted_ += '1';
-    ends_[count_++] = dotted_.size();
+    reserve(length_ + 2);
+    if (count_ != 0) buffer_[length_++] = '.';
+    buffer_[length_++] = '1';
+    ends_[count_++] = length_;
   }
 
   // Keeps the first `count` components.
   void keep_first(std::size_t count) {
     if (count >= count_) return;
-    dotted_.resize(count == 0 ? 0 : ends_[count - 1]);
+    length_ = count == 0 ? 0 : ends_[count - 1];
     count_ = count;
   }
 
@@ -73,23 +79,34 @@ class Chain {
   // leading zeros, plus one. The chain is not empty.
   void count_up_last(std::string& scratch) {
     const std::size_t begin = count_ == 1 ? 0 : ends_[count_ - 2] + 1;
-    const std::size_t length = dotted_.size() - begin;
-    const char* const digits = dotted_.data() + begin;
+    const std::size_t length = length_ - begin;
+    char* const digits = &buffer_[begin];
     // Mostly a plain number whose last digit just goes up.
     bool plain = length != 0 && (digits[0] != '0' || length == 1) && digits[length - 1] != '9';
     for (std::size_t i = 0; plain && i < length; ++i) plain = is_digit(digits[i]);
     if (plain) {
-      ++dotted_.back();
+      ++digits[length - 1];
       return;
     }
     scratch.clear();
     append_incremented_component(scratch, std::string_view(digits, length));
-    dotted_.replace(begin, length, scratch);
-    ends_[count_ - 1] = dotted_.size();
+    length_ = begin;
+    append(scratch.data(), scratch.size());
+    ends_[count_ - 1] = length_;
   }
 
  private:
-  std::string dotted_;
+  void reserve(std::size_t size) {
+    if (size > buffer_.size()) buffer_.resize(std::max(size, 2 * buffer_.size()));
+  }
+  void append(const char* bytes, std::size_t count) {
+    reserve(length_ + count);
+    copy_bytes(&buffer_[length_], bytes, count);
+    length_ += count;
+  }
+
+  std::string buffer_;  // the text is its first length_ bytes
+  std::size_t length_ = 0;
   std::size_t ends_[kMaxLevel] = {};
   std::size_t count_ = 0;
 };
@@ -115,32 +132,32 @@ std::size_t nonempty_components(std::string_view dotted) {
   return count;
 }
 
-// The table's texts keep 16 bytes readable from their start, so a mark and
-// its components of up to 16 bytes are read as two words each and counted
-// without a loop; the byte loop is left to longer ones.
+// The table's texts keep 16 bytes readable from their start, so a mark of up
+// to 16 bytes is read as two words and counted without a loop; the byte
+// loop is left to longer ones. Components that are still the mark's split
+// (the mark without its trailing points, in the mark's own bytes, as the
+// scan leaves them) start where the mark's components start.
 MarkShape shape_of(std::string_view mark, std::string_view components) {
   using namespace byte_words;
   static_assert(ChapterTable::kReadableBytes >= 16, "two words are readable");
   MarkShape shape;
-  const std::size_t end_point = mark.empty() || mark.back() != '.' ? 1 : 0;
-  if (mark.size() > 16 || components.size() > 16) {
+  const std::size_t size = mark.size();
+  if (size > 16 || components.data() != mark.data()) {
     shape.nonempty = nonempty_components(components);
     shape.level = mark_level(mark);
     return shape;
   }
   const char* const m = mark.data();
-  const std::size_t points =
-      byte_count(bytes_equal(load_word(m), '.') & first_bytes(mark.size())) +
-      byte_count(bytes_equal(load_word(m + 8), '.') & first_bytes(mark.size() < 8 ? 0 : mark.size() - 8));
-  shape.level = points + end_point;
-  const char* const c = components.data();
-  const std::uint64_t p0 = bytes_equal(load_word(c), '.');
-  const std::uint64_t p1 = bytes_equal(load_word(c + 8), '.');
+  const std::uint64_t in0 = first_bytes(size);
+  const std::uint64_t in1 = first_bytes(size < 8 ? 0 : size - 8);
+  const std::uint64_t p0 = bytes_equal(load_word(m), '.') & in0;
+  const std::uint64_t p1 = bytes_equal(load_word(m + 8), '.') & in1;
+  const std::size_t end_point = size == 0 || m[size - 1] != '.' ? 1 : 0;
+  shape.level = byte_count(p0) + byte_count(p1) + end_point;
   // A byte starts a component when it is no point and the byte before it
   // is one (or it is the first).
-  const std::uint64_t starts0 = ~p0 & first_bytes(components.size()) & ((p0 << 8) | 0x80);
-  const std::uint64_t starts1 =
-      ~p1 & first_bytes(components.size() < 8 ? 0 : components.size() - 8) & ((p1 << 8) | (p0 >> 56));
+  const std::uint64_t starts0 = ~p0 & in0 & ((p0 << 8) | 0x80);
+  const std::uint64_t starts1 = ~p1 & in1 & ((p1 << 8) | (p0 >> 56));
   shape.nonempty = byte_count(starts0) + byte_count(starts1);
   return shape;
 }
@@ -177,9 +194,10 @@ void set_chapter_of(ChapterTable& table, std::size_t row, std::string_view compo
 
 // Mark numbers end with a point from the renumbering on, so that the written
 // numbers "1.2" and "1.2." are the same mark for levels and cross-references.
-// Returns the mark's shape, which the point does not change.
-MarkShape normalise_mark_number(ChapterTable& table, std::size_t row) {
-  const MarkShape shape = shape_of(table.mark_number(row), table.components(row));
+// Returns the mark's shape, which the point does not change; `components`
+// are the row's.
+inline MarkShape normalise_mark_number(ChapterTable& table, std::size_t row, std::string_view components) {
+  const MarkShape shape = shape_of(table.mark_number(row), components);
   table.end_mark_number_with_point(row);
   return shape;
 }
@@ -198,7 +216,7 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   // decides which later marks advance the top-level counter.
   const std::string_view first = table.components(1);
   std::string top_number = rounded_leading_number(table.mark_number(1));
-  const MarkShape first_shape = normalise_mark_number(table, 1);
+  const MarkShape first_shape = normalise_mark_number(table, 1, first);
   const std::size_t top_depth = first_shape.nonempty;
   std::size_t previous_level = first_shape.level;
   Chain chain;
@@ -212,17 +230,22 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
   for (std::size_t row = 2; row <= count; ++row) {
     // Views of the table stay valid while it changes.
     std::string_view components = table.components(row);
-    const MarkShape shape = normalise_mark_number(table, row);
-    if (shape.nonempty <= top_depth) {
-      count_up(top_number, scratch);
-      const std::size_t point = components.find('.');
-      counted.assign(top_number);
-      if (point != std::string_view::npos) counted.append(components.substr(point));
-      components = counted;
-    }
+    const MarkShape shape = normalise_mark_number(table, row, components);
+    const bool counts = shape.nonempty <= top_depth;
+    if (counts) count_up(top_number, scratch);
     if (shape.level == 1) {
       // A level-1 mark keeps its split, with the counted top-level number;
-      // its chain is the start of it.
+      // its chain is the start of it. Its split is mostly that number alone.
+      if (counts) {
+        const std::size_t point = components.find('.');
+        if (point == std::string_view::npos) {
+          components = top_number;
+        } else {
+          counted.assign(top_number);
+          counted.append(components.substr(point));
+          components = counted;
+        }
+      }
       chain.set_leading(components);
       set_chapter_of(table, row, components, chain);
     } else {
