@@ -29,6 +29,11 @@ inline std::size_t leading_blanks(std::string_view text) {
   return n;
 }
 
+// Position of the first blank in `text`, or its size when it holds none.
+// For the first word of a line, mostly short: it looks at 16 bytes at a time
+// without a call to the library.
+std::size_t first_blank(std::string_view text);
+
 // Whether `text` begins with `prefix`, comparing ASCII letters without regard
 // to case. `prefix` must be in lower case. Inline: it mostly fails at the
 // first byte, and a call would cost more than that.

@@ -66,5 +66,19 @@ TEST(TrimBlanks, OnlySpacesAreBlanks) {
   EXPECT_EQ(3u, leading_blanks("   "));
 }
 
+TEST(FirstBlank, AgreesWithASearchForTheSpace) {
+  // Blanks at every offset of the blocks looked at together, near misses
+  // (bytes one bit away from a space) and texts without any.
+  std::mt19937 random(5);
+  const char alphabet[] = {' ', '!', '\0', '0', '\xa0', 'x'};
+  for (int round = 0; round < 5000; ++round) {
+    std::string text(random() % 60, 'x');
+    const unsigned density = 1 + random() % 20;
+    for (char& c : text) c = random() % density == 0 ? alphabet[random() % sizeof alphabet] : 'y';
+    const std::size_t expected = text.find(' ');
+    ASSERT_EQ(expected == std::string::npos ? text.size() : expected, first_blank(text)) << text;
+  }
+}
+
 }  // namespace
 }  // namespace kestram
