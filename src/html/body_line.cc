@@ -1,7 +1,5 @@
 #include "html/body_line.h"
 
-#include <cstring>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -77,8 +75,7 @@ void write_heading(std::string_view line, std::string_view chapter_number, bool 
     }
     return;
   }
-  std::memset(to, ' ', blanks);
-  to += blanks;
+  to = fill_blanks(to, blanks);
   to = put(to, kHeadingOpen);
   to = put(to, chapter_number);
   to = put(to, kHeadingMiddle);

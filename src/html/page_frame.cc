@@ -1,7 +1,5 @@
 #include "html/page_frame.h"
 
-#include <cstring>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -149,8 +147,7 @@ bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::stri
   char* to = page.reserve(static_cast<std::size_t>(indent) + kFixedSize + 3 * number.size() +
                           most_escaped_size(title.size()) + unit.size());
   if (to == nullptr) return false;
-  std::memset(to, ' ', static_cast<std::size_t>(indent));
-  to += indent;
+  to = fill_blanks(to, static_cast<std::size_t>(indent));
   to = put(to, kEntryOpen);
   to = put(to, number);
   to = put_html_escaped(to, title);

@@ -1,9 +1,6 @@
 #include "restructure/indent_pass.h"
 
-#include <cstring>
-
 #include "restructure/byte_copy.h"
-
 #include "text/text.h"
 
 namespace kestram {
@@ -51,8 +48,7 @@ bool put_heading_line(std::uint64_t indent, std::string_view label, std::string_
   const std::size_t unit_size = org_unit_code.empty() ? 0 : kUnitOpen.size() + org_unit_code.size() + kUnitClose.size();
   char* to = out.reserve(static_cast<std::size_t>(indent) + label.size() + title.size() + unit_size);
   if (to == nullptr) return false;
-  std::memset(to, ' ', static_cast<std::size_t>(indent));
-  to += indent;
+  to = fill_blanks(to, static_cast<std::size_t>(indent));
   to = put(to, label);
   to = put(to, title);
   if (unit_size != 0) {

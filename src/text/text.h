@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,29 @@ inline std::size_t leading_blanks(std::string_view text) {
   std::size_t n = 0;
   while (n < text.size() && text[n] == ' ') ++n;
   return n;
+}
+
+// Fills `count` bytes from `to` with blanks and returns the end of them.
+// An indentation is mostly short: up to 16 blanks are stored by at most two
+// fixed-size stores (which overlap when the count is not a power of two)
+// instead of a call to memset. Writes stay within the `count` bytes.
+inline char* fill_blanks(char* to, std::size_t count) {
+  if (count > 16) {
+    std::memset(to, ' ', count);
+  } else if (count >= 8) {
+    const std::uint64_t blanks = 0x2020202020202020u;
+    std::memcpy(to, &blanks, 8);
+    std::memcpy(to + count - 8, &blanks, 8);
+  } else if (count >= 4) {
+    const std::uint32_t blanks = 0x20202020u;
+    std::memcpy(to, &blanks, 4);
+    std::memcpy(to + count - 4, &blanks, 4);
+  } else if (count != 0) {
+    to[0] = ' ';
+    to[count / 2] = ' ';
+    to[count - 1] = ' ';
+  }
+  return to + count;
 }
 
 // Position of the first blank in `text`, or its size when it holds none.

@@ -66,6 +66,15 @@ TEST(TrimBlanks, OnlySpacesAreBlanks) {
   EXPECT_EQ(3u, leading_blanks("   "));
 }
 
+TEST(FillBlanks, FillsExactlyTheCountGiven) {
+  for (std::size_t count = 0; count <= 40; ++count) {
+    std::string buffer(60, 'x');
+    char* end = fill_blanks(&buffer[8], count);
+    EXPECT_EQ(&buffer[8] + count, end);
+    EXPECT_EQ(std::string(8, 'x') + std::string(count, ' ') + std::string(52 - count, 'x'), buffer) << count;
+  }
+}
+
 TEST(FirstBlank, AgreesWithASearchForTheSpace) {
   // Blanks at every offset of the blocks looked at together, near misses
   // (bytes one bit away from a space) and texts without any.
