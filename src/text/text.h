@@ -15,20 +15,30 @@ inline char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<ch
 
 std::string ascii_lower(std::string_view text);
 
-// Removes leading and trailing blanks. Inline: every pass calls it per line.
-inline std::string_view trim_blanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && text[begin] == ' ') ++begin;
-  while (end > begin && text[end - 1] == ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
-// Number of blanks with which the text begins.
+// Number of blanks with which the text begins. Inline: every pass calls it
+// per line. Most lines begin without one; the indentation of an indented
+// line is looked at 8 bytes at a time.
 inline std::size_t leading_blanks(std::string_view text) {
   std::size_t n = 0;
+  if (text.empty() || text[0] != ' ') return 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  for (; n + 8 <= text.size(); n += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + n, 8);
+    // The lowest bits set belong to the first byte that is no blank.
+    if (const std::uint64_t other = word ^ 0x2020202020202020u) return n + (__builtin_ctzll(other) >> 3);
+  }
+#endif
   while (n < text.size() && text[n] == ' ') ++n;
   return n;
+}
+
+// Removes leading and trailing blanks. Inline: every pass calls it per line.
+inline std::string_view trim_blanks(std::string_view text) {
+  const std::size_t begin = leading_blanks(text);
+  std::size_t end = text.size();
+  while (end > begin && text[end - 1] == ' ') --end;
+  return text.substr(begin, end - begin);
 }
 
 // Fills `count` bytes from `to` with blanks and returns the end of them.
