@@ -6,6 +6,7 @@
 
 #include "html/html_escape.h"
 #include "html/table_block.h"
+#include "restructure/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -39,14 +40,48 @@ void link_pieces(std::string_view line, std::size_t at, Text text, Markup markup
   }
 }
 
+constexpr std::string_view kHeadingOpen = "<span style=\"color:blue\"; ID=\"";
+constexpr std::string_view kHeadingMiddle = "\"><b>";
+constexpr std::string_view kHeadingClose = "</b></span>";
+
 template <typename Text, typename Markup>
 void heading_pieces(std::string_view line, std::string_view chapter_number, Text text, Markup markup) {
   markup(line.substr(0, leading_blanks(line)));
-  markup("<span style=\"color:blue\"; ID=\"");
+  markup(kHeadingOpen);
   markup(chapter_number);
-  markup("\"><b>");
+  markup(kHeadingMiddle);
   text(trim_blanks(line));
-  markup("</b></span>");
+  markup(kHeadingClose);
+}
+
+char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data(), piece.size()); }
+
+// The heading rule, its pieces put together in place where the page has the
+// room (a few copies instead of a write per piece). The stripped line is
+// escaped when `escape` is set.
+void write_heading(std::string_view line, std::string_view chapter_number, bool escape, LineWriter& out) {
+  const std::size_t blanks = leading_blanks(line);
+  const std::string_view stripped = trim_blanks(line.substr(blanks));
+  const std::size_t text_room = escape ? most_escaped_size(stripped.size()) : stripped.size();
+  char* to = out.reserve(blanks + kHeadingOpen.size() + chapter_number.size() + kHeadingMiddle.size() + text_room +
+                         kHeadingClose.size());
+  if (to == nullptr) {
+    auto markup = [&out](std::string_view piece) { out.write(piece); };
+    if (escape) {
+      heading_pieces(line, chapter_number, [&out](std::string_view piece) { write_html_escaped(out, piece); },
+                     markup);
+    } else {
+      heading_pieces(line, chapter_number, markup, markup);
+    }
+    return;
+  }
+  to = fill_blanks(to, blanks);
+  to = put(to, kHeadingOpen);
+  to = put(to, chapter_number);
+  to = put(to, kHeadingMiddle);
+  to = escape ? put_html_escaped(to, stripped) : put(to, stripped);
+  to = put(to, kHeadingClose);
+  out.commit(to);
 }
 
 // A cross-reference line naming an existing chapter becomes a link to that
@@ -145,7 +180,7 @@ BodyRule write_body_line(std::string_view line, std::size_t heading_row, const C
       out.write(line);
       return BodyRule::kPlain;
     }
-    heading_pieces(line, table.chapter_number(heading_row), markup, markup);
+    write_heading(line, table.chapter_number(heading_row), false, out);
     return BodyRule::kHeading;
   }
   if (is_bold_line(line)) {
@@ -164,7 +199,7 @@ BodyRule write_body_line(std::string_view line, std::size_t heading_row, const C
     return BodyRule::kCrossReference;
   if (is_table_start(line)) return BodyRule::kTableStart;
   if (heading_row != 0) {
-    heading_pieces(line, table.chapter_number(heading_row), text, markup);
+    write_heading(line, table.chapter_number(heading_row), true, out);
     return BodyRule::kHeading;
   }
   write_html_escaped(out, line);

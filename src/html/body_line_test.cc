@@ -12,6 +12,7 @@
 #include "html/html_escape.h"
 #include "html/table_block.h"
 #include "support/chapter_rows.h"
+#include "support/temp_dir.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -254,6 +255,36 @@ TEST(BodyPass, OnlyTheLastBlockReachesTheTableFile) {
 TEST(BodyPass, LineEndsOfAnyKindAndNoFinalLineEnd) {
   const BodyRun run = run_body("a\r\nb\rc\n\r\nd", chapter_table_of({{4, "1."}}));
   EXPECT_EQ(lines({"a", "b", "c", anchor("1.", ""), "d"}), run.page);
+}
+
+// Headings and plain lines from short to longer than the page's buffer, one
+// after another into a file, so that a line finds the buffer part full or
+// needs more room than it has: the file holds the lines as defined.
+TEST(BodyLine, LongLinesReachTheFileAsDefined) {
+  testing::TempDir dir;
+  std::mt19937 random(17);
+  std::vector<std::string> expected;
+  LineWriter page(dir.file("page"));
+  for (std::size_t size : {10, 70'000, 262'000, 300'000, 1'100'000, 40, 2'500'000}) {
+    for (int kind = 0; kind < 4; ++kind) {
+      std::string line(size, 'x');
+      for (char& c : line) c = "ab c<"[random() % (kind % 2 == 0 ? 4 : 5)];  // quiet or not
+      line.insert(0, "  2.1 ");
+      const std::size_t row = kind < 2 ? 2 : 0;
+      expected.push_back(render_by_definition(line, row, sample_table()).second);
+      write_body_line(line, row, sample_table(), page);
+      page.end_line();
+    }
+  }
+  ASSERT_TRUE(page.close());
+  LineReader written(dir.file("page"));
+  std::string_view line;
+  for (const std::string& want : expected) {
+    ASSERT_TRUE(written.next(line));
+    ASSERT_EQ(want.size(), line.size());
+    ASSERT_TRUE(want == line);
+  }
+  EXPECT_FALSE(written.next(line));
 }
 
 // The quiet-line test looks at many positions at once; at every length and

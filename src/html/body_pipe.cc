@@ -1,14 +1,14 @@
 #include "html/body_pipe.h"
 
+#include <cstring>
 #include <utility>
 
 namespace kestram {
 namespace {
 
-// A batch goes to the thread once it holds this many bytes, and the pass
-// waits while this many batches are out: large enough that handing one over
-// costs nothing next to its lines, small enough to stay in the cache.
-constexpr std::size_t kBatchBytes = std::size_t{1} << 16;
+// A batch goes to the thread once the next line does not fit in it, and the
+// pass waits while this many batches are out: large enough that handing one
+// over costs nothing next to its lines, small enough to stay in the cache.
 constexpr std::size_t kBatchesOut = 8;
 
 }  // namespace
@@ -24,9 +24,11 @@ void BodyPipe::add(std::uint64_t indent_blanks, std::string_view text, bool plai
     hand_on(indent_blanks, text, plain);
     return;
   }
-  filling_->bytes.append(text);
-  filling_->entries.push_back(Entry{indent_blanks, text.size(), plain});
-  if (filling_->bytes.size() >= kBatchBytes) send();
+  if (text.size() > kBatchBytes - filling_->size) send();
+  Batch& batch = *filling_;
+  if (!text.empty()) std::memcpy(batch.bytes.get() + batch.size, text.data(), text.size());
+  batch.size += text.size();
+  batch.entries.push_back(Entry{indent_blanks, text.size(), plain});
 }
 
 void BodyPipe::hand_on(std::uint64_t indent_blanks, std::string_view text, bool plain) {
@@ -80,10 +82,10 @@ void BodyPipe::run() {
     lock.unlock();
     std::size_t at = 0;
     for (const Entry& entry : batch->entries) {
-      hand_on(entry.indent_blanks, std::string_view(batch->bytes.data() + at, entry.size), entry.plain);
+      hand_on(entry.indent_blanks, std::string_view(batch->bytes.get() + at, entry.size), entry.plain);
       at += entry.size;
     }
-    batch->bytes.clear();
+    batch->size = 0;
     batch->entries.clear();
     lock.lock();
     spare_.push_back(std::move(batch));

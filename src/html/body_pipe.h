@@ -56,10 +56,16 @@ class BodyPipe : public LineWriter::LineObserver, public PlainLineSink {
     std::size_t size;
     bool plain;  // add_plain(), else add()
   };
+  // The lines' texts, one after another, in a block of fixed size that the
+  // batch keeps while it goes back and forth: copying a line in is a plain
+  // copy, never a reallocation.
+  static constexpr std::size_t kBatchBytes = std::size_t{1} << 16;
   struct Batch {
-    std::string bytes;  // the lines' texts, one after another
+    std::unique_ptr<char[]> bytes = std::make_unique<char[]>(kBatchBytes);
+    std::size_t size = 0;
     std::vector<Entry> entries;
   };
+  static_assert(kLongestCopiedLine <= kBatchBytes, "a line copied fits in an empty batch");
 
   void add(std::uint64_t indent_blanks, std::string_view text, bool plain);
   void hand_on(std::uint64_t indent_blanks, std::string_view text, bool plain);

@@ -61,6 +61,8 @@ TEST(BodyPipe, BodyWriterGetsEveryLineInOrder) {
     for (int i = 0; i < line_total; ++i) {
       FedLine line{random() % 2 == 0, random() % 5, kTexts[random() % 9]};
       if (random() % 500 == 0) line.text += std::string(BodyPipe::kLongestCopiedLine + random() % 3, 'w');
+      // Just short enough to be copied, alone in a batch or filling one up.
+      if (random() % 500 == 0) line.text = std::string(BodyPipe::kLongestCopiedLine - random() % 2, 'u');
       if (random() % 50 == 0) line.text += std::string(random() % 5000, 'v');
       lines.push_back(line);
     }

@@ -1,7 +1,12 @@
 #include "html/page_frame.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "html/body_line.h"
 #include "html/html_escape.h"
+#include "restructure/byte_copy.h"
 #include "restructure/indent_pass.h"
 #include "text/text.h"
 
@@ -88,10 +93,72 @@ namespace {
 // number in the row's heading line.
 std::string_view title_part(const ChapterTable& table, std::size_t row) {
   const std::string_view text = table.mark_line_text(row);
-  // The first word is a short number, mostly: looked at byte by byte.
-  std::size_t blank = 0;
-  while (blank < text.size() && text[blank] != ' ') ++blank;
-  return text.substr(blank);
+  return text.substr(first_blank(text));
+}
+
+#if defined(__SSE2__)
+// Bit k set when p[k] (k < 16) is `byte`, or (angle_brackets_at) a bracket.
+inline unsigned bytes_at(const char* p, char byte) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(byte))));
+}
+inline unsigned angle_brackets_at(const char* p) {
+  // "<" and ">" differ in bit 0x02 only.
+  const __m128i block = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8(0x02));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('>'))));
+}
+// Brackets are rare: most blocks are counted without a bit count.
+inline std::size_t count_of(unsigned bits) { return bits == 0 ? 0 : static_cast<std::size_t>(__builtin_popcount(bits)); }
+#endif
+
+// The size of the title part of a mark line (from its first blank on) with
+// "<" and ">" escaped: the size count looks at every row's line, so the
+// blank and the brackets are found in one look at each byte.
+std::size_t escaped_title_size(std::string_view text) {
+#if defined(__SSE2__)
+  constexpr std::size_t kBlock = 16;
+  const std::size_t size = text.size();
+  const char* bytes = text.data();
+  if (size >= kBlock) {
+    if (const unsigned blanks = bytes_at(bytes, ' ')) {
+      // The bytes before the first blank belong to the number.
+      const unsigned first = static_cast<unsigned>(__builtin_ctz(blanks));
+      std::size_t brackets = count_of(angle_brackets_at(bytes) >> first);
+      std::size_t at = kBlock;
+      for (; at + kBlock <= size; at += kBlock) brackets += count_of(angle_brackets_at(bytes + at));
+      // The bytes left are the end of one more block that overlaps the last.
+      if (at < size) brackets += count_of(angle_brackets_at(bytes + size - kBlock) >> (kBlock - (size - at)));
+      return size - first + 3 * brackets;
+    }
+  }
+#endif
+  return html_escaped_size(text.substr(first_blank(text)));
+}
+
+char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data(), piece.size()); }
+
+// The entry of a numbered row, put together in place (a few copies instead
+// of a write per part), or false when the page has not that much room for
+// it. `unit` is the escaped unit code in its brackets, or empty.
+bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::string_view title, std::string_view unit,
+                        LineWriter& page) {
+  constexpr std::size_t kFixedSize = kEntryOpen.size() + kLinkOpen.size() + kLinkMiddle.size() + kEntryClose.size();
+  if (indent > kMaxIndentBlanks) return false;
+  char* to = page.reserve(static_cast<std::size_t>(indent) + kFixedSize + 3 * number.size() +
+                          most_escaped_size(title.size()) + unit.size());
+  if (to == nullptr) return false;
+  to = fill_blanks(to, static_cast<std::size_t>(indent));
+  to = put(to, kEntryOpen);
+  to = put(to, number);
+  to = put_html_escaped(to, title);
+  to = put(to, unit);
+  to = put(to, kLinkOpen);
+  to = put(to, number);
+  to = put(to, kLinkMiddle);
+  to = put(to, number);
+  to = put(to, kEntryClose);
+  page.commit(to);
+  return true;
 }
 
 // A row without a chapter number has its entry made the long way, from its
@@ -107,6 +174,12 @@ void write_entry_of_unnumbered_row(const ChapterTable& table, std::size_t row, s
 }  // namespace
 
 void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page) {
+  std::string unit;
+  if (!org_unit_code.empty()) {
+    unit.assign(kUnitOpen);
+    append_html_escaped(unit, org_unit_code);
+    unit.append(kUnitClose);
+  }
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
     const std::string_view number = table.chapter_number(row);
     if (number.empty()) {
@@ -119,15 +192,15 @@ void write_contents_from_table(const ChapterTable& table, std::string_view org_u
     // starts the stripped line and needs no escaping, and the stripped mark
     // line or the closing bracket ends it: the entry is written from these
     // parts without making the line first.
+    if (put_numbered_entry(table.indent_blanks(row), number, title_part(table, row), unit, page)) {
+      page.end_line();
+      continue;
+    }
     page.write_blanks(table.indent_blanks(row));
     page.write(kEntryOpen);
     page.write(number);
     write_html_escaped(page, title_part(table, row));
-    if (!org_unit_code.empty()) {
-      page.write(kUnitOpen);
-      write_html_escaped(page, org_unit_code);
-      page.write(kUnitClose);
-    }
+    page.write(unit);
     page.write(kLinkOpen);
     page.write(number);
     page.write(kLinkMiddle);
@@ -153,7 +226,7 @@ std::uint64_t contents_from_table_size(const ChapterTable& table, std::string_vi
       size += entry.size() + kLineEndSize;
       continue;
     }
-    size += table.indent_blanks(row) + 3 * number.size() + html_escaped_size(title_part(table, row)) + unit_size +
+    size += table.indent_blanks(row) + 3 * number.size() + escaped_title_size(table.mark_line_text(row)) + unit_size +
             kFixedSize;
   }
   return size;

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "html/companion_text.h"
+#include "restructure/chapter_scan.h"
+#include "restructure/indent_pass.h"
+#include "restructure/renumber.h"
 #include "support/chapter_rows.h"
 #include "support/temp_dir.h"
 
@@ -63,6 +66,51 @@ TEST(PageFrame, ContentsEntries) {
            {"", "", "<b> <a href=\"#\"></a> </b>"},
        })
     EXPECT_EQ(c.expected, contents_entry(c.line, c.number)) << c.line;
+}
+
+// The entries made from the table alone, and their size counted before,
+// are those made from the indented text: titles of every length with blanks
+// and brackets anywhere (around the blocks that the count looks at together),
+// numbers of every length, with and without a unit code.
+TEST(PageFrame, ContentsFromTheTableAreThoseOfTheIndentedText) {
+  std::mt19937 random(29);
+  const char kTitleBytes[] = {'a', ' ', '<', '>', 'x', '&', '\t'};
+  for (int round = 0; round < 40; ++round) {
+    std::string document;
+    std::string number;
+    for (int mark = 0; mark < 60; ++mark) {
+      number = random() % 3 == 0 ? std::to_string(1 + random() % 20000) + "." : number + "1.";
+      if (number.size() > 40) number = "1.";
+      std::string title(random() % 50, 'a');
+      for (char& c : title) c = kTitleBytes[random() % (random() % 4 == 0 ? sizeof kTitleBytes : 2)];
+      // Mostly a blank between number and title; without one, the title
+      // joins the first word, which may make the line no mark.
+      document += std::string(random() % 3, ' ') + number + (random() % 8 == 0 ? "" : " ") + title + "\n";
+      if (random() % 2 == 0) document += "body line\n";
+    }
+    const char* const kUnits[] = {"", "HR", "<u>"};
+    const std::string unit = kUnits[round % 3];
+    // The scan keeps every mark line, which the entries are made from.
+    ChapterTable table;
+    LineReader scan_input = LineReader::from_memory(document);
+    ASSERT_GT(scan_chapter_marks(scan_input, table), 0u);
+    renumber_chapters(table, 1 + round % 3);
+
+    LineReader input = LineReader::from_memory(document);
+    std::string indented;
+    LineWriter indented_writer = LineWriter::to_memory(indented);
+    write_indented_text(input, table, unit, indented_writer, nullptr);
+    LineReader indented_reader = LineReader::from_memory(indented);
+    std::string expected;
+    LineWriter expected_writer = LineWriter::to_memory(expected);
+    write_contents(indented_reader, table, expected_writer);
+
+    std::string from_table;
+    LineWriter from_table_writer = LineWriter::to_memory(from_table);
+    write_contents_from_table(table, unit, from_table_writer);
+    ASSERT_EQ(expected, from_table) << document;
+    ASSERT_EQ(expected.size(), contents_from_table_size(table, unit)) << document;
+  }
 }
 
 TEST(PageFrame, FrameWithAndWithoutContents) {

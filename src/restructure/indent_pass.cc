@@ -1,5 +1,6 @@
 #include "restructure/indent_pass.h"
 
+#include "restructure/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -33,24 +34,54 @@ void write_cross_reference(std::string_view stripped, const ChapterTable& table,
   out.write(table.chapter_number(row));
 }
 
+constexpr std::string_view kUnitOpen = " (";
+constexpr std::string_view kUnitClose = ")";
+
+char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data(), piece.size()); }
+
+// A chapter-mark line put together in place in the writer's buffer (a few
+// copies instead of a write per part), or false when it has not that much
+// room for it.
+bool put_heading_line(std::uint64_t indent, std::string_view label, std::string_view title,
+                      std::string_view org_unit_code, LineWriter& out) {
+  if (indent > kMaxIndentBlanks) return false;
+  const std::size_t unit_size = org_unit_code.empty() ? 0 : kUnitOpen.size() + org_unit_code.size() + kUnitClose.size();
+  char* to = out.reserve(static_cast<std::size_t>(indent) + label.size() + title.size() + unit_size);
+  if (to == nullptr) return false;
+  to = fill_blanks(to, static_cast<std::size_t>(indent));
+  to = put(to, label);
+  to = put(to, title);
+  if (unit_size != 0) {
+    to = put(to, kUnitOpen);
+    to = put(to, org_unit_code);
+    to = put(to, kUnitClose);
+  }
+  out.commit(to);
+  return true;
+}
+
 // One line of the indented text without its line end: the indentation, then
 // the chapter number and title of a chapter-mark line (label not empty), a
 // cross-reference, or the stripped line as it is.
 void write_text_line(std::string_view stripped, std::string_view label, std::uint64_t indent,
                      const ChapterTable& table, std::string_view org_unit_code, LineWriter& out) {
-  write_indent(out, indent);
   if (!label.empty()) {
     // The written number (up to the first blank) gives way to the chapter
     // number; the title stays byte for byte.
+    const std::string_view title = stripped.substr(first_blank(stripped));
+    if (put_heading_line(indent, label, title, org_unit_code, out)) return;
+    write_indent(out, indent);
     out.write(label);
-    std::size_t blank = stripped.find(' ');
-    if (blank != std::string_view::npos) out.write(stripped.substr(blank));
+    out.write(title);
     if (!org_unit_code.empty()) {
-      out.write(" (");
+      out.write(kUnitOpen);
       out.write(org_unit_code);
-      out.write(")");
+      out.write(kUnitClose);
     }
-  } else if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
+    return;
+  }
+  write_indent(out, indent);
+  if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
     write_cross_reference(stripped, table, out);
   } else {
     out.write(stripped);

@@ -574,6 +574,19 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
   fill_ += text.size();
 }
 
+char* LineWriter::reserve_beyond_buffer(std::size_t most) {
+  if (!error_.empty()) return nullptr;
+  if (memory_ != nullptr) {
+    // The string grows by the room and is cut back to the bytes placed.
+    const std::size_t size = memory_->size();
+    memory_->resize(size + most);
+    return &(*memory_)[0] + size;
+  }
+  if (file_ == nullptr || most > kWriteChunk) return nullptr;
+  flush();
+  return error_.empty() && most <= room() ? fill_ : nullptr;
+}
+
 void LineWriter::write_blanks_beyond_buffer(std::size_t count) {
   static const std::string kBlanks(256, ' ');
   while (count > 0 && error_.empty()) {

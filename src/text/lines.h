@@ -175,6 +175,24 @@ class LineWriter {
     }
     write(std::string_view("\r\n", 2));
   }
+  // Room for up to `most` bytes that the caller puts together in place, for
+  // a short piece made of several parts (a copy each into the buffer costs
+  // less than a write each): where the bytes go, or null when the writer
+  // cannot give that much room (a very large piece, a failed writer); then
+  // the piece is to be written with write(). Once the bytes are in place,
+  // commit() with the end of them, before anything else is written.
+  char* reserve(std::size_t most) {
+    // Strictly less: a memory writer has no room at all, not even for none.
+    if (most < room()) return fill_;
+    return reserve_beyond_buffer(most);
+  }
+  void commit(char* end) {
+    if (memory_ != nullptr) {
+      memory_->resize(static_cast<std::size_t>(end - &(*memory_)[0]));
+      return;
+    }
+    fill_ = end;
+  }
   void write_line(std::string_view text) {
     write(text);
     end_line();
@@ -240,6 +258,7 @@ class LineWriter {
   std::size_t room() const { return static_cast<std::size_t>(limit_ - fill_); }
   void write_beyond_buffer(std::string_view text);
   void write_blanks_beyond_buffer(std::size_t count);
+  char* reserve_beyond_buffer(std::size_t most);
   void flush();
   void settle();  // waits for the block being written, takes its outcome
   void carry(std::string_view part);  // holds part of the line being told

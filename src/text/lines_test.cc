@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <chrono>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -322,6 +323,41 @@ std::size_t absurd_width() {
   return width;
 }
 
+TEST(LineWriter, RoomReservedTakesExactlyTheBytesCommitted) {
+  testing::TempDir dir;
+  std::string memory = "kept ";
+  LineWriter in_memory = LineWriter::to_memory(memory);
+  LineWriter in_file(dir.file("placed"));
+  for (LineWriter* out : {&in_memory, &in_file}) {
+    // Room beyond what the buffer holds makes the file writer write out
+    // the bytes before: the piece still lands behind them.
+    for (std::size_t most : {std::size_t{0}, std::size_t{3}, std::size_t{1} << 19, std::size_t{1} << 19}) {
+      out->write("a");
+      char* to = out->reserve(most);
+      ASSERT_NE(nullptr, to) << most;
+      std::memset(to, 'b', most / 2);
+      out->commit(to + most / 2);
+      out->end_line();
+    }
+  }
+  ASSERT_TRUE(in_file.close());
+  std::string expected = "kept ";
+  for (std::size_t most : {std::size_t{0}, std::size_t{3}, std::size_t{1} << 19, std::size_t{1} << 19})
+    expected += "a" + std::string(most / 2, 'b') + "\r\n";
+  EXPECT_EQ(expected, memory);
+  EXPECT_EQ(expected.substr(5), testing::read_file(dir.file("placed")));
+
+  // No room larger than a buffer, and none once the writer has failed.
+  LineWriter large(dir.file("large"));
+  EXPECT_EQ(nullptr, large.reserve(std::size_t{1} << 21));
+  large.fail("refused");
+  EXPECT_EQ(nullptr, large.reserve(1));
+  std::string refused;
+  LineWriter failed = LineWriter::to_memory(refused);
+  failed.fail("refused");
+  EXPECT_EQ(nullptr, failed.reserve(1));
+}
+
 TEST(LineWriter, FailureInTheMiddleIsKeptAndStopsTheWriting) {
   // /dev/full takes the file open and refuses every byte written to it.
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
@@ -427,9 +463,20 @@ TEST(LineWriter, ObserverHearsTheLinesTheFileHolds) {
   for (int i = 0; i < 400; ++i) {
     const std::size_t size = i % 50 == 0 ? 900'000 + random() % 1000 : random() % 9000;
     const std::string text(size, static_cast<char>('a' + i % 26));
-    switch (random() % 3) {
+    switch (random() % 4) {
       case 0:
         out.write_line(text);
+        break;
+      case 3:
+        // Placed in the room reserved (more than is used), or written when
+        // there is none.
+        if (char* to = out.reserve(size + random() % 100)) {
+          std::memcpy(to, text.data(), size);
+          out.commit(to + size);
+        } else {
+          out.write(text);
+        }
+        out.end_line();
         break;
       case 1:
         out.write_blanks(random() % 300);

@@ -66,5 +66,47 @@ TEST(TrimBlanks, OnlySpacesAreBlanks) {
   EXPECT_EQ(3u, leading_blanks("   "));
 }
 
+TEST(TrimBlanks, AgreesWithTheDefinitionOnRandomTexts) {
+  // Runs of blanks of every length at both ends, and bytes that are one bit
+  // away from a blank.
+  std::mt19937 random(13);
+  const char kOthers[] = {'a', '\0', '!', '0', '\xa0', '\t'};
+  for (int round = 0; round < 5000; ++round) {
+    const std::size_t lead = random() % 40;
+    const std::size_t trail = random() % 12;
+    std::string middle(random() % 30, ' ');
+    for (char& c : middle) c = random() % 3 == 0 ? ' ' : kOthers[random() % sizeof kOthers];
+    const std::string text = std::string(lead, ' ') + middle + std::string(trail, ' ');
+    const std::size_t first = text.find_first_not_of(' ');
+    ASSERT_EQ(first == std::string::npos ? text.size() : first, leading_blanks(text)) << text;
+    const std::size_t last = text.find_last_not_of(' ');
+    const std::string expected = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+    ASSERT_EQ(expected, trim_blanks(text)) << text;
+  }
+}
+
+TEST(FillBlanks, FillsExactlyTheCountGiven) {
+  for (std::size_t count = 0; count <= 40; ++count) {
+    std::string buffer(60, 'x');
+    char* end = fill_blanks(&buffer[8], count);
+    EXPECT_EQ(&buffer[8] + count, end);
+    EXPECT_EQ(std::string(8, 'x') + std::string(count, ' ') + std::string(52 - count, 'x'), buffer) << count;
+  }
+}
+
+TEST(FirstBlank, AgreesWithASearchForTheSpace) {
+  // Blanks at every offset of the blocks looked at together, near misses
+  // (bytes one bit away from a space) and texts without any.
+  std::mt19937 random(5);
+  const char alphabet[] = {' ', '!', '\0', '0', '\xa0', 'x'};
+  for (int round = 0; round < 5000; ++round) {
+    std::string text(random() % 60, 'x');
+    const unsigned density = 1 + random() % 20;
+    for (char& c : text) c = random() % density == 0 ? alphabet[random() % sizeof alphabet] : 'y';
+    const std::size_t expected = text.find(' ');
+    ASSERT_EQ(expected == std::string::npos ? text.size() : expected, first_blank(text)) << text;
+  }
+}
+
 }  // namespace
 }  // namespace kestram
