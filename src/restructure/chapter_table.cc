@@ -278,10 +278,23 @@ HeadingCursor::HeadingCursor(const ChapterTable& table)
     : table_(table), next_mark_line_(table.chapter_count() > 0 ? table.mark_line(1) : kPastLastRow) {}
 
 std::size_t HeadingCursor::advance_to(std::uint64_t line_number) {
+  if (found_row_ != 0 && line_number == found_line_) return found_row_;
   const std::size_t count = table_.chapter_count();
-  while (next_ <= count && table_.mark_line(next_) < line_number) ++next_;
-  next_mark_line_ = next_ <= count ? table_.mark_line(next_) : kPastLastRow;
-  return next_ <= count && next_mark_line_ == line_number ? next_ : 0;
+  auto mark_line_of_next = [&] { return next_ <= count ? table_.mark_line(next_) : kPastLastRow; };
+  while (next_ <= count && next_mark_line_ < line_number) {
+    ++next_;
+    next_mark_line_ = mark_line_of_next();
+  }
+  if (next_ > count || next_mark_line_ != line_number) return 0;
+  // The row found, and the rows behind it that share its line, are passed
+  // at once: the next line asked is then mostly told apart inline.
+  found_row_ = next_;
+  found_line_ = line_number;
+  do {
+    ++next_;
+    next_mark_line_ = mark_line_of_next();
+  } while (next_ <= count && next_mark_line_ == line_number);
+  return found_row_;
 }
 
 }  // namespace kestram

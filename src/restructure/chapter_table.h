@@ -256,17 +256,24 @@ class HeadingCursor {
   // The table must not change while the cursor is in use.
   explicit HeadingCursor(const ChapterTable& table);
   // The first row whose mark line equals the line number, or 0 when none.
-  // Inline for the lines before the next mark, which are most lines.
+  // Inline for the lines before the next mark, which are most lines, and
+  // for a line asked again.
   std::size_t row_for_line(std::uint64_t line_number) {
-    return line_number < next_mark_line_ ? 0 : advance_to(line_number);
+    if (line_number < next_mark_line_) return line_number == found_line_ ? found_row_ : 0;
+    return advance_to(line_number);
   }
 
  private:
   std::size_t advance_to(std::uint64_t line_number);
 
   const ChapterTable& table_;
+  // The first row past the rows of the lines asked so far, and its mark
+  // line (the largest value past the last row).
   std::size_t next_ = 1;
-  std::uint64_t next_mark_line_;  // of row next_; the largest value past the last row
+  std::uint64_t next_mark_line_;
+  // The row last found, and its line (line numbers start at 1).
+  std::size_t found_row_ = 0;
+  std::uint64_t found_line_ = 0;
 };
 
 }  // namespace kestram
