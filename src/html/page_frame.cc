@@ -139,14 +139,16 @@ char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data()
 
 // The entry of a numbered row, put together in place (a few copies instead
 // of a write per part), or false when the page has not that much room for
-// it. `unit` is the escaped unit code in its brackets, or empty.
+// it. `unit` is the escaped unit code in its brackets, or empty. `entry`
+// then views the bytes put, until the page writes again.
 bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::string_view title, std::string_view unit,
-                        LineWriter& page) {
+                        LineWriter& page, std::string_view& entry) {
   constexpr std::size_t kFixedSize = kEntryOpen.size() + kLinkOpen.size() + kLinkMiddle.size() + kEntryClose.size();
   if (indent > kMaxIndentBlanks) return false;
   char* to = page.reserve(static_cast<std::size_t>(indent) + kFixedSize + 3 * number.size() +
                           most_escaped_size(title.size()) + unit.size());
   if (to == nullptr) return false;
+  char* const start = to;
   to = fill_blanks(to, static_cast<std::size_t>(indent));
   to = put(to, kEntryOpen);
   to = put(to, number);
@@ -157,6 +159,7 @@ bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::stri
   to = put(to, kLinkMiddle);
   to = put(to, number);
   to = put(to, kEntryClose);
+  entry = std::string_view(start, static_cast<std::size_t>(to - start));
   page.commit(to);
   return true;
 }
@@ -173,18 +176,27 @@ void write_entry_of_unnumbered_row(const ChapterTable& table, std::size_t row, s
 
 }  // namespace
 
-void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page) {
+void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page,
+                               LineWriter* copy) {
   std::string unit;
   if (!org_unit_code.empty()) {
     unit.assign(kUnitOpen);
     append_html_escaped(unit, org_unit_code);
     unit.append(kUnitClose);
   }
+  // The rare entry that is not put together in place is written part by
+  // part, to the page and to the copy alike.
+  auto write_entry = [&](const std::function<void(LineWriter&)>& write_parts) {
+    write_parts(page);
+    page.end_line();
+    if (copy == nullptr) return;
+    write_parts(*copy);
+    copy->end_line();
+  };
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
     const std::string_view number = table.chapter_number(row);
     if (number.empty()) {
-      write_entry_of_unnumbered_row(table, row, org_unit_code, page);
-      page.end_line();
+      write_entry([&](LineWriter& out) { write_entry_of_unnumbered_row(table, row, org_unit_code, out); });
       continue;
     }
     // The heading line is the indentation, the chapter number, the title
@@ -192,21 +204,26 @@ void write_contents_from_table(const ChapterTable& table, std::string_view org_u
     // starts the stripped line and needs no escaping, and the stripped mark
     // line or the closing bracket ends it: the entry is written from these
     // parts without making the line first.
-    if (put_numbered_entry(table.indent_blanks(row), number, title_part(table, row), unit, page)) {
+    std::string_view entry;
+    if (put_numbered_entry(table.indent_blanks(row), number, title_part(table, row), unit, page, entry)) {
+      // The copy takes the entry before the page's line end may write out
+      // the buffer that holds it.
+      if (copy != nullptr) copy->write_line(entry);
       page.end_line();
       continue;
     }
-    page.write_blanks(table.indent_blanks(row));
-    page.write(kEntryOpen);
-    page.write(number);
-    write_html_escaped(page, title_part(table, row));
-    page.write(unit);
-    page.write(kLinkOpen);
-    page.write(number);
-    page.write(kLinkMiddle);
-    page.write(number);
-    page.write(kEntryClose);
-    page.end_line();
+    write_entry([&](LineWriter& out) {
+      out.write_blanks(table.indent_blanks(row));
+      out.write(kEntryOpen);
+      out.write(number);
+      write_html_escaped(out, title_part(table, row));
+      out.write(unit);
+      out.write(kLinkOpen);
+      out.write(number);
+      out.write(kLinkMiddle);
+      out.write(number);
+      out.write(kEntryClose);
+    });
   }
 }
 

@@ -42,7 +42,10 @@ void write_page_closing(LineWriter& page);
 // row keeps its chapter-mark line, and the indented text holds each heading
 // line at its row's line number. Every row's indentation must be at most
 // kMaxIndentBlanks.
-void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page);
+// With `copy`, every entry line goes to it as well (an entry holds no frame
+// markup: a companion text takes the entries as they are).
+void write_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, LineWriter& page,
+                               LineWriter* copy = nullptr);
 // The number of bytes that write_contents_from_table() writes, line ends
 // included, from the table alone.
 std::uint64_t contents_from_table_size(const ChapterTable& table, std::string_view org_unit_code);

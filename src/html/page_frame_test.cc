@@ -105,12 +105,38 @@ TEST(PageFrame, ContentsFromTheTableAreThoseOfTheIndentedText) {
     LineWriter expected_writer = LineWriter::to_memory(expected);
     write_contents(indented_reader, table, expected_writer);
 
+    // With a copy (every other round), the copy takes the very entries.
     std::string from_table;
+    std::string copied;
     LineWriter from_table_writer = LineWriter::to_memory(from_table);
-    write_contents_from_table(table, unit, from_table_writer);
+    LineWriter copy_writer = LineWriter::to_memory(copied);
+    write_contents_from_table(table, unit, from_table_writer, round % 2 == 0 ? &copy_writer : nullptr);
     ASSERT_EQ(expected, from_table) << document;
+    ASSERT_EQ(round % 2 == 0 ? expected : "", copied) << document;
     ASSERT_EQ(expected.size(), contents_from_table_size(table, unit)) << document;
   }
+}
+
+// A copy of the entries holds the very lines of the page, those of rows
+// without a chapter number included, which are made the long way.
+TEST(PageFrame, ContentsCopyHoldsEveryEntry) {
+  ChapterTable table;
+  table.add_row("1.", 1, "1. A <x>");
+  table.set_chapter(1, "1.", 1);
+  table.add_row("1.1", 2, "1.1 B");
+  table.set_chapter(2, "", 2);
+  table.add_row("2.", 3, "2. C");
+  table.set_chapter(3, "2.", 1);
+  table.finish();
+  std::string page;
+  std::string copied;
+  LineWriter page_writer = LineWriter::to_memory(page);
+  LineWriter copy_writer = LineWriter::to_memory(copied);
+  write_contents_from_table(table, "U", page_writer, &copy_writer);
+  EXPECT_EQ(lines({"<b>1. A &lt;x&gt; (U) <a href=\"#1.\">1.</a> </b>", "<b>1.1 B <a href=\"#\"></a> </b>",
+                   "<b>2. C (U) <a href=\"#2.\">2.</a> </b>"}),
+            page);
+  EXPECT_EQ(page, copied);
 }
 
 TEST(PageFrame, FrameWithAndWithoutContents) {

@@ -74,18 +74,14 @@ class SideContents {
                     std::uint64_t page_at, const std::string& companion_name, std::uint64_t companion_at,
                     std::uint64_t size) {
     LineWriter page = LineWriter::into_part(page_name, page_at);
-    std::string no_companion;
-    LineWriter companion = companion_name.empty() ? LineWriter::to_memory(no_companion)
-                                                  : LineWriter::into_part(companion_name, companion_at);
-    CompanionFilter copy(companion);
-    copy.set_keep_all(true);
-    if (!companion_name.empty()) page.observe_lines(&copy);
-    write_contents_from_table(table, org_unit_code, page);
-    page.observe_lines(nullptr);
+    if (companion_name.empty()) {
+      write_contents_from_table(table, org_unit_code, page);
+      return page.close() && page.bytes_written() == page_at + size;
+    }
+    LineWriter companion = LineWriter::into_part(companion_name, companion_at);
+    write_contents_from_table(table, org_unit_code, page, &companion);
     const bool page_complete = page.close() && page.bytes_written() == page_at + size;
-    if (companion_name.empty()) return page_complete;
-    return companion.close() && copy.complete() && companion.bytes_written() == companion_at + size &&
-           page_complete;
+    return companion.close() && companion.bytes_written() == companion_at + size && page_complete;
   }
 
   bool complete_ = false;
