@@ -202,7 +202,11 @@ TEST(RenderSteps, PageStepWritesTheCompanionTextAlong) {
     ASSERT_TRUE(scan_and_renumber(state));
     run_indentation_pass(state);
     ASSERT_FALSE(state.page_ahead.written);
-    if (c.link) std::filesystem::create_symlink(dir.file("elsewhere.txt"), dir.file("doc_com_ndx.txt"));
+    if (c.link) {
+      std::error_code ec;
+      std::filesystem::create_symlink(dir.file("elsewhere.txt"), dir.file("doc_com_ndx.txt"), ec);
+      if (ec) continue;  // a system without links (as under wine) has no such case
+    }
 
     testing::ScriptedConsole console;
     NoShell shell;
