@@ -6,7 +6,7 @@
 
 #include "html/html_escape.h"
 #include "html/table_block.h"
-#include "restructure/byte_copy.h"
+#include "text/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -54,8 +54,6 @@ void heading_pieces(std::string_view line, std::string_view chapter_number, Text
   markup(kHeadingClose);
 }
 
-char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data(), piece.size()); }
-
 // The heading rule, its pieces put together in place where the page has the
 // room (a few copies instead of a write per piece). The stripped line is
 // escaped when `escape` is set.
@@ -76,11 +74,11 @@ void write_heading(std::string_view line, std::string_view chapter_number, bool 
     return;
   }
   to = fill_blanks(to, blanks);
-  to = put(to, kHeadingOpen);
-  to = put(to, chapter_number);
-  to = put(to, kHeadingMiddle);
-  to = escape ? put_html_escaped(to, stripped) : put(to, stripped);
-  to = put(to, kHeadingClose);
+  to = put_text(to, kHeadingOpen);
+  to = put_text(to, chapter_number);
+  to = put_text(to, kHeadingMiddle);
+  to = escape ? put_html_escaped(to, stripped) : put_text(to, stripped);
+  to = put_text(to, kHeadingClose);
   out.commit(to);
 }
 

@@ -96,35 +96,12 @@ bool holds_frame_fragment(std::string_view text) {
   return false;
 }
 
-// Position of the first "<" in the text, or npos, found 16 bytes at a time:
-// most page lines hold none, and every tag and fragment starts with one.
-std::size_t first_angle(std::string_view text) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t size = text.size();
-#if defined(__SSE2__)
-  constexpr std::size_t kBlock = 16;
-  if (size >= kBlock) {
-    const __m128i angle = _mm_set1_epi8('<');
-    auto angles_at = [&](std::size_t at) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, angle)));
-    };
-    for (std::size_t at = 0; at + kBlock <= size; at += kBlock)
-      if (const unsigned bits = angles_at(at)) return at + static_cast<std::size_t>(__builtin_ctz(bits));
-    // The last block overlaps the ones before, which held none.
-    if (const unsigned bits = angles_at(size - kBlock))
-      return size - kBlock + static_cast<std::size_t>(__builtin_ctz(bits));
-    return std::string_view::npos;
-  }
-#endif
-  return text.find('<');
-}
-
 }  // namespace
 
 bool is_frame_line(std::string_view line) {
-  const std::size_t first = first_angle(line);
-  if (first == std::string_view::npos) return false;
+  // Most page lines hold no "<", and every tag and fragment starts with one.
+  const std::size_t first = find_byte(line, '<');
+  if (first == line.size()) return false;
   const std::string_view test = trim_blanks(line);
   if (is_frame_tag(test)) return true;
   // Blanks are no "<": the first one stands as far into the stripped line as

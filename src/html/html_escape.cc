@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "restructure/byte_copy.h"
+#include "text/byte_copy.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,13 +1,9 @@
 #include "html/page_frame.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "html/body_line.h"
 #include "html/html_escape.h"
-#include "restructure/byte_copy.h"
 #include "restructure/indent_pass.h"
+#include "text/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -36,9 +32,6 @@ constexpr std::string_view kEntryOpen = "<b>";
 constexpr std::string_view kLinkOpen = " <a href=\"#";
 constexpr std::string_view kLinkMiddle = "\">";
 constexpr std::string_view kEntryClose = "</a> </b>";
-// The unit code in the heading line, between kUnitOpen and kUnitClose.
-constexpr std::string_view kUnitOpen = " (";
-constexpr std::string_view kUnitClose = ")";
 constexpr std::size_t kLineEndSize = 2;  // CR LF
 
 }  // namespace
@@ -96,47 +89,6 @@ std::string_view title_part(const ChapterTable& table, std::size_t row) {
   return text.substr(first_blank(text));
 }
 
-#if defined(__SSE2__)
-// Bit k set when p[k] (k < 16) is `byte`, or (angle_brackets_at) a bracket.
-inline unsigned bytes_at(const char* p, char byte) {
-  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(byte))));
-}
-inline unsigned angle_brackets_at(const char* p) {
-  // "<" and ">" differ in bit 0x02 only.
-  const __m128i block = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8(0x02));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('>'))));
-}
-// Brackets are rare: most blocks are counted without a bit count.
-inline std::size_t count_of(unsigned bits) { return bits == 0 ? 0 : static_cast<std::size_t>(__builtin_popcount(bits)); }
-#endif
-
-// The size of the title part of a mark line (from its first blank on) with
-// "<" and ">" escaped: the size count looks at every row's line, so the
-// blank and the brackets are found in one look at each byte.
-std::size_t escaped_title_size(std::string_view text) {
-#if defined(__SSE2__)
-  constexpr std::size_t kBlock = 16;
-  const std::size_t size = text.size();
-  const char* bytes = text.data();
-  if (size >= kBlock) {
-    if (const unsigned blanks = bytes_at(bytes, ' ')) {
-      // The bytes before the first blank belong to the number.
-      const unsigned first = static_cast<unsigned>(__builtin_ctz(blanks));
-      std::size_t brackets = count_of(angle_brackets_at(bytes) >> first);
-      std::size_t at = kBlock;
-      for (; at + kBlock <= size; at += kBlock) brackets += count_of(angle_brackets_at(bytes + at));
-      // The bytes left are the end of one more block that overlaps the last.
-      if (at < size) brackets += count_of(angle_brackets_at(bytes + size - kBlock) >> (kBlock - (size - at)));
-      return size - first + 3 * brackets;
-    }
-  }
-#endif
-  return html_escaped_size(text.substr(first_blank(text)));
-}
-
-char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data(), piece.size()); }
-
 // The entry of a numbered row, put together in place (a few copies instead
 // of a write per part), or false when the page has not that much room for
 // it. `unit` is the escaped unit code in its brackets, or empty. `entry`
@@ -150,15 +102,15 @@ bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::stri
   if (to == nullptr) return false;
   char* const start = to;
   to = fill_blanks(to, static_cast<std::size_t>(indent));
-  to = put(to, kEntryOpen);
-  to = put(to, number);
+  to = put_text(to, kEntryOpen);
+  to = put_text(to, number);
   to = put_html_escaped(to, title);
-  to = put(to, unit);
-  to = put(to, kLinkOpen);
-  to = put(to, number);
-  to = put(to, kLinkMiddle);
-  to = put(to, number);
-  to = put(to, kEntryClose);
+  to = put_text(to, unit);
+  to = put_text(to, kLinkOpen);
+  to = put_text(to, number);
+  to = put_text(to, kLinkMiddle);
+  to = put_text(to, number);
+  to = put_text(to, kEntryClose);
   entry = std::string_view(start, static_cast<std::size_t>(to - start));
   page.commit(to);
   return true;
@@ -243,7 +195,7 @@ std::uint64_t contents_from_table_size(const ChapterTable& table, std::string_vi
       size += entry.size() + kLineEndSize;
       continue;
     }
-    size += table.indent_blanks(row) + 3 * number.size() + escaped_title_size(table.mark_line_text(row)) + unit_size +
+    size += table.indent_blanks(row) + 3 * number.size() + html_escaped_size(title_part(table, row)) + unit_size +
             kFixedSize;
   }
   return size;

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <memory>
 
-#include "restructure/byte_copy.h"
 #include "restructure/byte_words.h"
 #include "restructure/renumber.h"
+#include "text/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {

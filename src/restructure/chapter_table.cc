@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#include "restructure/byte_copy.h"
+#include "text/byte_copy.h"
 
 namespace kestram {
 namespace {

@@ -1,6 +1,6 @@
 #include "restructure/indent_pass.h"
 
-#include "restructure/byte_copy.h"
+#include "text/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -34,10 +34,6 @@ void write_cross_reference(std::string_view stripped, const ChapterTable& table,
   out.write(table.chapter_number(row));
 }
 
-constexpr std::string_view kUnitOpen = " (";
-constexpr std::string_view kUnitClose = ")";
-
-char* put(char* to, std::string_view piece) { return copy_bytes(to, piece.data(), piece.size()); }
 
 // A chapter-mark line put together in place in the writer's buffer (a few
 // copies instead of a write per part), or false when it has not that much
@@ -49,12 +45,12 @@ bool put_heading_line(std::uint64_t indent, std::string_view label, std::string_
   char* to = out.reserve(static_cast<std::size_t>(indent) + label.size() + title.size() + unit_size);
   if (to == nullptr) return false;
   to = fill_blanks(to, static_cast<std::size_t>(indent));
-  to = put(to, label);
-  to = put(to, title);
+  to = put_text(to, label);
+  to = put_text(to, title);
   if (unit_size != 0) {
-    to = put(to, kUnitOpen);
-    to = put(to, org_unit_code);
-    to = put(to, kUnitClose);
+    to = put_text(to, kUnitOpen);
+    to = put_text(to, org_unit_code);
+    to = put_text(to, kUnitClose);
   }
   out.commit(to);
   return true;

@@ -44,6 +44,11 @@ class PlainLineSink {
   virtual void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) = 0;
 };
 
+// The organisational-unit code stands at the end of a chapter-mark line
+// between these two.
+constexpr std::string_view kUnitOpen = " (";
+constexpr std::string_view kUnitClose = ")";
+
 // The widest indentation written, in blanks: far beyond any useful layout
 // (26 levels of 384 blanks), small enough that every line stays writable. A
 // chapter that would be indented further makes the pass give up on the file

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "restructure/byte_copy.h"
 #include "restructure/byte_words.h"
 #include "restructure/chapter_mark.h"
+#include "text/byte_copy.h"
 #include "text/text.h"
 
 namespace kestram {

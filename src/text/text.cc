@@ -12,25 +12,26 @@ std::string ascii_lower(std::string_view text) {
   return lower;
 }
 
-std::size_t first_blank(std::string_view text) {
+std::size_t find_byte(std::string_view text, char byte) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
   std::size_t at = 0;
 #if defined(__SSE2__)
   constexpr std::size_t kBlock = 16;
   if (size >= kBlock) {
-    auto blanks_at = [bytes](std::size_t from) {
+    const __m128i wanted = _mm_set1_epi8(byte);
+    auto found_at = [bytes, wanted](std::size_t from) {
       const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
-      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(' '))));
+      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
     };
     for (; at + kBlock <= size; at += kBlock)
-      if (const unsigned bits = blanks_at(at)) return at + static_cast<std::size_t>(__builtin_ctz(bits));
-    // The last block overlaps the ones before, which held no blank.
-    if (const unsigned bits = blanks_at(size - kBlock)) return size - kBlock + static_cast<std::size_t>(__builtin_ctz(bits));
+      if (const unsigned bits = found_at(at)) return at + static_cast<std::size_t>(__builtin_ctz(bits));
+    // The last block overlaps the ones before, which held none.
+    if (const unsigned bits = found_at(size - kBlock)) return size - kBlock + static_cast<std::size_t>(__builtin_ctz(bits));
     return size;
   }
 #endif
-  while (at < size && bytes[at] != ' ') ++at;
+  while (at < size && bytes[at] != static_cast<unsigned char>(byte)) ++at;
   return at;
 }
 

@@ -64,10 +64,14 @@ inline char* fill_blanks(char* to, std::size_t count) {
   return to + count;
 }
 
-// Position of the first blank in `text`, or its size when it holds none.
-// For the first word of a line, mostly short: it looks at 16 bytes at a time
+// Position of the first `byte` in `text`, or its size when it holds none.
+// For a byte that stands early or not at all in a short text (the end of a
+// first word, the first tag of a page line): it looks at 16 bytes at a time
 // without a call to the library.
-std::size_t first_blank(std::string_view text);
+std::size_t find_byte(std::string_view text, char byte);
+
+// Position of the first blank in `text`, or its size when it holds none.
+inline std::size_t first_blank(std::string_view text) { return find_byte(text, ' '); }
 
 // Whether `text` begins with `prefix`, comparing ASCII letters without regard
 // to case. `prefix` must be in lower case. Inline: it mostly fails at the

@@ -1,4 +1,4 @@
-#include "restructure/byte_copy.h"
+#include "text/byte_copy.h"
 
 #include <gtest/gtest.h>
 
