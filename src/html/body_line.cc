@@ -249,7 +249,9 @@ void BodyWriter::add_plain(std::uint64_t indent_blanks, std::string_view strippe
     ++line_count_;
     page_.write_blanks(indent_blanks);
     page_.write(stripped_line);
-    if (plain_companion_ == nullptr) {
+    // A line too long to be held by the page's observer reaches it in parts,
+    // which it then hands on itself.
+    if (plain_companion_ == nullptr || indent_blanks + stripped_line.size() >= LineWriter::kLongestToldLine) {
       page_.end_line();
       return;
     }

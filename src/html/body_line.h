@@ -71,9 +71,9 @@ class BodyWriter {
   void add(std::string_view line);
   // The same as add() for the line of `indent_blanks` blanks and then
   // `stripped_line`, cheaper for a quiet line: it is written from the given
-  // texts and, when a companion is set, goes on to it directly, ended on the
-  // page without telling the page's observer. (A quiet line holds no "<",
-  // so it is never a frame line.)
+  // texts and, when a companion is set, goes on to it directly (unless it is
+  // too long to be held), ended on the page without telling the page's
+  // observer. (A quiet line holds no "<", so it is never a frame line.)
   void add_plain(std::uint64_t indent_blanks, std::string_view stripped_line);
   // The companion text being made from the page by `filter` (the page's
   // observer): lines known to hold no frame markup skip the filter's look.

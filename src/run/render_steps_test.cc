@@ -152,6 +152,24 @@ TEST(RenderSteps, ContentsWrittenOnTheSideFillTheirParts) {
   }
 }
 
+// Plain lines of megabytes, quiet ones and ones with links and brackets, go
+// to the page on the way as well, in the same bytes.
+TEST(RenderSteps, LongPlainLinesAreWrittenOnTheWay) {
+  testing::TempDir dir;
+  std::string quiet;
+  while (quiet.size() < 3 * LineWriter::kLongestToldLine) quiet += "harbour quay budget ";
+  std::string loud;
+  while (loud.size() < LineWriter::kLongestToldLine + 3) loud += "a <b> & http://x/y z ";
+  testing::write_file(dir.file("doc.txt"), "1. One\n" + quiet + "\n2. Two\n   " + loud + "\r\n" + loud + quiet + "\n");
+  RunState state;
+  state.input_file_name = dir.file("doc.txt");
+  state.base_name = dir.file("doc");
+  state.indent_increment = 3;
+  state.toc_flag = 1;
+  ASSERT_TRUE(scan_and_renumber(state));
+  expect_files_of_the_steps(state, dir.file("ref"));
+}
+
 // A unit code with a CR reads back from the indented text as two lines, an
 // unwritable page leaves the companion text to be made from the page file,
 // and a line too long to be held on its way is left to the page step: either
@@ -159,10 +177,11 @@ TEST(RenderSteps, ContentsWrittenOnTheSideFillTheirParts) {
 TEST(RenderSteps, PageIsLeftToItsStepWhenTheShortcutWouldDiffer) {
   testing::TempDir dir;
   for (int kind = 0; kind < 4; ++kind) {
-    // Kind 2 has a line too long to be told, kind 3 a heading too long to keep.
+    // Kind 2 has a cross-reference line too long to be told, kind 3 a
+    // heading too long to keep.
     const std::string long_line(LineWriter::kLongestToldLine + 1, 'x');
     testing::write_file(dir.file("doc.txt"), "1. One" + (kind == 3 ? long_line : "") + "\n" +
-                                                 (kind == 2 ? long_line : "") + "\n2. Two\n");
+                                                 (kind == 2 ? "look_at: " + long_line : "") + "\n2. Two\n");
     RunState state;
     state.input_file_name = dir.file("doc.txt");
     state.base_name = dir.file("doc");

@@ -550,7 +550,8 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
       observer_(std::exchange(other.observer_, nullptr)),
       line_start_(std::exchange(other.line_start_, nullptr)),
       carry_(std::move(other.carry_)),
-      in_long_line_(std::exchange(other.in_long_line_, false)) {}
+      in_long_line_(std::exchange(other.in_long_line_, false)),
+      overflowed_(std::exchange(other.overflowed_, false)) {}
 
 LineWriter::~LineWriter() { close(); }
 
@@ -563,15 +564,16 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
     return;
   }
   if (file_ == nullptr) return;
-  flush();
-  if (text.size() >= kWriteChunk) {
-    // Large texts go straight to the file rather than through the buffer.
-    if (observer_ != nullptr) carry(text);
-    put(text.data(), text.size());
-    return;
-  }
-  std::memcpy(fill_, text.data(), text.size());
-  fill_ += text.size();
+  // A text larger than the buffer goes through it a buffer at a time: the
+  // writer's thread hands each to the file while the next is copied, so a
+  // very long line costs this thread a copy rather than the whole write.
+  do {
+    const std::size_t part = text.size() < room() ? text.size() : room();
+    std::memcpy(fill_, text.data(), part);
+    fill_ += part;
+    text.remove_prefix(part);
+    if (!text.empty()) flush();
+  } while (!text.empty() && error_.empty());
 }
 
 char* LineWriter::reserve_beyond_buffer(std::size_t most) {
@@ -626,6 +628,7 @@ void LineWriter::carry(std::string_view part) {
     observer_->long_line_part(part);
     return;
   }
+  if (overflowed_) return;
   if (carry_.size() + part.size() <= kLongestToldLine) {
     carry_.append(part);
     return;
@@ -638,10 +641,10 @@ void LineWriter::carry(std::string_view part) {
     carry_.clear();
     return;
   }
-  LineObserver* observer = std::exchange(observer_, nullptr);
+  // The observer hears of it only if the line is ended told.
+  overflowed_ = true;
   carry_.clear();
   carry_.shrink_to_fit();
-  observer->line_too_long();
 }
 
 void LineWriter::drop_long_line() {
@@ -655,14 +658,16 @@ void LineWriter::observe_lines(LineObserver* observer) {
   line_start_ = fill_;
   carry_.clear();
   in_long_line_ = false;
+  overflowed_ = false;
 }
 
 void LineWriter::end_observed_line() {
   std::string_view text(line_start_, static_cast<std::size_t>(fill_ - line_start_));
-  if (!in_long_line_ && !carry_.empty()) {
+  if (!in_long_line_ && (!carry_.empty() || overflowed_)) {
     // The rest may make the line too long to be held.
     carry(text);
-    if (observer_ == nullptr) {  // nor told
+    if (overflowed_) {  // nor told, and no later line either
+      std::exchange(observer_, nullptr)->line_too_long();
       end_line_untold();
       return;
     }
@@ -677,15 +682,6 @@ void LineWriter::end_observed_line() {
     observer_->line(text);
   }
   end_line_untold();
-}
-
-void LineWriter::put(const char* data, std::size_t size) {
-  settle();  // the file takes the bytes in order
-  if (!error_.empty()) return;
-  errno = 0;
-  const std::size_t put = std::fwrite(data, 1, size, file_);
-  written_ += put;
-  if (put != size) stop(errno ? std::strerror(errno) : "write failed");
 }
 
 void LineWriter::stop(std::string_view reason) {
@@ -724,6 +720,7 @@ bool LineWriter::close() {
   fill_ = limit_ = line_start_ = nullptr;
   observer_ = nullptr;
   in_long_line_ = false;
+  overflowed_ = false;
   return ok();
 }
 

@@ -204,6 +204,7 @@ class LineWriter {
     write(std::string_view("\r\n", 2));
     line_start_ = fill_;
     carry_.clear();
+    overflowed_ = false;
   }
 
   // Hears of every line of a file writer as it is ended, with the text of
@@ -215,8 +216,9 @@ class LineWriter {
   // lines hears it in parts, in order, as it goes to the file
   // (long_line_part() for each, then long_line_end() with the rest, perhaps
   // empty; each view holds until the call returns); any other observer is
-  // told line_too_long() instead, and so is one that takes long lines when
-  // such a line is ended untold; the writer then stops telling.
+  // told line_too_long() instead when the line is ended (a line ended untold
+  // is none of its business), and so is one that takes long lines when such
+  // a line is ended untold; the writer then stops telling.
   class LineObserver {
    public:
     virtual ~LineObserver() = default;
@@ -264,7 +266,6 @@ class LineWriter {
   void carry(std::string_view part);  // holds part of the line being told
   void end_observed_line();
   void drop_long_line();  // the observer heard part of a line ended untold
-  void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure
 
   std::FILE* file_ = nullptr;
@@ -292,6 +293,9 @@ class LineWriter {
   char* line_start_ = nullptr;
   std::string carry_;
   bool in_long_line_ = false;
+  // The line being written has outgrown carry_ and the observer does not
+  // take long lines: the rest of it is not held.
+  bool overflowed_ = false;
 };
 
 }  // namespace kestram

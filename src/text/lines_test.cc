@@ -611,14 +611,14 @@ TEST(LineWriter, LongLineEndedUntoldEndsTheTelling) {
   LongLinesHeard heard;
   out.observe_lines(&heard);
   out.write_line("first");
-  out.write(std::string(LineWriter::kLongestToldLine + 5, 'u'));
+  const std::string long_line(2 * LineWriter::kLongestToldLine + 5, 'u');
+  out.write(long_line);
   out.end_line_untold();
   out.write_line("after");
   ASSERT_TRUE(out.close());
   EXPECT_EQ(std::vector<std::string>{"first"}, heard.lines);
   EXPECT_EQ(1, heard.too_long);
-  EXPECT_TRUE("first\r\n" + std::string(LineWriter::kLongestToldLine + 5, 'u') + "\r\nafter\r\n" ==
-              testing::read_file(dir.file("untold")));
+  EXPECT_TRUE("first\r\n" + long_line + "\r\nafter\r\n" == testing::read_file(dir.file("untold")));
 }
 
 }  // namespace
