@@ -31,7 +31,7 @@ char* ChapterTable::Arena::reserve_in_new_block(std::size_t need) {
   } else {
     bytes = std::max(need, next_block_bytes_);
     if (next_block_bytes_ < largest) next_block_bytes_ *= 2;
-    blocks_.emplace_back(new char[bytes + kReadableBytes]);
+    blocks_.push_back(heap_memory_block(bytes + kReadableBytes));
   }
   fill_ = blocks_.back().get() + need;
   limit_ = blocks_.back().get() + bytes;

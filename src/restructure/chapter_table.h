@@ -154,9 +154,11 @@ class ChapterTable {
   // Rows live in chunks that never move, so the table grows without copying
   // earlier rows. A chunk is a block of the size the texts' blocks grow to,
   // so that one supply of blocks serves both.
-  static constexpr unsigned kChunkRowsLog2 = 14;
+  // (Of 6 MiB: three large pages.)
+  static constexpr unsigned kChunkRowsLog2 = 17;
   static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkRowsLog2;
   static constexpr std::size_t kBlockBytes = kChunkRows * sizeof(Row);
+  static_assert(kBlockBytes % ReadyBlocks::kLargePageBytes == 0, "a chunk is made of large pages");
   const Row& row_at(std::size_t row) const {
     const std::size_t i = row - 1;
     return reinterpret_cast<const Row*>(chunks_[i >> kChunkRowsLog2].get())[i & (kChunkRows - 1)];
@@ -189,7 +191,7 @@ class ChapterTable {
     char* reserve_in_new_block(std::size_t need);
 
     ReadyBlocks* supply_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<MemoryBlock> blocks_;
     char* fill_ = nullptr;
     char* limit_ = nullptr;
     std::size_t next_block_bytes_ = 4096;
@@ -234,9 +236,11 @@ class ChapterTable {
     row.mark_size = size_field(mark.size);
   }
 
-  // Blocks of kBlockBytes: up to 8 ahead, once the table has taken 8.
-  std::unique_ptr<ReadyBlocks> supply_ = std::make_unique<ReadyBlocks>(kBlockBytes, 8, 8);
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  // Blocks of kBlockBytes: up to 2 ahead, once the table has taken 2 (a
+  // table of fewer than kChunkRows chapters and a few megabytes of texts
+  // never starts a helper).
+  std::unique_ptr<ReadyBlocks> supply_ = std::make_unique<ReadyBlocks>(kBlockBytes, 2, 2);
+  std::vector<MemoryBlock> chunks_;
   std::size_t row_count_ = 0;
   std::vector<std::size_t> huge_sizes_;
   std::vector<std::uint64_t> huge_lines_;

@@ -19,6 +19,26 @@
 
 namespace kestram {
 
+// A block of memory, freed the way it was made: from the heap (new[]) or
+// mapped whole (by ReadyBlocks).
+class MemoryBlockFree {
+ public:
+  MemoryBlockFree() = default;
+  explicit MemoryBlockFree(std::size_t mapped_bytes) : mapped_bytes_(mapped_bytes) {}
+  void operator()(char* block) const;
+
+ private:
+  std::size_t mapped_bytes_ = 0;  // 0: from the heap
+};
+using MemoryBlock = std::unique_ptr<char[], MemoryBlockFree>;
+
+inline MemoryBlock heap_memory_block(std::size_t bytes) { return MemoryBlock(new char[bytes]); }
+
+// Blocks whose size is a multiple of kLargePageBytes are mapped on their
+// own, aligned to it, and asked to be backed by large pages where the
+// system has them: one fault then makes that many bytes present instead of
+// a page of 4 KiB, which makes a large table's memory ready several times
+// faster.
 class ReadyBlocks {
  public:
   // Blocks of `block_bytes` each; at most `ahead` of them are kept ready by
@@ -28,11 +48,13 @@ class ReadyBlocks {
   ReadyBlocks(const ReadyBlocks&) = delete;
   ReadyBlocks& operator=(const ReadyBlocks&) = delete;
 
+  static constexpr std::size_t kLargePageBytes = std::size_t{2} << 20;
+
   std::size_t block_bytes() const { return block_bytes_; }
 
   // A block of block_bytes(): one made ready by the helper when there is
   // one, else a new one (uninitialised either way).
-  std::unique_ptr<char[]> take();
+  MemoryBlock take();
 
   // Stops the helper for good (or keeps it from starting) and frees the
   // blocks it had ready.
@@ -43,6 +65,7 @@ class ReadyBlocks {
   // leaves every block to take().
   void start();
   void make_ready();  // the helper's loop
+  MemoryBlock make_block() const;  // null when there is no memory for it
 
   const std::size_t block_bytes_;
   const std::size_t ahead_;
@@ -50,7 +73,7 @@ class ReadyBlocks {
   std::size_t taken_ = 0;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<char[]>> ready_;  // guarded by mutex_
+  std::deque<MemoryBlock> ready_;  // guarded by mutex_
   bool stopping_ = false;                      // guarded by mutex_
   bool stopped_ = false;                       // only touched by the owner
   std::thread helper_;

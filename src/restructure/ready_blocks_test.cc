@@ -11,7 +11,7 @@ namespace kestram {
 namespace {
 
 // Blocks taken before, while and after the helper runs are whole, distinct
-// and writable to their last byte; stopping twice, or with blocks still
+// and writable to their last byte, blocks of large pages as well; stopping twice, or with blocks still
 // ready, loses and leaks nothing (the sanitizer build checks the leaks).
 TEST(ReadyBlocks, EveryBlockTakenIsWholeAndDistinct) {
   struct Case {
@@ -24,10 +24,11 @@ TEST(ReadyBlocks, EveryBlockTakenIsWholeAndDistinct) {
   for (const Case& c : std::initializer_list<Case>{{4096, 2, 1, 20, false},
                                                   {10000, 4, 3, 40, true},
                                                   {1, 1, 1, 5, false},
-                                                  {65536, 3, 100, 10, false}}) {
+                                                  {65536, 3, 100, 10, false},
+                                                  {2 * ReadyBlocks::kLargePageBytes, 2, 2, 6, true}}) {
     ReadyBlocks blocks(c.block_bytes, c.ahead, c.start_after);
     EXPECT_EQ(c.block_bytes, blocks.block_bytes());
-    std::vector<std::unique_ptr<char[]>> taken;
+    std::vector<MemoryBlock> taken;
     std::set<const char*> distinct;
     for (std::size_t i = 0; i < c.takes; ++i) {
       if (c.stop_midway && i == c.takes / 2) blocks.stop();
