@@ -4,12 +4,9 @@
 // the next lines are indented.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -17,6 +14,7 @@
 
 #include "html/body_line.h"
 #include "restructure/indent_pass.h"
+#include "text/batch_queue.h"
 #include "text/lines.h"
 
 namespace kestram {
@@ -70,19 +68,13 @@ class BodyPipe : public LineWriter::LineObserver, public PlainLineSink {
   void add(std::uint64_t indent_blanks, std::string_view text, bool plain);
   void hand_on(std::uint64_t indent_blanks, std::string_view text, bool plain);
   void send();  // the batch being filled goes to the thread
-  void wait_until_taken();
-  void run();  // the thread
+  void run();   // the thread
 
   BodyWriter& body_;
   bool complete_ = true;
   bool finished_ = false;
+  BatchQueue<Batch> queue_;
   std::unique_ptr<Batch> filling_;  // the pass's alone
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::unique_ptr<Batch>> sent_;  // for the thread, in order
-  std::vector<std::unique_ptr<Batch>> spare_;
-  std::size_t batches_out_ = 0;  // sent and not yet handed back
-  bool closing_ = false;
   std::thread thread_;  // last: starts once everything else is set up
 };
 

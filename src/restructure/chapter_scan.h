@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "restructure/chapter_table.h"
+#include "restructure/renumber.h"
 #include "text/lines.h"
 
 namespace kestram {
@@ -38,9 +39,10 @@ void fill_chapter_table(LineReader& input, ChapterTable& table);
 // later passes need not read the file for the headings alone; but only lines
 // of at most kLongestKeptMarkLine bytes, as long as all kept stay within
 // kKeptMarkLineBytes, so that memory does not grow with the document. The
-// other rows keep an empty text.
+// other rows keep an empty text. With a renumbering, each row is handed to
+// it as soon as it is added.
 constexpr std::size_t kLongestKeptMarkLine = std::size_t{1} << 20;
 constexpr std::uint64_t kKeptMarkLineBytes = std::uint64_t{64} << 20;
-std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table);
+std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table, Renumbering* renumbering = nullptr);
 
 }  // namespace kestram

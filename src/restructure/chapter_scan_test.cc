@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "restructure/renumber.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -128,6 +131,50 @@ TEST(ChapterScan, LongLinesAndNulBytesFromAFile) {
   std::vector<Row> rows = scan(input, &candidates);
   EXPECT_EQ(2u, candidates);
   EXPECT_EQ((std::vector<Row>{{"1.", 1, "1"}, {"2.", 3, "2"}}), rows);
+}
+
+// Rows renumbered as the scan adds them come out as the renumbering of the
+// table filled by the plain scan makes them, and keep their lines: over many
+// batches of marks, lines kept and lines too long to keep, marks of every
+// depth.
+TEST(ChapterScan, RowsRenumberedOnTheWayAreThoseRenumberedAfter) {
+  std::mt19937 random(5);
+  const char* const kMarks[] = {"1.", "2.1", "2.1.1.1", "7", "3.", "1.2.3.", "0.5", "12.1.1", "4.0.0"};
+  std::string text;
+  std::map<std::uint64_t, std::string> line_texts;  // the stripped mark lines by number
+  std::uint64_t line_number = 0;
+  for (int i = 0; i < 40000; ++i) {
+    std::string line = std::string(kMarks[random() % 9]) + " Title " + std::to_string(i);
+    if (random() % 5000 == 0) line += std::string(kLongestKeptMarkLine, 'w');
+    line_texts[++line_number] = line;
+    text += std::string(random() % 3, ' ') + line;
+    if (random() % 4 == 0) {
+      text += " \r\nbody text";
+      ++line_number;
+    }
+    text += "\n";
+  }
+  LineReader input = LineReader::from_memory(text);
+  ChapterTable after;
+  fill_chapter_table(input, after);
+  renumber_chapters(after, 3);
+  ASSERT_TRUE(input.rewind());
+  ChapterTable on_the_way;
+  Renumbering renumbering(on_the_way, 3);
+  scan_chapter_marks(input, on_the_way, &renumbering);
+  renumbering.finish();
+  ASSERT_GT(after.chapter_count(), 30000u);
+  ASSERT_EQ(after.chapter_count(), on_the_way.chapter_count());
+  for (std::size_t row = 1; row <= after.chapter_count(); ++row) {
+    ASSERT_EQ(after.mark_number(row), on_the_way.mark_number(row)) << row;
+    ASSERT_EQ(after.mark_line(row), on_the_way.mark_line(row)) << row;
+    ASSERT_EQ(after.components(row), on_the_way.components(row)) << row;
+    ASSERT_EQ(after.chapter_number(row), on_the_way.chapter_number(row)) << row;
+    ASSERT_EQ(after.level(row), on_the_way.level(row)) << row;
+    ASSERT_EQ(after.indent_blanks(row), on_the_way.indent_blanks(row)) << row;
+    const std::string& line = line_texts[after.mark_line(row)];
+    ASSERT_EQ(line.size() <= kLongestKeptMarkLine ? line : "", on_the_way.mark_line_text(row)) << row;
+  }
 }
 
 TEST(ChapterScan, MissingFileReadsAsNoLines) {

@@ -1,6 +1,7 @@
 #include "restructure/renumber.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -204,30 +205,26 @@ inline MarkShape normalise_mark_number(ChapterTable& table, std::size_t row, std
 
 }  // namespace
 
-void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
-  table.set_indent_increment(indent_increment);
-  const std::size_t count = table.chapter_count();
-  if (count == 0) {
-    table.finish();
-    return;
-  }
-  std::string scratch;
+// The renumbering's state from one row to the next.
+struct Renumbering::State {
+  explicit State(ChapterTable& t) : table(t) {}
+
   // The first chapter keeps its split; its number of non-empty components
   // decides which later marks advance the top-level counter.
-  const std::string_view first = table.components(1);
-  std::string top_number = rounded_leading_number(table.mark_number(1));
-  const MarkShape first_shape = normalise_mark_number(table, 1, first);
-  const std::size_t top_depth = first_shape.nonempty;
-  std::size_t previous_level = first_shape.level;
-  Chain chain;
-  chain.set_leading(first);
-  set_chapter_of(table, 1, first, chain);
+  void first_row() {
+    const std::string_view first = table.components(1);
+    top_number = rounded_leading_number(table.mark_number(1));
+    const MarkShape first_shape = normalise_mark_number(table, 1, first);
+    top_depth = first_shape.nonempty;
+    previous_level = first_shape.level;
+    chain.set_leading(first);
+    set_chapter_of(table, 1, first, chain);
+  }
 
   // Counting the top level and relinking share one pass: whether a row
   // advances the counter depends only on its own written components, and
   // only a level-1 row keeps what the counter gave it.
-  std::string counted;  // a row's components with the counted top-level number
-  for (std::size_t row = 2; row <= count; ++row) {
+  void later_row(std::size_t row) {
     // Views of the table stay valid while it changes.
     std::string_view components = table.components(row);
     const MarkShape shape = normalise_mark_number(table, row, components);
@@ -254,7 +251,37 @@ void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
     }
     previous_level = shape.level;
   }
-  table.finish();
+
+  ChapterTable& table;
+  std::string scratch;
+  std::string top_number;
+  std::size_t top_depth = 0;
+  std::size_t previous_level = 0;
+  Chain chain;
+  std::string counted;  // a row's components with the counted top-level number
+};
+
+Renumbering::Renumbering(ChapterTable& table, std::int64_t indent_increment)
+    : state_(std::make_unique<State>(table)) {
+  table.set_indent_increment(indent_increment);
+}
+
+Renumbering::~Renumbering() = default;
+
+void Renumbering::add(std::size_t row) {
+  if (row == 1) {
+    state_->first_row();
+  } else {
+    state_->later_row(row);
+  }
+}
+
+void Renumbering::finish() { state_->table.finish(); }
+
+void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
+  Renumbering renumbering(table, indent_increment);
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) renumbering.add(row);
+  renumbering.finish();
 }
 
 }  // namespace kestram

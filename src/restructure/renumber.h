@@ -7,7 +7,9 @@
 // of points of the two marks as written).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "restructure/chapter_table.h"
 
@@ -23,5 +25,25 @@ constexpr int kMaxChapterLevel = 26;
 // widths and calls table.finish(). Numbers are handled as decimal text, so
 // components of any length are counted up exactly.
 void renumber_chapters(ChapterTable& table, std::int64_t indent_increment);
+
+// The same, a row at a time as the rows are added: add() each new row, in
+// order from row 1, right after it was added (a row is final once added),
+// and finish() once the table is complete.
+class Renumbering {
+ public:
+  // Stores the increment in the table.
+  Renumbering(ChapterTable& table, std::int64_t indent_increment);
+  ~Renumbering();
+  Renumbering(const Renumbering&) = delete;
+  Renumbering& operator=(const Renumbering&) = delete;
+
+  void add(std::size_t row);
+  // Calls table.finish().
+  void finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace kestram
