@@ -605,7 +605,8 @@ void LineWriter::flush() {
   if (background_ == nullptr && error_.empty()) background_ = std::make_unique<Background>(file_);
   settle();
   if (error_.empty()) {
-    std::unique_ptr<char[]> next = spare_ != nullptr ? std::move(spare_) : std::make_unique<char[]>(kWriteChunk);
+    // Not zeroed: only bytes written into it are ever handed on.
+    std::unique_ptr<char[]> next = spare_ != nullptr ? std::move(spare_) : std::unique_ptr<char[]>(new char[kWriteChunk]);
     background_->start(std::move(buffer_), size);
     buffer_ = std::move(next);
   }
