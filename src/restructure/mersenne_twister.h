@@ -68,15 +68,9 @@ class MersenneTwister32 {
     return far ^ (y >> 1) ^ ((0u - (y & 1u)) & 0x9908B0DFu);
   }
 
-  // The next 624 values at once; the index arithmetic is split at the
-  // wrap-arounds instead of taken modulo 624.
-  void twist() {
-    std::uint32_t i = 0;
-    for (; i < kSize - kShift; ++i) state_[i] = mixed(state_[i], state_[i + 1], state_[i + kShift]);
-    for (; i < kSize - 1; ++i) state_[i] = mixed(state_[i], state_[i + 1], state_[i + kShift - kSize]);
-    state_[kSize - 1] = mixed(state_[kSize - 1], state_[0], state_[kShift - 1]);
-    next_ = 0;
-  }
+  // The next 624 values at once (in mersenne_twister.cc, made for the
+  // widest vector instructions the processor has).
+  void twist();
 
   std::uint32_t state_[kSize];
   std::uint32_t next_ = kSize;
