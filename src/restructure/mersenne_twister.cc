@@ -6,8 +6,10 @@ namespace kestram {
 // theirs: on x86-64 Linux the function is made once for each of these
 // instruction sets and the loader picks the widest the processor has (with
 // 16 values at a time instead of 4 an identifier takes a quarter of the
-// time). Every variant computes the same values.
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__)
+// time). Every variant computes the same values. (The loader runs the
+// choice before a sanitizer's runtime is ready, so sanitizer builds keep one.)
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define KESTRAM_WIDEST_VECTORS __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define KESTRAM_WIDEST_VECTORS
