@@ -105,7 +105,8 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table, Renumbe
               batch->marks.push_back(FoundMark{line_number, text.size(), number_length, keep});
               return true;
             });
-        if (!batch->marks.empty()) queue.send(std::move(batch));
+        // (A batch refused by a receiver that stopped is gone.)
+        if (batch != nullptr && !batch->marks.empty()) queue.send(std::move(batch));
       } catch (...) {
         failure = std::current_exception();
       }
