@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/text.h"
+
 namespace kestram {
 
 // Bit i of the result is set when block[i] is an LF or a CR; `block` holds
@@ -160,10 +162,7 @@ class LineWriter {
   }
   void write_blanks(std::size_t count) {
     if (count <= room()) {
-      if (count != 0) {
-        std::memset(fill_, ' ', count);
-        fill_ += count;
-      }
+      fill_ = fill_blanks(fill_, count);
       return;
     }
     write_blanks_beyond_buffer(count);
