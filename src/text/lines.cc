@@ -564,16 +564,15 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
     return;
   }
   if (file_ == nullptr) return;
-  // A text larger than the buffer goes through it a buffer at a time: the
-  // writer's thread hands each to the file while the next is copied, so a
-  // very long line costs this thread a copy rather than the whole write.
-  do {
-    const std::size_t part = text.size() < room() ? text.size() : room();
-    std::memcpy(fill_, text.data(), part);
-    fill_ += part;
-    text.remove_prefix(part);
-    if (!text.empty()) flush();
-  } while (!text.empty() && error_.empty());
+  flush();
+  if (text.size() >= kWriteChunk) {
+    // Large texts go straight to the file rather than through the buffer.
+    if (observer_ != nullptr) carry(text);
+    put(text.data(), text.size());
+    return;
+  }
+  std::memcpy(fill_, text.data(), text.size());
+  fill_ += text.size();
 }
 
 char* LineWriter::reserve_beyond_buffer(std::size_t most) {
@@ -683,6 +682,15 @@ void LineWriter::end_observed_line() {
     observer_->line(text);
   }
   end_line_untold();
+}
+
+void LineWriter::put(const char* data, std::size_t size) {
+  settle();  // the file takes the bytes in order
+  if (!error_.empty()) return;
+  errno = 0;
+  const std::size_t put = std::fwrite(data, 1, size, file_);
+  written_ += put;
+  if (put != size) stop(errno ? std::strerror(errno) : "write failed");
 }
 
 void LineWriter::stop(std::string_view reason) {
