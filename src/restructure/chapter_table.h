@@ -153,8 +153,7 @@ class ChapterTable {
   };
   // Rows live in chunks that never move, so the table grows without copying
   // earlier rows. A chunk is a block of the size the texts' blocks grow to,
-  // so that one supply of blocks serves both.
-  // (Of 6 MiB: three large pages.)
+  // so that one supply of blocks serves both: 6 MiB, three large pages.
   static constexpr unsigned kChunkRowsLog2 = 17;
   static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkRowsLog2;
   static constexpr std::size_t kBlockBytes = kChunkRows * sizeof(Row);
