@@ -389,6 +389,18 @@ class LineWriter::Background {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       block_ = std::move(block);
+      borrowed_ = nullptr;
+      size_ = size;
+      busy_ = true;
+    }
+    work_.notify_one();
+  }
+  // The same for bytes that stay the caller's: they must not change until
+  // they are collected.
+  void start_borrowed(const char* data, std::size_t size) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      borrowed_ = data;
       size_ = size;
       busy_ = true;
     }
@@ -396,7 +408,7 @@ class LineWriter::Background {
   }
 
   struct Outcome {
-    std::unique_ptr<char[]> block;  // null when nothing was under way
+    std::unique_ptr<char[]> block;  // null when nothing or borrowed bytes were under way
     std::size_t written = 0;
     int error = 0;  // errno value of a write that fell short
   };
@@ -413,7 +425,7 @@ class LineWriter::Background {
     for (;;) {
       work_.wait(lock, [this] { return busy_ || quit_; });
       if (!busy_) return;
-      const char* data = block_.get();
+      const char* data = block_ != nullptr ? block_.get() : borrowed_;
       const std::size_t size = size_;
       lock.unlock();
       errno = 0;
@@ -432,6 +444,7 @@ class LineWriter::Background {
   std::condition_variable work_;
   std::condition_variable done_;
   std::unique_ptr<char[]> block_;
+  const char* borrowed_ = nullptr;
   std::size_t size_ = 0;
   std::size_t written_ = 0;
   int error_ = 0;
@@ -566,9 +579,16 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
   if (file_ == nullptr) return;
   flush();
   if (text.size() >= kWriteChunk) {
-    // Large texts go straight to the file rather than through the buffer.
+    // Large texts go straight to the file rather than through the buffer,
+    // on the writer's thread while the observer hears them: a companion
+    // text that takes the same bytes writes them at the same time. The text
+    // stays the caller's, so both are done before this returns.
+    if (background_ == nullptr && error_.empty()) background_ = std::make_unique<Background>(file_);
+    settle();  // the file takes the bytes in order
+    if (!error_.empty()) return;
+    background_->start_borrowed(text.data(), text.size());
     if (observer_ != nullptr) carry(text);
-    put(text.data(), text.size());
+    settle();
     return;
   }
   std::memcpy(fill_, text.data(), text.size());
@@ -617,8 +637,7 @@ void LineWriter::flush() {
 void LineWriter::settle() {
   if (background_ == nullptr) return;
   Background::Outcome outcome = background_->collect();
-  if (outcome.block == nullptr) return;
-  spare_ = std::move(outcome.block);
+  if (outcome.block != nullptr) spare_ = std::move(outcome.block);
   written_ += outcome.written;
   if (outcome.error != 0) stop(std::strerror(outcome.error));
 }
@@ -682,15 +701,6 @@ void LineWriter::end_observed_line() {
     observer_->line(text);
   }
   end_line_untold();
-}
-
-void LineWriter::put(const char* data, std::size_t size) {
-  settle();  // the file takes the bytes in order
-  if (!error_.empty()) return;
-  errno = 0;
-  const std::size_t put = std::fwrite(data, 1, size, file_);
-  written_ += put;
-  if (put != size) stop(errno ? std::strerror(errno) : "write failed");
 }
 
 void LineWriter::stop(std::string_view reason) {

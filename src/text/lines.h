@@ -265,7 +265,6 @@ class LineWriter {
   void carry(std::string_view part);  // holds part of the line being told
   void end_observed_line();
   void drop_long_line();  // the observer heard part of a line ended untold
-  void put(const char* data, std::size_t size);  // to the file, counted
   void stop(std::string_view reason);             // keeps the first failure
 
   std::FILE* file_ = nullptr;
