@@ -587,7 +587,12 @@ void LineWriter::write_beyond_buffer(std::string_view text) {
     settle();  // the file takes the bytes in order
     if (!error_.empty()) return;
     background_->start_borrowed(text.data(), text.size());
-    if (observer_ != nullptr) carry(text);
+    try {
+      if (observer_ != nullptr) carry(text);
+    } catch (...) {
+      settle();  // not a byte is read after the text may be gone
+      throw;
+    }
     settle();
     return;
   }

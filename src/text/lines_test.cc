@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <limits>
+#include <memory>
+#include <stdexcept>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -600,6 +602,28 @@ TEST(LineWriter, LongLinesAreToldInParts) {
     }
     EXPECT_TRUE(file_text == testing::read_file(dir.file("long"))) << way;
   }
+}
+
+// An observer that fails while a long text goes to the file: the failure
+// comes through, and only once the file has taken the text, which the caller
+// may then free (the sanitizer build would see a read of it afterwards).
+TEST(LineWriter, ObserverFailingDuringALongTextLetsTheFileTakeItFirst) {
+  class Failing : public LongLinesHeard {
+   public:
+    void long_line_part(std::string_view) override { throw std::runtime_error("observer failed"); }
+  };
+  testing::TempDir dir;
+  LineWriter out(dir.file("long"));
+  Failing observer;
+  out.observe_lines(&observer);
+  const std::size_t size = 3 * LineWriter::kLongestToldLine;
+  {
+    auto text = std::make_unique<std::string>(size, 't');
+    EXPECT_THROW(out.write(*text), std::runtime_error);
+  }
+  out.observe_lines(nullptr);
+  ASSERT_TRUE(out.close());
+  EXPECT_EQ(size, std::filesystem::file_size(dir.file("long")));
 }
 
 // A long line ended without telling (its writer hands it on itself) was
