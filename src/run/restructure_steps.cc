@@ -1,6 +1,7 @@
 #include "run/restructure_steps.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -44,11 +45,11 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   Console& console = platform.console;
   state.work_copy_made = copy_to_work_copy(console, platform.shell, state);
 
-  LineReader input(state.input_file_name);
+  auto input = std::make_unique<LineReader>(state.input_file_name);
   ChapterTable& table = state.chapter_table;
   // The rows are renumbered as the scan adds them.
   Renumbering renumbering(table, state.indent_increment);
-  const std::uint64_t candidates = scan_chapter_marks(input, table, &renumbering);
+  const std::uint64_t candidates = scan_chapter_marks(*input, table, &renumbering);
   state.work_copy.wait();
   if (candidates == 0) {
     print_empty_line(console);
@@ -68,6 +69,7 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   if (state.indent_increment != 0) count_side_contents(state);
   chapters_writer.join();
   close_and_report(console, chapters_name, chapters);
+  state.scanned_input = std::move(input);
   return Flow::kGoOn;
 }
 
@@ -76,11 +78,12 @@ Flow write_indented_text_file(Platform& platform, RunState& state) {
   // A fresh work copy for the supplementation, made while the text is indented.
   if (state.work_copy_made) copy_to_work_copy(console, platform.shell, state);
   const std::string indented_name = indented_file_name(state.base_name);
-  LineReader input(state.input_file_name);
+  std::unique_ptr<LineReader> input = std::move(state.scanned_input);
+  if (input == nullptr || !input->rewind()) input = std::make_unique<LineReader>(state.input_file_name);
   LineWriter out(indented_name);
 
   if (state.indent_increment != 0) {
-    write_indented_text_and_page(platform, state, input, indented_name, out);
+    write_indented_text_and_page(platform, state, *input, indented_name, out);
     return Flow::kGoOn;
   }
 
@@ -92,7 +95,7 @@ Flow write_indented_text_file(Platform& platform, RunState& state) {
 
   LineReader work_copy(kWorkCopyName);
   Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
-  write_indented_text(input, state.chapter_table, state.org_unit_code, out, &supplementer);
+  write_indented_text(*input, state.chapter_table, state.org_unit_code, out, &supplementer);
   close_and_report(console, indented_name, out);
 
   for (const std::string& line : supplement_closing_lines(indented_name)) print_line(console, line);

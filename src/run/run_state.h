@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "platform/shell.h"
 #include "restructure/chapter_table.h"
 #include "run/background_command.h"
+#include "text/lines.h"
 
 namespace kestram {
 
@@ -47,6 +49,10 @@ struct RunState {
   // The copy of the input to its work copy, made while the input is read.
   BackgroundCommand work_copy;
   bool work_copy_made = false;
+  // The reader of the chapter scan, kept for the indentation pass: rewound,
+  // it reads the input again without reading from the file what it still
+  // holds from the file's start (all of it, when the input is one long line).
+  std::unique_ptr<LineReader> scanned_input;
 };
 
 }  // namespace kestram
