@@ -44,13 +44,16 @@ constexpr std::string_view kHeadingOpen = "<span style=\"color:blue\"; ID=\"";
 constexpr std::string_view kHeadingMiddle = "\"><b>";
 constexpr std::string_view kHeadingClose = "</b></span>";
 
+// The pieces of the heading rule's line, in order: `text` takes the stripped
+// line, `markup` the rest.
 template <typename Text, typename Markup>
-void heading_pieces(std::string_view line, std::string_view chapter_number, Text text, Markup markup) {
-  markup(line.substr(0, leading_blanks(line)));
+void heading_pieces(std::string_view indentation, std::string_view stripped, std::string_view chapter_number,
+                    Text text, Markup markup) {
+  markup(indentation);
   markup(kHeadingOpen);
   markup(chapter_number);
   markup(kHeadingMiddle);
-  text(trim_blanks(line));
+  text(stripped);
   markup(kHeadingClose);
 }
 
@@ -58,28 +61,28 @@ void heading_pieces(std::string_view line, std::string_view chapter_number, Text
 // room (a few copies instead of a write per piece). The stripped line is
 // escaped when `escape` is set.
 void write_heading(std::string_view line, std::string_view chapter_number, bool escape, LineWriter& out) {
-  const std::size_t blanks = leading_blanks(line);
-  const std::string_view stripped = trim_blanks(line.substr(blanks));
+  const std::string_view indentation = line.substr(0, leading_blanks(line));
+  const std::string_view stripped = trim_blanks(line.substr(indentation.size()));
   const std::size_t text_room = escape ? most_escaped_size(stripped.size()) : stripped.size();
-  char* to = out.reserve(blanks + kHeadingOpen.size() + chapter_number.size() + kHeadingMiddle.size() + text_room +
-                         kHeadingClose.size());
-  if (to == nullptr) {
-    auto markup = [&out](std::string_view piece) { out.write(piece); };
+  if (char* to = out.reserve(indentation.size() + kHeadingOpen.size() + chapter_number.size() +
+                             kHeadingMiddle.size() + text_room + kHeadingClose.size())) {
+    auto put = [&to](std::string_view piece) { to = put_text(to, piece); };
     if (escape) {
-      heading_pieces(line, chapter_number, [&out](std::string_view piece) { write_html_escaped(out, piece); },
-                     markup);
+      heading_pieces(indentation, stripped, chapter_number,
+                     [&to](std::string_view piece) { to = put_html_escaped(to, piece); }, put);
     } else {
-      heading_pieces(line, chapter_number, markup, markup);
+      heading_pieces(indentation, stripped, chapter_number, put, put);
     }
+    out.commit(to);
     return;
   }
-  to = fill_blanks(to, blanks);
-  to = put_text(to, kHeadingOpen);
-  to = put_text(to, chapter_number);
-  to = put_text(to, kHeadingMiddle);
-  to = escape ? put_html_escaped(to, stripped) : put_text(to, stripped);
-  to = put_text(to, kHeadingClose);
-  out.commit(to);
+  auto markup = [&out](std::string_view piece) { out.write(piece); };
+  if (escape) {
+    heading_pieces(indentation, stripped, chapter_number,
+                   [&out](std::string_view piece) { write_html_escaped(out, piece); }, markup);
+  } else {
+    heading_pieces(indentation, stripped, chapter_number, markup, markup);
+  }
 }
 
 // A cross-reference line naming an existing chapter becomes a link to that

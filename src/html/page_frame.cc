@@ -89,10 +89,27 @@ std::string_view title_part(const ChapterTable& table, std::size_t row) {
   return text.substr(first_blank(text));
 }
 
+// The pieces of a numbered row's entry, in order: `blanks` takes the
+// indentation, `text` the title part (which is to be escaped), `markup` the
+// rest as it is. `unit` is the escaped unit code in its brackets, or empty.
+template <typename Blanks, typename Text, typename Markup>
+void numbered_entry_pieces(std::uint64_t indent, std::string_view number, std::string_view title,
+                           std::string_view unit, Blanks blanks, Text text, Markup markup) {
+  blanks(indent);
+  markup(kEntryOpen);
+  markup(number);
+  text(title);
+  markup(unit);
+  markup(kLinkOpen);
+  markup(number);
+  markup(kLinkMiddle);
+  markup(number);
+  markup(kEntryClose);
+}
+
 // The entry of a numbered row, put together in place (a few copies instead
 // of a write per part), or false when the page has not that much room for
-// it. `unit` is the escaped unit code in its brackets, or empty. `entry`
-// then views the bytes put, until the page writes again.
+// it. `entry` then views the bytes put, until the page writes again.
 bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::string_view title, std::string_view unit,
                         LineWriter& page, std::string_view& entry) {
   constexpr std::size_t kFixedSize = kEntryOpen.size() + kLinkOpen.size() + kLinkMiddle.size() + kEntryClose.size();
@@ -101,16 +118,10 @@ bool put_numbered_entry(std::uint64_t indent, std::string_view number, std::stri
                           most_escaped_size(title.size()) + unit.size());
   if (to == nullptr) return false;
   char* const start = to;
-  to = fill_blanks(to, static_cast<std::size_t>(indent));
-  to = put_text(to, kEntryOpen);
-  to = put_text(to, number);
-  to = put_html_escaped(to, title);
-  to = put_text(to, unit);
-  to = put_text(to, kLinkOpen);
-  to = put_text(to, number);
-  to = put_text(to, kLinkMiddle);
-  to = put_text(to, number);
-  to = put_text(to, kEntryClose);
+  numbered_entry_pieces(
+      indent, number, title, unit, [&to](std::uint64_t count) { to = fill_blanks(to, static_cast<std::size_t>(count)); },
+      [&to](std::string_view piece) { to = put_html_escaped(to, piece); },
+      [&to](std::string_view piece) { to = put_text(to, piece); });
   entry = std::string_view(start, static_cast<std::size_t>(to - start));
   page.commit(to);
   return true;
@@ -165,16 +176,11 @@ void write_contents_from_table(const ChapterTable& table, std::string_view org_u
       continue;
     }
     write_entry([&](LineWriter& out) {
-      out.write_blanks(table.indent_blanks(row));
-      out.write(kEntryOpen);
-      out.write(number);
-      write_html_escaped(out, title_part(table, row));
-      out.write(unit);
-      out.write(kLinkOpen);
-      out.write(number);
-      out.write(kLinkMiddle);
-      out.write(number);
-      out.write(kEntryClose);
+      numbered_entry_pieces(
+          table.indent_blanks(row), number, title_part(table, row), unit,
+          [&out](std::uint64_t count) { out.write_blanks(static_cast<std::size_t>(count)); },
+          [&out](std::string_view piece) { write_html_escaped(out, piece); },
+          [&out](std::string_view piece) { out.write(piece); });
     });
   }
 }

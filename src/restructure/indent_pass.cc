@@ -34,6 +34,19 @@ void write_cross_reference(std::string_view stripped, const ChapterTable& table,
   out.write(table.chapter_number(row));
 }
 
+// The pieces of a chapter-mark line, in order: `blanks` takes the
+// indentation, `put` the rest.
+template <typename Blanks, typename Put>
+void heading_line_pieces(std::uint64_t indent, std::string_view label, std::string_view title,
+                         std::string_view org_unit_code, Blanks blanks, Put put) {
+  blanks(indent);
+  put(label);
+  put(title);
+  if (org_unit_code.empty()) return;
+  put(kUnitOpen);
+  put(org_unit_code);
+  put(kUnitClose);
+}
 
 // A chapter-mark line put together in place in the writer's buffer (a few
 // copies instead of a write per part), or false when it has not that much
@@ -44,14 +57,10 @@ bool put_heading_line(std::uint64_t indent, std::string_view label, std::string_
   const std::size_t unit_size = org_unit_code.empty() ? 0 : kUnitOpen.size() + org_unit_code.size() + kUnitClose.size();
   char* to = out.reserve(static_cast<std::size_t>(indent) + label.size() + title.size() + unit_size);
   if (to == nullptr) return false;
-  to = fill_blanks(to, static_cast<std::size_t>(indent));
-  to = put_text(to, label);
-  to = put_text(to, title);
-  if (unit_size != 0) {
-    to = put_text(to, kUnitOpen);
-    to = put_text(to, org_unit_code);
-    to = put_text(to, kUnitClose);
-  }
+  heading_line_pieces(
+      indent, label, title, org_unit_code,
+      [&to](std::uint64_t count) { to = fill_blanks(to, static_cast<std::size_t>(count)); },
+      [&to](std::string_view piece) { to = put_text(to, piece); });
   out.commit(to);
   return true;
 }
@@ -66,14 +75,9 @@ void write_text_line(std::string_view stripped, std::string_view label, std::uin
     // number; the title stays byte for byte.
     const std::string_view title = stripped.substr(first_blank(stripped));
     if (put_heading_line(indent, label, title, org_unit_code, out)) return;
-    write_indent(out, indent);
-    out.write(label);
-    out.write(title);
-    if (!org_unit_code.empty()) {
-      out.write(kUnitOpen);
-      out.write(org_unit_code);
-      out.write(kUnitClose);
-    }
+    heading_line_pieces(
+        indent, label, title, org_unit_code, [&out](std::uint64_t count) { write_indent(out, count); },
+        [&out](std::string_view piece) { out.write(piece); });
     return;
   }
   write_indent(out, indent);
