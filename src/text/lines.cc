@@ -479,6 +479,10 @@ LineWriter::LineWriter(const std::string& path) {
     error_ = errno ? std::strerror(errno) : "cannot be created";
     return;
   }
+  start_buffering();
+}
+
+void LineWriter::start_buffering() {
   std::setvbuf(file_, nullptr, _IONBF, 0);
   buffer_.reset(new char[kWriteChunk]);
   fill_ = buffer_.get();
@@ -515,15 +519,9 @@ LineWriter LineWriter::into_part(const std::string& path, std::uint64_t offset) 
     writer.error_ = errno ? std::strerror(errno) : "cannot be opened";
     return writer;
   }
-  std::setvbuf(writer.file_, nullptr, _IONBF, 0);
+  writer.start_buffering();
   writer.written_ = offset;
-  if (!seek_forward(writer.file_, offset, SEEK_SET)) {
-    writer.error_ = "cannot be written from the middle";
-    return writer;
-  }
-  writer.buffer_.reset(new char[kWriteChunk]);
-  writer.fill_ = writer.buffer_.get();
-  writer.limit_ = writer.fill_ + kWriteChunk;
+  if (!seek_forward(writer.file_, offset, SEEK_SET)) writer.stop("cannot be written from the middle");
   return writer;
 }
 

@@ -256,6 +256,8 @@ class LineWriter {
 
  private:
   LineWriter() = default;
+  // For a file just opened: unbuffered by the library, buffered here.
+  void start_buffering();
   std::size_t room() const { return static_cast<std::size_t>(limit_ - fill_); }
   void write_beyond_buffer(std::string_view text);
   void write_blanks_beyond_buffer(std::size_t count);
