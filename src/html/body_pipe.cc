@@ -13,16 +13,23 @@ constexpr std::size_t kBatchesOut = 8;
 
 }  // namespace
 
-BodyPipe::BodyPipe(BodyWriter& body)
-    : body_(body), queue_(kBatchesOut), filling_(queue_.empty_batch()), thread_([this] { run(); }) {}
+BodyPipe::BodyPipe(BodyWriter& body) : body_(body), queue_(kBatchesOut), filling_(queue_.empty_batch()) {
+  in_caller_ = !thread_.try_start([this] { run(); });
+}
 
 void BodyPipe::add(std::uint64_t indent_blanks, std::string_view text, bool plain) {
+  if (in_caller_) {
+    hand_on(indent_blanks, text, plain);
+    return;
+  }
   if (text.size() > kLongestCopiedLine) {
     // The thread is idle once it has taken the lines before, and the lock
-    // taken on the way makes its writes visible here and these to it.
+    // taken on the way makes its writes visible here and these to it. A
+    // thread that failed has stopped the queue: the body writer is left
+    // alone, and finish() reports the failure.
     send();
     queue_.wait_until_all_back();
-    hand_on(indent_blanks, text, plain);
+    if (!failure_) hand_on(indent_blanks, text, plain);
     return;
   }
   if (text.size() > kBatchBytes - filling_->size) send();
@@ -51,19 +58,26 @@ void BodyPipe::finish() {
   finished_ = true;
   send();
   queue_.close();
-  thread_.join();
+  thread_.wait();
+  if (failure_) std::rethrow_exception(failure_);
 }
 
 void BodyPipe::run() {
-  while (std::unique_ptr<Batch> batch = queue_.receive()) {
-    std::size_t at = 0;
-    for (const Entry& entry : batch->entries) {
-      hand_on(entry.indent_blanks, std::string_view(batch->bytes.get() + at, entry.size), entry.plain);
-      at += entry.size;
+  try {
+    while (std::unique_ptr<Batch> batch = queue_.receive()) {
+      std::size_t at = 0;
+      for (const Entry& entry : batch->entries) {
+        hand_on(entry.indent_blanks, std::string_view(batch->bytes.get() + at, entry.size), entry.plain);
+        at += entry.size;
+      }
+      batch->size = 0;
+      batch->entries.clear();
+      queue_.give_back(std::move(batch));
     }
-    batch->size = 0;
-    batch->entries.clear();
-    queue_.give_back(std::move(batch));
+  } catch (...) {
+    // The pass sends on into nothing until it finishes.
+    failure_ = std::current_exception();
+    queue_.stop();
   }
 }
 

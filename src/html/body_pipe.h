@@ -6,16 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "html/body_line.h"
 #include "restructure/indent_pass.h"
 #include "text/batch_queue.h"
 #include "text/lines.h"
+#include "text/side_work.h"
 
 namespace kestram {
 
@@ -25,11 +26,13 @@ namespace kestram {
 // A long line is not copied: the pass waits until the thread has taken every
 // line before it and then hands the line on itself. From construction until
 // finish() has returned, the body writer, and whatever it writes to, belong
-// to the thread.
+// to the thread. Without a thread to be had, each line goes on to the body
+// writer at once.
 class BodyPipe : public LineWriter::LineObserver, public PlainLineSink {
  public:
   explicit BodyPipe(BodyWriter& body);
-  ~BodyPipe() { finish(); }
+  // Lets the thread take the lines sent so far and end.
+  ~BodyPipe() { queue_.close(); }
   BodyPipe(const BodyPipe&) = delete;
   BodyPipe& operator=(const BodyPipe&) = delete;
 
@@ -41,8 +44,9 @@ class BodyPipe : public LineWriter::LineObserver, public PlainLineSink {
   // False once a line was too long to be told: the page misses lines.
   bool complete() const { return complete_; }
 
-  // Waits until the body writer has taken every line and ends the thread.
-  // Calling it again does nothing.
+  // Waits until the body writer has taken every line and ends the thread;
+  // throws again what the body writer threw there. Calling it again does
+  // nothing.
   void finish();
 
   // Lines up to this size are copied; a longer one waits for the thread.
@@ -73,9 +77,11 @@ class BodyPipe : public LineWriter::LineObserver, public PlainLineSink {
   BodyWriter& body_;
   bool complete_ = true;
   bool finished_ = false;
+  bool in_caller_ = false;  // no thread: lines go on at once
   BatchQueue<Batch> queue_;
   std::unique_ptr<Batch> filling_;  // the pass's alone
-  std::thread thread_;  // last: starts once everything else is set up
+  std::exception_ptr failure_;      // the thread's, set before it stops the queue
+  SideWork thread_;  // last: starts once everything else is set up
 };
 
 }  // namespace kestram

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "support/chapter_rows.h"
+#include "support/temp_dir.h"
 
 namespace kestram {
 namespace {
@@ -68,6 +70,29 @@ TEST(BodyPipe, BodyWriterGetsEveryLineInOrder) {
     }
     EXPECT_EQ(page_of(table, lines, false), page_of(table, lines, true)) << round;
   }
+}
+
+// A failure on the pipe's thread (here the page's observer throws) reaches
+// finish(), while the pass sends on meanwhile without waiting forever, and
+// without handing a long line to the body writer behind the thread's back.
+TEST(BodyPipe, FailureOnTheThreadReachesFinish) {
+  struct FailingObserver : LineWriter::LineObserver {
+    void line(std::string_view) override {
+      if (++lines_told == 100) throw std::runtime_error("observer failed");
+    }
+    void line_too_long() override {}
+    int lines_told = 0;
+  } observer;
+  testing::TempDir dir;
+  const ChapterTable table = testing::chapter_table_of({{3, "1."}});
+  LineWriter page(dir.file("page"));
+  page.observe_lines(&observer);
+  BodyWriter body(table, page);
+  BodyPipe pipe(body);
+  const std::string long_line(BodyPipe::kLongestCopiedLine + 1, 'w');
+  for (int i = 1; i <= 20000; ++i) pipe.line(i % 1000 == 0 ? long_line : std::string("words"));
+  EXPECT_THROW(pipe.finish(), std::runtime_error);
+  EXPECT_EQ(100, observer.lines_told);
 }
 
 }  // namespace

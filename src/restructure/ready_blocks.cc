@@ -112,7 +112,11 @@ void ReadyBlocks::make_ready() {
     if (block == nullptr) return;  // no memory to spare: take() makes its own
     for (std::size_t at = 0; at < block_bytes_; at += kPageBytes) block[at] = 0;
     lock.lock();
-    ready_.push_back(std::move(block));
+    try {
+      ready_.push_back(std::move(block));
+    } catch (const std::bad_alloc&) {
+      return;  // as above
+    }
   }
 }
 

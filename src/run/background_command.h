@@ -3,34 +3,27 @@
 #pragma once
 
 #include <string>
-#include <thread>
 
 #include "platform/shell.h"
+#include "text/side_work.h"
 
 namespace kestram {
 
 // Until wait() has returned, nothing else may use the shell, the console or
 // the files the command touches: the command may write to the console (its
 // error messages) and to its own files at any moment before. The destructor
-// waits too.
+// waits too. Without a thread to be had, start() runs the command itself.
 class BackgroundCommand {
  public:
-  BackgroundCommand() = default;
-  ~BackgroundCommand() { wait(); }
-  BackgroundCommand(const BackgroundCommand&) = delete;
-  BackgroundCommand& operator=(const BackgroundCommand&) = delete;
-
   // Starts the command, once an earlier one has ended.
   void start(Shell& shell, std::string command_line) {
-    wait();
-    thread_ = std::thread([&shell, line = std::move(command_line)] { shell.run(line); });
+    thread_.start([&shell, line = std::move(command_line)] { shell.run(line); });
   }
-  void wait() {
-    if (thread_.joinable()) thread_.join();
-  }
+  // Waits for the command (and throws again what running it threw).
+  void wait() { thread_.wait(); }
 
  private:
-  std::thread thread_;
+  SideWork thread_;
 };
 
 }  // namespace kestram

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "html/companion_text.h"
@@ -16,6 +15,7 @@
 #include "run/output_check.h"
 #include "run/product.h"
 #include "text/lines.h"
+#include "text/side_work.h"
 
 namespace kestram {
 namespace {
@@ -56,16 +56,18 @@ class SideContents {
   // `companion_name` empty: only the page has a part.
   SideContents(const ChapterTable& table, std::string_view org_unit_code, const std::string& page_name,
                std::uint64_t page_at, const std::string& companion_name, std::uint64_t companion_at,
-               std::uint64_t size)
-      : thread_([=, &table] { complete_ = write(table, org_unit_code, page_name, page_at, companion_name,
-                                                 companion_at, size); }) {}
-  ~SideContents() { finish(); }
+               std::uint64_t size) {
+    thread_.start([=, &table] {
+      complete_ = write(table, org_unit_code, page_name, page_at, companion_name, companion_at, size);
+    });
+  }
   SideContents(const SideContents&) = delete;
   SideContents& operator=(const SideContents&) = delete;
 
-  // Waits for the entries. True when each part took exactly them.
+  // Waits for the entries (and throws again what their writing threw).
+  // True when each part took exactly them.
   bool finish() {
-    if (thread_.joinable()) thread_.join();
+    thread_.wait();
     return complete_;
   }
 
@@ -85,7 +87,7 @@ class SideContents {
   }
 
   bool complete_ = false;
-  std::thread thread_;  // last: starts once everything else is set up
+  SideWork thread_;
 };
 
 // Leaves the parts for the contents entries in the page and the companion

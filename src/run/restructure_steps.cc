@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <system_error>
-#include <thread>
 
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
@@ -15,6 +14,7 @@
 #include "run/output_check.h"
 #include "run/render_steps.h"
 #include "text/lines.h"
+#include "text/side_work.h"
 
 namespace kestram {
 namespace {
@@ -64,10 +64,11 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   LineWriter chapters(chapters_name);
   // The chapters file is written while the list is shown: both only read
   // the table.
-  std::thread chapters_writer([&table, &chapters] { write_chapters_file(table, chapters); });
+  SideWork chapters_writer;
+  chapters_writer.start([&table, &chapters] { write_chapters_file(table, chapters); });
   print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
   if (state.indent_increment != 0) count_side_contents(state);
-  chapters_writer.join();
+  chapters_writer.wait();
   close_and_report(console, chapters_name, chapters);
   state.scanned_input = std::move(input);
   return Flow::kGoOn;

@@ -8,8 +8,9 @@
 #include <mutex>
 #include <new>
 #include <system_error>
-#include <thread>
 #include <utility>
+
+#include "text/side_work.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -371,14 +372,14 @@ bool LineReader::rewind() {
 // wait when it is slower than the filling.
 class LineWriter::Background {
  public:
-  explicit Background(std::FILE* file) : file_(file), thread_([this] { run(); }) {}
+  // Without a thread of its own it writes each block as it is started.
+  explicit Background(std::FILE* file) : file_(file) { in_caller_ = !writer_.try_start([this] { run(); }); }
   ~Background() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       quit_ = true;
     }
     work_.notify_one();
-    thread_.join();
   }
   Background(const Background&) = delete;
   Background& operator=(const Background&) = delete;
@@ -393,7 +394,7 @@ class LineWriter::Background {
       size_ = size;
       busy_ = true;
     }
-    work_.notify_one();
+    go_on();
   }
   // The same for bytes that stay the caller's: they must not change until
   // they are collected.
@@ -404,7 +405,7 @@ class LineWriter::Background {
       size_ = size;
       busy_ = true;
     }
-    work_.notify_one();
+    go_on();
   }
 
   struct Outcome {
@@ -420,23 +421,37 @@ class LineWriter::Background {
   }
 
  private:
+  void go_on() {
+    if (in_caller_) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      write_block(lock);
+    } else {
+      work_.notify_one();
+    }
+  }
+
   void run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       work_.wait(lock, [this] { return busy_ || quit_; });
       if (!busy_) return;
-      const char* data = block_ != nullptr ? block_.get() : borrowed_;
-      const std::size_t size = size_;
-      lock.unlock();
-      errno = 0;
-      const std::size_t put = std::fwrite(data, 1, size, file_);
-      const int error = put == size ? 0 : (errno != 0 ? errno : EIO);
-      lock.lock();
-      written_ = put;
-      error_ = error;
-      busy_ = false;
-      done_.notify_one();
+      write_block(lock);
     }
+  }
+
+  // Writes the block under way, with the lock let go meanwhile.
+  void write_block(std::unique_lock<std::mutex>& lock) {
+    const char* data = block_ != nullptr ? block_.get() : borrowed_;
+    const std::size_t size = size_;
+    lock.unlock();
+    errno = 0;
+    const std::size_t put = std::fwrite(data, 1, size, file_);
+    const int error = put == size ? 0 : (errno != 0 ? errno : EIO);
+    lock.lock();
+    written_ = put;
+    error_ = error;
+    busy_ = false;
+    done_.notify_one();
   }
 
   std::FILE* const file_;
@@ -450,7 +465,8 @@ class LineWriter::Background {
   int error_ = 0;
   bool busy_ = false;
   bool quit_ = false;
-  std::thread thread_;  // last: starts once everything else is set up
+  bool in_caller_ = false;
+  SideWork writer_;  // last: starts once everything else is set up
 };
 
 LineWriter::LineWriter(const std::string& path) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +14,17 @@ namespace kestram::testing {
 
 ProgramResult run_program_in(const std::string& directory, const std::string& program,
                              const std::vector<std::string>& arguments, const std::string& input,
-                             int seconds) {
+                             int seconds, const ProgramSetting& setting) {
   ProgramResult result;
+  // Made before the fork: the child only calls what is safe after it.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (char** variable = environ; *variable != nullptr; ++variable) envp.push_back(*variable);
+  for (const std::string& variable : setting.environment) envp.push_back(const_cast<char*>(variable.c_str()));
+  envp.push_back(nullptr);
   int to_child[2];
   int from_child[2];
   if (pipe(to_child) != 0 || pipe(from_child) != 0) return result;
@@ -28,11 +38,11 @@ ProgramResult run_program_in(const std::string& directory, const std::string& pr
     close(from_child[0]);
     close(from_child[1]);
     if (chdir(directory.c_str()) != 0) _exit(126);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    if (setting.address_space_bytes != 0) {
+      const rlimit limit{setting.address_space_bytes, setting.address_space_bytes};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+    }
+    execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
   close(to_child[0]);
@@ -90,8 +100,9 @@ void install_into(const std::string& directory) {
   fs::copy_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt", fs::path(directory) / "Report.txt", options);
 }
 
-ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds) {
-  return run_program_in(directory, directory + "/kestram", {}, keys, seconds);
+ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds,
+                          const ProgramSetting& setting) {
+  return run_program_in(directory, directory + "/kestram", {}, keys, seconds, setting);
 }
 
 }  // namespace kestram::testing
