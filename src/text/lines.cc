@@ -580,7 +580,22 @@ LineWriter::LineWriter(LineWriter&& other) noexcept
       in_long_line_(std::exchange(other.in_long_line_, false)),
       overflowed_(std::exchange(other.overflowed_, false)) {}
 
-LineWriter::~LineWriter() { close(); }
+LineWriter::~LineWriter() {
+  // A destructor must not throw: should closing fail on the way (no memory
+  // for the last buffers while the run unwinds from a failure), the writer
+  // is given up on, and its last bytes are lost with the run.
+  try {
+    close();
+  } catch (...) {
+    abandon();
+  }
+}
+
+void LineWriter::abandon() noexcept {
+  background_.reset();  // its block under way is written first
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
 
 void LineWriter::write_beyond_buffer(std::string_view text) {
   // After a failure the output is lost anyway; writing on would only spend

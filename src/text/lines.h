@@ -268,6 +268,7 @@ class LineWriter {
   void end_observed_line();
   void drop_long_line();  // the observer heard part of a line ended untold
   void stop(std::string_view reason);             // keeps the first failure
+  void abandon() noexcept;  // closes the file without writing on
 
   std::FILE* file_ = nullptr;
   std::string* memory_ = nullptr;
