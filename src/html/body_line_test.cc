@@ -221,16 +221,6 @@ TEST(BodyPass, LineNumbersCountBoldLinesAndTableBlocks) {
   EXPECT_EQ(lines({"table_start:", "column: A", "1.1 Cell", "more", "table_end:"}), run.table_files[0]);
 }
 
-TEST(BodyPass, BlockOfFiveLinesFromLineTwenty) {
-  std::string text;
-  for (int i = 1; i <= 19; ++i) text += "t" + std::to_string(i) + "\n";
-  text += "table_start: T\ncolumn: C\nx\ny\ntable_end:\n3. After\n";
-  const BodyRun run = run_body(text, chapter_table_of({{25, "3."}}));
-  const std::string tail = anchor("3.", "3. After") + "\r\n";
-  ASSERT_GE(run.page.size(), tail.size());
-  EXPECT_EQ(tail, run.page.substr(run.page.size() - tail.size()));
-}
-
 TEST(BodyPass, OpeningLineWithLinkMakesNoTable) {
   const ChapterTable table = chapter_table_of({{3, "1."}});
   const BodyRun run = run_body("table_start: see http://t\ncolumn: A\n1. Head\ntable_end:", table);

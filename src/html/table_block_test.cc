@@ -97,26 +97,6 @@ std::string lines(std::initializer_list<const char*> items) {
 
 constexpr const char* kTableTag = "<table style=\"font-size:100%\" align=\"center\" border=\"1\">";
 
-TEST(TableBlock, PricesExample) {
-  EXPECT_EQ(lines({kTableTag,
-                   "<caption><b>Prices</b></caption>",
-                   "<tr>",
-                   "<th>Item</th>",
-                   "<th>Price</th>",
-                   "</tr>",
-                   "<tr>",
-                   "<td align=\"left\">Tea</td>",
-                   "<td align=\"right\">2.50</td>",
-                   "</tr>",
-                   "<tr>",
-                   "<td align=\"left\">Coffee</td>",
-                   "<td align=\"right\">3.10</td>",
-                   "</tr>",
-                   " </table>"}),
-            render("table_start: Prices\ncolumn: Item\nalign: left\nTea\nCoffee\ncolumn: Price\n"
-                   "align: right\n2.50\n3.10\ntable_end:"));
-}
-
 TEST(TableBlock, WritingRules) {
   struct Case {
     const char* block;

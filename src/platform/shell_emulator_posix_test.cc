@@ -405,69 +405,6 @@ TEST_F(ShellEmulatorTest, CommandNamesAndUnknownCommands) {
   EXPECT_EQ("", run(""));
 }
 
-// The command lines of the tool checks, in their order, over a complete
-// installation, and the counts the checks read from their files.
-TEST_F(ShellEmulatorTest, ToolCheckCommandLinesGiveTheCountsTheChecksNeed) {
-  for (const char* name : {"kestram", "convertcp.exe", "lexpage_1_0.exe", "wget.exe", "Report.txt"}) put(name);
-  make_dir("lexpage");
-  auto nonblank = [&](const std::string& name) {
-    std::size_t count = 0;
-    for (const std::string& line : split_lines(get(name)))
-      if (line.find_first_not_of(' ') != std::string::npos) ++count;
-    return count;
-  };
-  auto clear_checks = [&] {
-    run("dir > out_null.txt");
-    run("cmd /c for %i in (check_*.txt) do del /q %i >> out_null.txt");
-  };
-  std::string console;
-  console += run("cmd /c dir *. > check_01.txt");
-  EXPECT_GE(nonblank("check_01.txt"), 1u);
-  clear_checks();
-  console += run("cmd /c dir > check_01.txt");
-  console += run("cmd /c find /i \".exe\" check_01.txt >  check_02.txt");
-  EXPECT_GE(nonblank("check_02.txt"), 2u);
-  clear_checks();
-  console += run("cmd /c dir > check_01.txt");
-  console += run("cmd /c findstr /i \".exe\" check_01.txt >  check_02.txt");
-  EXPECT_GE(nonblank("check_02.txt"), 2u);
-  console += run("dir > check_01.txt");
-  console += run("del /q check_*.txt");
-  EXPECT_FALSE(exists("check_02.txt"));
-  console += run("dir *. > check_01.txt");
-  console += run("sort check_01.txt /o check_02.txt");
-  EXPECT_GE(nonblank("check_02.txt"), 2u);
-  clear_checks();
-  console += run("cmd /c dir *.exe > check_01.txt");
-  console += run("cmd /c find /i \"convertcp.exe\" check_01.txt >  check_02.txt");
-  EXPECT_EQ(2u, nonblank("check_02.txt"));
-  console += run("dir /b /o  lexpage_*.exe > exe_files.txt");
-  EXPECT_EQ("lexpage_1_0.exe\r\n", get("exe_files.txt"));
-  EXPECT_EQ("", console);
-
-  // Without convertcp.exe the check finds only the header.
-  fs::remove(dir_.path() / "convertcp.exe");
-  clear_checks();
-  run("cmd /c dir *.exe > check_01.txt");
-  run("cmd /c find /i \"convertcp.exe\" check_01.txt >  check_02.txt");
-  EXPECT_EQ(1u, nonblank("check_02.txt"));
-  // With one program left (wget.exe gone too), findstr sees a single line...
-  fs::remove(dir_.path() / "wget.exe");
-  clear_checks();
-  run("cmd /c dir > check_01.txt");
-  run("cmd /c findstr /i \".exe\" check_01.txt >  check_02.txt");
-  EXPECT_EQ(2u, nonblank("check_02.txt")) << "...but '.' matches the '_' of exe_files.txt";
-  fs::remove(dir_.path() / "exe_files.txt");
-  clear_checks();
-  run("cmd /c dir > check_01.txt");
-  run("cmd /c findstr /i \".exe\" check_01.txt >  check_02.txt");
-  EXPECT_EQ(1u, nonblank("check_02.txt"));
-  // lexpage.exe without the underscore is no indexing program.
-  fs::rename(dir_.path() / "lexpage_1_0.exe", dir_.path() / "lexpage.exe");
-  EXPECT_EQ("File Not Found\r\n", run("dir /b /o  lexpage_*.exe > exe_files.txt"));
-  EXPECT_EQ("", get("exe_files.txt"));
-}
-
 TEST(ShellEmulatorConfinement, NamesNeverLeadOutOfTheWorkingDirectory) {
   testing::TempDir outer;
   const fs::path work = outer.path() / "work";

@@ -55,23 +55,6 @@ std::vector<Row> scan_text(const std::string& text, std::uint64_t* candidates) {
   return scan(input, candidates);
 }
 
-TEST(ChapterScan, WorkedExampleCountsEightAndRecordsSeven) {
-  const std::string text =
-      "Report on things\n1. Introduction\nSome text.\n1.1 Scope\n1.1.1 Details\n1.3 Wrong number\n"
-      "3. Results\n3.1.1 Deep\n2023.05.12 Meeting\n4.2 Summary\n";
-  std::uint64_t candidates = 0;
-  std::vector<Row> rows = scan_text(text, &candidates);
-  EXPECT_EQ(8u, candidates);
-  EXPECT_EQ((std::vector<Row>{{"1.", 2, "1"},
-                              {"1.1", 4, "1.1"},
-                              {"1.1.1", 5, "1.1.1"},
-                              {"1.3", 6, "1.3"},
-                              {"3.", 7, "3"},
-                              {"3.1.1", 8, "3.1.1"},
-                              {"4.2", 10, "4.2"}}),
-            rows);
-}
-
 TEST(ChapterScan, LineNumbersCountEveryLineWhateverItsEnd) {
   // LF, CR LF and lone CR mixed; empty lines and blank lines count too.
   const std::string text = "\r\n   \n  4.1 Results  \r\r1.2. Two\n\t1. Tab\n1.2/3 x\r\n.  Point\n01..2 Gap";
@@ -99,24 +82,6 @@ TEST(ChapterScan, NoMarkAtAll) {
     EXPECT_TRUE(scan_text(text, &candidates).empty()) << text;
     EXPECT_EQ(0u, candidates) << text;
   }
-}
-
-TEST(ChapterScan, ByteOrderMarkHidesOnlyTheFirstLine) {
-  std::uint64_t candidates = 0;
-  std::vector<Row> rows = scan_text("\xEF\xBB\xBF" "1. Intro\n2. Next\n", &candidates);
-  EXPECT_EQ(1u, candidates);
-  EXPECT_EQ((std::vector<Row>{{"2.", 2, "2"}}), rows);
-}
-
-TEST(ChapterScan, TwentySixPointsAreNoMarkInEitherScan) {
-  std::string deep = "1";
-  for (int i = 0; i < 25; ++i) deep += ".2";
-  const std::string text = deep + " Deepest\n" + deep + ".3 Too deep\n" + deep + ". Too deep too\n";
-  std::uint64_t candidates = 0;
-  std::vector<Row> rows = scan_text(text, &candidates);
-  EXPECT_EQ(1u, candidates);
-  ASSERT_EQ(1u, rows.size());
-  EXPECT_EQ(deep, rows[0].components);
 }
 
 TEST(ChapterScan, LongLinesAndNulBytesFromAFile) {
@@ -175,15 +140,6 @@ TEST(ChapterScan, RowsRenumberedOnTheWayAreThoseRenumberedAfter) {
     const std::string& line = line_texts[after.mark_line(row)];
     ASSERT_EQ(line.size() <= kLongestKeptMarkLine ? line : "", on_the_way.mark_line_text(row)) << row;
   }
-}
-
-TEST(ChapterScan, MissingFileReadsAsNoLines) {
-  testing::TempDir dir;
-  LineReader input(dir.file("absent.txt"));
-  EXPECT_EQ(0u, count_candidate_marks(input));
-  ChapterTable table;
-  fill_chapter_table(input, table);
-  EXPECT_EQ(0u, table.chapter_count());
 }
 
 }  // namespace

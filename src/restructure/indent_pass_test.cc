@@ -134,18 +134,6 @@ TEST(IndentPass, HooksActAtChapterMarkLinesOnly) {
   EXPECT_EQ(". Alone\r\n  1. Deep (X)\r\nhook\r\n  look_at: 1.\r\n  1.  Top (X)\r\nhook\r\n", bytes);
 }
 
-TEST(IndentPass, StopsOnceTheFileCannotBeWritten) {
-  // Without the early stop, an increment this large would write blanks for
-  // ever into a file that does not exist.
-  const std::string input = "1. A\nbody\n1.1 B\nbody\n";
-  ChapterTable table = table_of_document(input, INT64_MAX);
-  LineReader reader = LineReader::from_memory(input);
-  testing::TempDir dir;
-  LineWriter out(dir.file("missing/dir/x_indent.txt"));
-  write_indented_text(reader, table, "", out, nullptr);
-  EXPECT_FALSE(out.ok());
-}
-
 TEST(IndentPass, IndentationWiderThanTheLimitGivesUpOnTheFile) {
   struct Case {
     std::int64_t increment;

@@ -66,14 +66,6 @@ TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd) {
   }
 }
 
-TEST(LineReader, LinesLongerThanTheBufferStayWhole) {
-  std::string longest(5'000'000, 'x');
-  std::vector<std::string> lines = lines_of_file("a\n" + longest + "\nb");
-  ASSERT_EQ(3u, lines.size());
-  EXPECT_EQ(longest, lines[1]);
-  EXPECT_EQ("b", lines[2]);
-}
-
 // Readers of long lines, one after another and several at once, each read
 // their own file whole: a buffer left behind by one reader and taken up by
 // the next holds the next one's bytes only.

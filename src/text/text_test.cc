@@ -58,14 +58,6 @@ TEST(FindLower, AgreesWithTheDefinitionOnRandomTexts) {
   }
 }
 
-TEST(TrimBlanks, OnlySpacesAreBlanks) {
-  EXPECT_EQ("a b", trim_blanks("  a b   "));
-  EXPECT_EQ("\ta\t", trim_blanks(" \ta\t "));
-  EXPECT_EQ("", trim_blanks("    "));
-  EXPECT_EQ(2u, leading_blanks("  \t x"));
-  EXPECT_EQ(3u, leading_blanks("   "));
-}
-
 TEST(TrimBlanks, AgreesWithTheDefinitionOnRandomTexts) {
   // Runs of blanks of every length at both ends, and bytes that are one bit
   // away from a blank.

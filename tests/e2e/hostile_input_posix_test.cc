@@ -184,6 +184,8 @@ TEST_F(Hostile, DocumentsWithoutAChapterMarkStopAtOnce) {
            {"binary.txt", binary},
            // More points than any mark has: the line is ordinary text.
            {"points.txt", "1" + std::string(10'000, '.') + " Ten thousand points\n"},
+           // Numbers that are no marks: alone, without a title, indented by a tab.
+           {"plain.txt", "just text\n1.\n12 Monkeys\n\t1. tabbed\n"},
        }) {
     write_file(file(c.name), c.content);
     const testing::ProgramResult result = run_on(c.name, "\n\n\n" "x");

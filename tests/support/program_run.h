@@ -35,7 +35,4 @@ void install_into(const std::string& directory);
 ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds = 60,
                           const ProgramSetting& setting = {});
 
-// Keys that take a run through the banner, the notes and the checks.
-inline const char kAcceptTermsAndNotes[] = "11";
-
 }  // namespace kestram::testing

@@ -23,30 +23,20 @@ class ScriptedConsole : public Console {
       : keys_(keys.begin(), keys.end()), lines_(lines.begin(), lines.end()) {}
 
   void write(std::string_view text) override { transcript_ += text; }
-  void flush() override { ++flushes_; }
 
   std::optional<std::string> read_key() override {
     ++keys_read_;
     return take(keys_);
   }
-  std::optional<std::string> read_line() override {
-    ++lines_read_;
-    return take(lines_);
-  }
+  std::optional<std::string> read_line() override { return take(lines_); }
   int width() const override { return 80; }
-
-  void add_key(std::string key) { keys_.push_back(std::move(key)); }
-  void add_line(std::string line) { lines_.push_back(std::move(line)); }
 
   const std::string& transcript() const { return transcript_; }
   // Returns what was written so far and forgets it.
   std::string take_transcript() { return std::exchange(transcript_, {}); }
-  // Reads attempted, those at the end of the script included.
+  // Key reads attempted, those at the end of the script included.
   std::size_t keys_read() const { return keys_read_; }
-  std::size_t lines_read() const { return lines_read_; }
   std::size_t keys_left() const { return keys_.size(); }
-  std::size_t lines_left() const { return lines_.size(); }
-  std::size_t flushes() const { return flushes_; }
 
  private:
   static std::optional<std::string> take(std::deque<std::string>& script) {
@@ -60,8 +50,6 @@ class ScriptedConsole : public Console {
   std::deque<std::string> lines_;
   std::string transcript_;
   std::size_t keys_read_ = 0;
-  std::size_t lines_read_ = 0;
-  std::size_t flushes_ = 0;
 };
 
 }  // namespace kestram::testing
