@@ -1,11 +1,7 @@
 #include "platform/console_posix.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,12 +11,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -200,147 +196,13 @@ TEST(StreamConsole, NonBlockingInputWaitsForTheKey) {
 
 // ---- Terminals ---------------------------------------------------------------
 
-bool same_settings(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
-         std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
+using testing::report;
+using testing::same_settings;
+using testing::TerminalChild;
 
-// Child side: one reported item, length first so that any bytes survive.
-void report(int fd, const std::string& item) {
-  std::string record = std::to_string(item.size()) + ":" + item;
-  (void)!::write(fd, record.data(), record.size());
-}
-
-// A child process whose standard input and output are the slave side of a
-// fresh pseudo-terminal of 123 columns. The test types into the master side
-// and reads there what the child printed and what the terminal echoed.
-class TerminalChild {
- public:
-  // With `controlling`, the terminal is the controlling terminal of the child's
-  // own session, so typed Ctrl-C and Ctrl-\ reach it as signals. Without, the
-  // child is a job of the test's session, where a stop signal stops it.
-  TerminalChild(const std::function<void(int report_fd)>& body, bool controlling) {
-    winsize size{};
-    size.ws_row = 24;
-    size.ws_col = 123;
-    EXPECT_EQ(0, openpty(&master_, &slave_, nullptr, nullptr, &size));
-    EXPECT_EQ(0, tcgetattr(slave_, &initial_));
-    int reports[2];
-    EXPECT_EQ(0, ::pipe(reports));
-    pid_ = fork();
-    if (pid_ == 0) {
-      ::close(master_);
-      ::close(reports[0]);
-      if (controlling) {
-        setsid();
-        ioctl(slave_, TIOCSCTTY, 0);
-      } else {
-        setpgid(0, 0);
-      }
-      dup2(slave_, STDIN_FILENO);
-      dup2(slave_, STDOUT_FILENO);
-      if (slave_ > STDOUT_FILENO) ::close(slave_);
-      rlimit no_core{0, 0};
-      setrlimit(RLIMIT_CORE, &no_core);
-      body(reports[1]);
-      _exit(0);
-    }
-    ::close(reports[1]);
-    reports_ = reports[0];
-  }
-
-  ~TerminalChild() {
-    if (pid_ > 0 && !reaped_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    ::close(master_);
-    ::close(slave_);
-    ::close(reports_);
-  }
-
-  // Reads the master side until the output holds `text` after the previous
-  // match; false after ten seconds without it.
-  bool wait_for_output(const std::string& text) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    for (;;) {
-      std::size_t found = transcript_.find(text, matched_);
-      if (found != std::string::npos) {
-        matched_ = found + text.size();
-        return true;
-      }
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      read_master(100);
-    }
-  }
-
-  void type(const std::string& bytes) { put(master_, bytes); }
-
-  termios settings() const {
-    termios now{};
-    tcgetattr(slave_, &now);
-    return now;
-  }
-  const termios& initial_settings() const { return initial_; }
-
-  // Waits up to ten seconds for the child to end (or stop, with WUNTRACED);
-  // a child that does not is killed and -1 returned.
-  int wait_status(int options = 0) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-      pid_t done = waitpid(pid_, &status, WNOHANG | options);
-      if (done == pid_) {
-        reaped_ = !WIFSTOPPED(status);
-        while (read_master(0)) {
-        }
-        return status;
-      }
-      read_master(10);
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    reaped_ = true;
-    return -1;
-  }
-
-  // The items the child reported; call after it has ended.
-  std::vector<std::string> reports() {
-    std::string all = rest_of(reports_);
-    std::vector<std::string> items;
-    for (std::size_t at = 0; at < all.size();) {
-      std::size_t colon = all.find(':', at);
-      if (colon == std::string::npos) break;
-      std::size_t length = std::strtoul(all.c_str() + at, nullptr, 10);
-      items.push_back(all.substr(colon + 1, length));
-      at = colon + 1 + length;
-    }
-    return items;
-  }
-
-  const std::string& transcript() const { return transcript_; }
-  pid_t pid() const { return pid_; }
-
- private:
-  bool read_master(int milliseconds) {
-    pollfd wait{master_, POLLIN, 0};
-    if (poll(&wait, 1, milliseconds) <= 0) return false;
-    char buffer[4096];
-    ssize_t n = ::read(master_, buffer, sizeof buffer);
-    if (n <= 0) return false;
-    transcript_.append(buffer, static_cast<std::size_t>(n));
-    return true;
-  }
-
-  int master_ = -1;
-  int slave_ = -1;
-  int reports_ = -1;
-  pid_t pid_ = -1;
-  bool reaped_ = false;
-  termios initial_{};
-  std::string transcript_;
-  std::size_t matched_ = 0;
-};
+// A terminal of 123 columns.
+constexpr testing::TerminalSetup kControlling{123, true};
+constexpr testing::TerminalSetup kJob{123, false};
 
 TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
   // What the test types at each prompt, and the key or line it gives.
@@ -367,17 +229,14 @@ TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
       {"2", "2", false}};
   TerminalChild child(
       [&](int report_fd) {
-        termios before{};
-        tcgetattr(STDIN_FILENO, &before);
+        const termios before = testing::settings_of(STDIN_FILENO);
         {
           std::unique_ptr<Console> console = make_process_console();
-          termios keys{};
-          tcgetattr(STDIN_FILENO, &keys);
+          const termios keys = testing::settings_of(STDIN_FILENO);
           report(report_fd, (keys.c_lflag & (ICANON | ECHO | ISIG)) == ISIG ? "raw" : "not raw");
           report(report_fd, std::to_string(console->width()));
           console->flush();
-          termios flushed{};
-          tcgetattr(STDIN_FILENO, &flushed);
+          const termios flushed = testing::settings_of(STDIN_FILENO);
           report(report_fd, same_settings(before, flushed) ? "user's" : "console's");
           for (std::size_t i = 0; i < steps.size(); ++i) {
             console->write((steps[i].line ? "L" : "K") + std::to_string(i) + ">");
@@ -385,16 +244,15 @@ TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
             report(report_fd, got ? *got : "<end>");
           }
         }
-        termios after{};
-        tcgetattr(STDIN_FILENO, &after);
+        const termios after = testing::settings_of(STDIN_FILENO);
         report(report_fd, same_settings(before, after) ? "restored" : "not restored");
       },
-      true);
+      kControlling);
 
   std::string expected_transcript;
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const std::string prompt = (steps[i].line ? "L" : "K") + std::to_string(i) + ">";
-    ASSERT_TRUE(child.wait_for_output(prompt)) << prompt << " in " << child.transcript();
+    ASSERT_TRUE(child.wait_for(prompt)) << prompt << " in " << child.transcript();
     if (*steps[i].typed != '\0') child.type(steps[i].typed);
     expected_transcript += prompt;
     if (steps[i].line) expected_transcript += "hello, world\r\n";  // the echo
@@ -407,7 +265,7 @@ TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
   EXPECT_EQ(expected, child.reports());
   // Keys are never echoed; the typed line is.
   EXPECT_EQ(expected_transcript, child.transcript());
-  EXPECT_TRUE(same_settings(child.initial_settings(), child.settings()));
+  EXPECT_TRUE(child.settings_unchanged());
 }
 
 TEST(TerminalConsole, SettingsRestoredWhenASignalEndsTheRun) {
@@ -429,8 +287,8 @@ TEST(TerminalConsole, SettingsRestoredWhenASignalEndsTheRun) {
           c.at_line ? console->read_line() : console->read_key();
           report(report_fd, "went on");
         },
-        true);
-    ASSERT_TRUE(child.wait_for_output("wait>")) << label;
+        kControlling);
+    ASSERT_TRUE(child.wait_for("wait>")) << label;
     // The wait happens in the console's own mode, not in the first settings.
     const tcflag_t waiting_flags = child.settings().c_lflag & (ICANON | ECHO | ISIG);
     EXPECT_EQ(c.at_line ? (ICANON | ECHO | ISIG) : ISIG, waiting_flags) << label;
@@ -442,7 +300,7 @@ TEST(TerminalConsole, SettingsRestoredWhenASignalEndsTheRun) {
     int status = child.wait_status();
     ASSERT_TRUE(WIFSIGNALED(status)) << label << " status " << status;
     EXPECT_EQ(c.signal, WTERMSIG(status)) << label;
-    EXPECT_TRUE(same_settings(child.initial_settings(), child.settings())) << label;
+    EXPECT_TRUE(child.settings_unchanged()) << label;
     EXPECT_TRUE(child.reports().empty()) << label;
   }
 }
@@ -456,14 +314,14 @@ TEST(TerminalConsole, ExitWithALiveConsoleFlushesAndRestores) {
         console->write("bye");
         std::exit(0);
       },
-      true);
-  ASSERT_TRUE(child.wait_for_output("wait>"));
+      kControlling);
+  ASSERT_TRUE(child.wait_for("wait>"));
   child.type("x");
   int status = child.wait_status();
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(0, WEXITSTATUS(status));
-  EXPECT_TRUE(child.wait_for_output("bye"));
-  EXPECT_TRUE(same_settings(child.initial_settings(), child.settings()));
+  EXPECT_TRUE(child.wait_for("bye"));
+  EXPECT_TRUE(child.settings_unchanged());
 }
 
 TEST(TerminalConsole, StopGivesTheTerminalBackAndContinueTakesItAgain) {
@@ -474,13 +332,13 @@ TEST(TerminalConsole, StopGivesTheTerminalBackAndContinueTakesItAgain) {
         std::optional<std::string> key = console->read_key();
         report(report_fd, key ? *key : "<end>");
       },
-      false);
-  ASSERT_TRUE(child.wait_for_output("wait>"));
-  EXPECT_FALSE(same_settings(child.initial_settings(), child.settings()));
+      kJob);
+  ASSERT_TRUE(child.wait_for("wait>"));
+  EXPECT_FALSE(child.settings_unchanged());
   kill(child.pid(), SIGTSTP);
   int status = child.wait_status(WUNTRACED);
   ASSERT_TRUE(WIFSTOPPED(status)) << status;
-  EXPECT_TRUE(same_settings(child.initial_settings(), child.settings()));
+  EXPECT_TRUE(child.settings_unchanged());
 
   kill(child.pid(), SIGCONT);
   const auto deadline = std::chrono::steady_clock::now() + 10s;
