@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "support/scripted_console.h"
 #include "support/fake_launcher.h"
+#include "support/program_run.h"
+#include "support/scripted_console.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -34,19 +35,8 @@ class ShellEmulatorTest : public ::testing::Test {
   ShellEmulator shell_{dir_.path(), console_, launcher_};
 };
 
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  while (from < text.size()) {
-    std::size_t end = text.find("\r\n", from);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(from, end - from));
-    from = end + 2;
-  }
-  return lines;
-}
-
 using Lines = std::vector<std::string>;
+using testing::split_lines;
 
 TEST_F(ShellEmulatorTest, BareListingsMatchPatternsWithoutRegardToCase) {
   for (const char* name : {"Report.txt", "notes.TXT", "b_indent.txt", "check_01.txt", "convertcp.exe",

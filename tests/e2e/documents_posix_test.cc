@@ -14,18 +14,9 @@ namespace kestram {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::line_count;
 using testing::read_file;
 using testing::write_file;
-
-std::size_t count_lines(const std::string& bytes) {
-  std::size_t lines = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\n') ++lines;
-    else if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) ++lines;
-  }
-  if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') ++lines;
-  return lines;
-}
 
 // An installation holding the given documents; runs reach the file list by
 // the numbers the list shows.
@@ -33,21 +24,8 @@ class Documents : public ::testing::Test {
  protected:
   void SetUp() override { testing::install_into(dir_.path().string()); }
 
-  std::string number_of(const std::string& name) {
-    testing::ProgramResult listing = testing::run_kestram(dir_.path().string(), "110\n");
-    std::regex entry(" ([0-9]+) (.*)\r");
-    for (std::sregex_iterator it(listing.output.begin(), listing.output.end(), entry), end; it != end; ++it)
-      if ((*it)[2] == name) return (*it)[1];
-    ADD_FAILURE() << name << " is not listed:\n" << listing.output;
-    return "0";
-  }
-
   testing::ProgramResult run_on(const std::string& name, const std::string& answers) {
-    testing::ProgramResult result =
-        testing::run_kestram(dir_.path().string(), "11" + number_of(name) + "\n" + answers, 120);
-    EXPECT_FALSE(result.timed_out) << name;
-    EXPECT_EQ(0, result.exit_status) << name;
-    return result;
+    return testing::run_kestram_on(dir_.path().string(), name, answers, 120);
   }
 
   std::string file(const std::string& name) const { return dir_.file(name); }
@@ -106,7 +84,7 @@ TEST_F(Documents, SupplementationAddsIdentificationLinesAndStops) {
   // A second run on the supplemented text adds no identification line.
   fs::copy_file(file("Report_indent.txt"), file("again.txt"));
   run_on("again.txt", "0\n" "\n" "\n" "2.\n" "1\n" "x");
-  EXPECT_EQ(count_lines(read_file(file("again.txt"))), count_lines(read_file(file("again_indent.txt"))));
+  EXPECT_EQ(line_count(read_file(file("again.txt"))), line_count(read_file(file("again_indent.txt"))));
 }
 
 // Every real document restructures and renders: one indented line per input
@@ -131,12 +109,10 @@ TEST_F(Documents, RealDocumentsRunEndToEnd) {
       continue;
     }
     const std::string indented = read_file(file(base + "_indent.txt"));
-    EXPECT_EQ(count_lines(original), count_lines(indented)) << name;
+    EXPECT_EQ(line_count(original), line_count(indented)) << name;
     const std::string page = read_file(file(base + "_indent.htm"));
     EXPECT_EQ(0u, page.find("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n<html>\r\n")) << name;
-    const std::string closing = "</p>\r\n</pre>\r\n</body>\r\n</html>\r\n";
-    EXPECT_TRUE(page.size() > closing.size() && page.compare(page.size() - closing.size(), closing.size(), closing) == 0)
-        << name;
+    EXPECT_TRUE(testing::ends_with(page, "</p>\r\n</pre>\r\n</body>\r\n</html>\r\n")) << name;
     const std::string companion = read_file(file(base + "_com_ndx.txt"));
     EXPECT_EQ(0u, companion.find("<b>TABLE OF CONTENTS</b>\r\n")) << name;
     EXPECT_EQ(std::string::npos, companion.find("</html>")) << name;

@@ -23,6 +23,8 @@ namespace kestram {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ends_with;
+using testing::line_count;
 using testing::read_file;
 using testing::write_file;
 
@@ -47,20 +49,6 @@ Snapshot snapshot(const fs::path& root) {
   return entries;
 }
 
-// Lines split the way the program reads them: LF, CR LF or a lone CR.
-std::size_t line_count(const std::string& bytes) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) ++count;
-  }
-  if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') ++count;
-  return count;
-}
-
-bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // The work files of a run, rewritten by every run.
 const std::vector<std::string> kWorkFiles = {"check_01.txt", "check_02.txt", "out_null.txt", "exe_files.txt",
                                              "dir_a_01.txt", "sour_in.txt",  "out.list"};
@@ -79,27 +67,9 @@ class Hostile : public ::testing::Test {
   }
 
   testing::ProgramResult run(const std::string& keys, int seconds = 60) {
-    testing::ProgramResult result = testing::run_kestram(dir_.path().string(), keys, seconds);
-    EXPECT_FALSE(result.timed_out) << keys;
-    EXPECT_EQ(0, result.exit_status) << result.output.substr(0, 4000);
-    return result;
+    return testing::run_kestram_ok(dir_.path().string(), keys, seconds);
   }
-
-  // The list number of `name`, from a run that ends at the choice.
-  std::string number_of(const std::string& name) {
-    const testing::ProgramResult listing = run("11");
-    std::string rest = listing.output;
-    for (std::size_t start = 0, end; (end = rest.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      // A list line: a blank, the number, a blank, the name as listed.
-      const std::string line = rest.substr(start, end - start);
-      const std::size_t digits_end = line.find_first_not_of("0123456789", 1);
-      if (line.size() > 2 && line[0] == ' ' && digits_end > 1 && digits_end != std::string::npos &&
-          line[digits_end] == ' ' && line.substr(digits_end + 1) == name)
-        return line.substr(1, digits_end - 1);
-    }
-    ADD_FAILURE() << name << " is not listed:\n" << listing.output;
-    return "0";
-  }
+  std::string number_of(const std::string& name) { return testing::list_number_in(dir_.path().string(), name); }
 
   // Runs the dialogue on `name`: the terms, the notes, its list number, then
   // `answers`. Checks that the files present before the run are unchanged
@@ -314,13 +284,9 @@ TEST_F(Hostile, FileNamesFullOfShellCharacters) {
     expect_full_outputs(dir_.path(), base, sample);
     EXPECT_TRUE(read_file(file(base + "_indent.htm")) == read_file(file("lexpage/htm_in/" + base + "_indent.htm")));
 
-    // Exactly the outputs and work files are new; nothing else changed.
+    // Nothing else changed, and exactly the outputs and work files are new.
+    expect_inputs_unchanged(before, name);
     const Snapshot after = snapshot(dir_.path());
-    for (const auto& [entry, content] : before) {
-      if (std::find(kWorkFiles.begin(), kWorkFiles.end(), entry) != kWorkFiles.end()) continue;
-      ASSERT_TRUE(after.count(entry)) << entry;
-      EXPECT_TRUE(content == after.at(entry)) << entry;
-    }
     for (const auto& [entry, content] : after) {
       if (before.count(entry) || entry.rfind("lexpage", 0) == 0) continue;
       const bool expected = entry == base + "_chapters.txt" || entry == base + "_indent.txt" ||
@@ -345,11 +311,7 @@ TEST_F(Hostile, InputClosedAtEveryPromptAndMenuEndsTheRun) {
   const std::string original = read_file(file("Report.txt"));
   for (const std::string& keys : {"11" + number + "\n" "\n" "y\n" "HR\n" "1" "x",
                                   "11" + number + "\n" "0\n" "y\n" "\n" "1.\n" "2\n" "x"}) {
-    for (std::size_t length = 0; length <= keys.size(); ++length) {
-      const testing::ProgramResult result = testing::run_kestram(dir_.path().string(), keys.substr(0, length), 30);
-      EXPECT_FALSE(result.timed_out) << length << " keys of " << keys;
-      EXPECT_EQ(0, result.exit_status) << length << " keys of " << keys;
-    }
+    for (std::size_t length = 0; length <= keys.size(); ++length) run(keys.substr(0, length), 30);
   }
   EXPECT_TRUE(original == read_file(file("Report.txt")));
   wait_for_indexer(dir_.path());
@@ -470,10 +432,8 @@ TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
           testing::install_into(small);
           write_file(small + "/wide.txt", document);
           // The list number comes from a run made before the disk fills.
-          const testing::ProgramResult listing = testing::run_kestram(small, "11");
-          const std::size_t at = listing.output.find(" wide.txt\r\n");
-          const std::size_t start = listing.output.rfind("\r\n", at) + 2;
-          const std::string number = listing.output.substr(start + 1, at - start - 1);
+          const std::string number = testing::list_number_of(testing::run_kestram(small, "11").output, "wide.txt");
+          if (number.empty()) return 4;
           if (!testing::fill_file_system(small, "filler.bin", c.bytes_left)) return 3;
           const testing::ProgramResult result = testing::run_kestram(small, "11" + number + c.keys);
           write_file((results / "output.txt").string(), result.output);

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,50 +16,17 @@ namespace {
 namespace fs = std::filesystem;
 using testing::read_file;
 using testing::run_kestram;
+using testing::split_lines;
 using testing::write_file;
-
-// The console lines of a run, without their CR LF ends.
-std::vector<std::string> console_lines(const std::string& output) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = output.find("\r\n", start);
-    if (end == std::string::npos) {
-      if (start < output.size()) lines.push_back(output.substr(start));
-      return lines;
-    }
-    lines.push_back(output.substr(start, end - start));
-    start = end + 2;
-  }
-}
-
-// The number under which the file list shows `name`, or "" when not listed.
-std::string list_number_of(const std::string& output, const std::string& name) {
-  for (const std::string& line : console_lines(output)) {
-    std::smatch m;
-    if (std::regex_match(line, m, std::regex(" ([0-9]+) (.*)")) && m[2] == name) return m[1];
-  }
-  return "";
-}
 
 class Run : public ::testing::Test {
  protected:
   void SetUp() override { testing::install_into(dir_.path().string()); }
   std::string file(const std::string& name) const { return dir_.file(name); }
   bool exists(const std::string& name) const { return fs::exists(dir_.path() / name); }
-  testing::ProgramResult run(const std::string& keys) {
-    testing::ProgramResult result = run_kestram(dir_.path().string(), keys);
-    EXPECT_FALSE(result.timed_out) << result.output;
-    EXPECT_EQ(0, result.exit_status) << result.output;
-    return result;
-  }
-  // Runs the dialogue up to the file list, then answers with the number of
-  // `name` and the given answers. Lists first with a run that ends at once.
+  testing::ProgramResult run(const std::string& keys) { return testing::run_kestram_ok(dir_.path().string(), keys); }
   testing::ProgramResult run_on(const std::string& name, const std::string& answers) {
-    testing::ProgramResult listing = run("11");
-    std::string number = list_number_of(listing.output, name);
-    EXPECT_NE("", number) << listing.output;
-    return run("11" + number + "\n" + answers);
+    return testing::run_kestram_on(dir_.path().string(), name, answers);
   }
   testing::TempDir dir_;
 };
@@ -68,7 +34,7 @@ class Run : public ::testing::Test {
 TEST_F(Run, BannerTermsAndRefusal) {
   write_file(file("f_notes.txt"), "reserved\n");
   testing::ProgramResult result = run("x3\x1b[A2");
-  std::vector<std::string> lines = console_lines(result.output);
+  std::vector<std::string> lines = split_lines(result.output);
   ASSERT_GE(lines.size(), 4u) << result.output;
   EXPECT_EQ(dir_.path().string() + "/kestram", lines[0]);
   // Ignored keys print nothing: the choices stand once, at the very end.
@@ -109,7 +75,7 @@ TEST_F(Run, MissingProgramsStopAtTheirCheck) {
     // Keys other than "1" are ignored at the stop.
     testing::ProgramResult result = run_kestram(dir.path().string(), "11" "2\r" "1" "5\n");
     EXPECT_EQ(0, result.exit_status);
-    std::vector<std::string> lines = console_lines(result.output);
+    std::vector<std::string> lines = split_lines(result.output);
     ASSERT_GE(lines.size(), c.failure.size());
     EXPECT_EQ(c.failure, std::vector<std::string>(lines.end() - 4, lines.end())) << result.output;
     EXPECT_EQ(std::string::npos, result.output.find("select file")) << c.removed;

@@ -1,5 +1,6 @@
 #include "support/program_run.h"
 
+#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -103,6 +104,60 @@ void install_into(const std::string& directory) {
 ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds,
                           const ProgramSetting& setting) {
   return run_program_in(directory, directory + "/kestram", {}, keys, seconds, setting);
+}
+
+ProgramResult run_kestram_ok(const std::string& directory, const std::string& keys, int seconds) {
+  ProgramResult result = run_kestram(directory, keys, seconds);
+  EXPECT_FALSE(result.timed_out) << keys;
+  EXPECT_EQ(0, result.exit_status) << result.output.substr(0, 4000);
+  return result;
+}
+
+std::string list_number_of(const std::string& output, const std::string& name) {
+  for (const std::string& line : split_lines(output)) {
+    const std::size_t digits_end = line.find_first_not_of("0123456789", 1);
+    if (line.size() > 2 && line[0] == ' ' && digits_end > 1 && digits_end != std::string::npos &&
+        line[digits_end] == ' ' && line.compare(digits_end + 1, std::string::npos, name) == 0)
+      return line.substr(1, digits_end - 1);
+  }
+  return "";
+}
+
+std::string list_number_in(const std::string& directory, const std::string& name) {
+  const ProgramResult listing = run_kestram_ok(directory, "11");
+  const std::string number = list_number_of(listing.output, name);
+  if (!number.empty()) return number;
+  ADD_FAILURE() << name << " is not listed:\n" << listing.output;
+  return "0";
+}
+
+ProgramResult run_kestram_on(const std::string& directory, const std::string& name, const std::string& answers,
+                             int seconds) {
+  return run_kestram_ok(directory, "11" + list_number_in(directory, name) + "\n" + answers, seconds);
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t from = 0; from < text.size();) {
+    std::size_t end = text.find("\r\n", from);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(from, end - from));
+    from = end + 2;
+  }
+  return lines;
+}
+
+std::size_t line_count(const std::string& bytes) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) ++count;
+  }
+  if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') ++count;
+  return count;
+}
+
+bool ends_with(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace kestram::testing
