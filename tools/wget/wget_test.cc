@@ -1,19 +1,18 @@
 #include "program_search.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/shell_run.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
 namespace {
 
-using testing::read_file;
+using testing::ShellOutcome;
 using testing::TempDir;
 using testing::write_file;
 
@@ -31,21 +30,11 @@ TEST(PathCandidates, OneCandidatePerNonEmptyEntry) {
     EXPECT_EQ(c.expected, path_candidates(c.path_list, ':', "wget")) << c.path_list;
 }
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
 // Runs wget.exe with the given search path (an unquoted shell word) and
 // arguments, under a time limit so that a loop fails instead of hanging.
-Outcome run_wget(const TempDir& dir, const std::string& path_list, const std::string& arguments) {
-  std::string command = "cd '" + dir.path().string() + "' && env -u KESTRAM_WGET_FORWARDED PATH='" +
-                        path_list + "' /usr/bin/timeout 10 '" + WGET_EXE + "' " + arguments +
-                        " >stdout 2>stderr";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir.file("stdout")),
-          read_file(dir.file("stderr"))};
+ShellOutcome run_wget(const TempDir& dir, const std::string& path_list, const std::string& arguments) {
+  return testing::run_in_shell(dir, "env -u KESTRAM_WGET_FORWARDED PATH='" + path_list + "' /usr/bin/timeout 10 '" +
+                                        WGET_EXE + "' " + arguments);
 }
 
 void make_script(const std::string& path, const std::string& body) {
@@ -57,7 +46,7 @@ constexpr const char* kNoWget = "wget.exe: no wget program is installed on this 
 
 TEST(WgetProgram, EmptiedPathReportsMissingWget) {
   TempDir dir;
-  Outcome outcome = run_wget(dir, "", "-q http://example.invalid/");
+  ShellOutcome outcome = run_wget(dir, "", "-q http://example.invalid/");
   EXPECT_EQ(127, outcome.status);
   EXPECT_EQ("", outcome.out);
   EXPECT_EQ(kNoWget, outcome.err);
@@ -68,8 +57,8 @@ TEST(WgetProgram, ForwardsEveryArgumentAndTheExitStatus) {
   std::filesystem::create_directory(dir.file("bin"));
   make_script(dir.file("bin/wget"), "for a in \"$@\"; do echo \"[$a]\"; done\nexit 4\n");
   std::filesystem::create_directory(dir.file("empty"));
-  Outcome outcome = run_wget(dir, dir.file("empty") + ":" + dir.file("bin"),
-                             "-O 'a file.htm' '' http://example.invalid/x");
+  ShellOutcome outcome = run_wget(dir, dir.file("empty") + ":" + dir.file("bin"),
+                                  "-O 'a file.htm' '' http://example.invalid/x");
   EXPECT_EQ(4, outcome.status);
   EXPECT_EQ("[-O]\n[a file.htm]\n[]\n[http://example.invalid/x]\n", outcome.out);
 }
@@ -79,21 +68,21 @@ TEST(WgetProgram, NeverRunsItselfAgain) {
   std::filesystem::create_directory(dir.file("self"));
   std::filesystem::create_symlink(WGET_EXE, dir.file("self/wget"));
   // Only itself on the path: reported as missing.
-  Outcome alone = run_wget(dir, dir.file("self"), "x");
+  ShellOutcome alone = run_wget(dir, dir.file("self"), "x");
   EXPECT_EQ(127, alone.status);
   EXPECT_EQ(kNoWget, alone.err);
 
   // Itself first, a real one after it: the real one runs.
   std::filesystem::create_directory(dir.file("bin"));
   make_script(dir.file("bin/wget"), "echo real \"$@\"\n");
-  Outcome skipped = run_wget(dir, dir.file("self") + ":" + dir.file("bin"), "y");
+  ShellOutcome skipped = run_wget(dir, dir.file("self") + ":" + dir.file("bin"), "y");
   EXPECT_EQ(0, skipped.status);
   EXPECT_EQ("real y\n", skipped.out);
 
   // A wget that calls wget.exe back is stopped at the second call.
   std::filesystem::create_directory(dir.file("loop"));
   make_script(dir.file("loop/wget"), std::string("exec '") + WGET_EXE + "' \"$@\"\n");
-  Outcome loop = run_wget(dir, dir.file("loop"), "z");
+  ShellOutcome loop = run_wget(dir, dir.file("loop"), "z");
   EXPECT_EQ(127, loop.status);
   EXPECT_NE(std::string::npos, loop.err.find("calls wget.exe again")) << loop.err;
 }
