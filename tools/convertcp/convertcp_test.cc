@@ -1,10 +1,8 @@
+// The conversions of convertcp.exe, on the code page back end of each system.
 #include "code_page_conversion.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -107,41 +105,6 @@ TEST(ConvertFile, InputMayBeReplacedByItsConversion) {
   write_file(dir.file("doc.txt"), "\x8A");
   ASSERT_TRUE(convert_file("CP1250", "UTF-8", dir.file("doc.txt"), dir.file("doc.txt")).ok);
   EXPECT_EQ("\xC5\xA0", read_file(dir.file("doc.txt")));
-}
-
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome run_convertcp(const TempDir& dir, const std::string& arguments) {
-  std::string command = std::string("'") + CONVERTCP_EXE + "' " + arguments + " >'" +
-                        dir.file("stdout") + "' 2>'" + dir.file("stderr") + "'";
-  int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir.file("stdout")),
-          read_file(dir.file("stderr"))};
-}
-
-TEST(ConvertcpProgram, ExitStatusAndMessages) {
-  TempDir dir;
-  write_file(dir.file("in.txt"), "\x8A");
-  Outcome usage = run_convertcp(dir, "");
-  EXPECT_EQ(2, usage.status);
-  EXPECT_EQ(0u, usage.out.find("usage: convertcp.exe FROM TO INFILE OUTFILE"));
-  EXPECT_EQ(2, run_convertcp(dir, "CP1250 UTF-8 in.txt").status);
-
-  Outcome done = run_convertcp(dir, "CP1250 UTF-8 '" + dir.file("in.txt") + "' '" +
-                                        dir.file("out.txt") + "'");
-  EXPECT_EQ(0, done.status);
-  EXPECT_EQ("", done.out + done.err);
-  EXPECT_EQ("\xC5\xA0", read_file(dir.file("out.txt")));
-
-  Outcome failed = run_convertcp(dir, "UTF-8 CP1250 '" + dir.file("in.txt") + "' '" +
-                                          dir.file("out.txt") + "'");
-  EXPECT_EQ(1, failed.status);
-  EXPECT_EQ(0u, failed.err.find("convertcp.exe: the bytes at byte offset 0 "));
-  EXPECT_EQ(1, std::count(failed.err.begin(), failed.err.end(), '\n')) << failed.err;
 }
 
 }  // namespace

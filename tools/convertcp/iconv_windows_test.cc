@@ -1,4 +1,6 @@
-// The conversions of convertcp.exe over the Windows code page functions.
+// What the Windows code page functions add to the conversions of
+// convertcp.exe: the names Windows knows, surrogate pairs, double-byte
+// code pages, and what they would quietly accept.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -23,19 +25,13 @@ TEST(WindowsConvertFile, ConvertsBetweenCodePages) {
     std::string input;
     std::string expected;
   };
-  const std::string nul_line("a\0b\r\n", 5);
   for (const Case& c : std::initializer_list<Case>{
-           {"CP1250", "UTF-8", "\x8A\xE8\x9A", "\xC5\xA0\xC4\x8D\xC5\xA1"},  // S, c, s with caron
            {"UTF-8", "cp1250", "\xC5\xA0\xC4\x8D\xC5\xA1", "\x8A\xE8\x9A"},
-           {"ISO-8859-2", "UTF-8", "\xA9", "\xC5\xA0"},
            {"IBM852", "WINDOWS-1250", "\xE6", "\x8A"},
            {"852", "1250", "\xE6", "\x8A"},
-           {"UTF-8", "UTF-16LE", "A\xC3\xA9", std::string("A\0\xE9\0", 4)},
            {"UTF-16BE", "UTF-8", std::string("\0A\xD8\x3D\xDE\x00", 6), "A\xF0\x9F\x98\x80"},
            {"UTF-8", "UTF-16BE", "\xF0\x9F\x98\x80", std::string("\xD8\x3D\xDE\x00", 4)},
-           {"CP932", "UTF-8", "a\x82\xA0", "a\xE3\x81\x82"},  // a double-byte character
-           {"CP1250", "UTF-8", nul_line, nul_line},  // NUL bytes and line ends pass
-           {"CP1250", "UTF-8", "", ""}}) {
+           {"CP932", "UTF-8", "a\x82\xA0", "a\xE3\x81\x82"}}) {  // a double-byte character
     TempDir dir;
     write_file(dir.file("in.txt"), c.input);
     ConversionResult result = convert_file(c.from, c.to, dir.file("in.txt"), dir.file("out.txt"));
@@ -52,15 +48,11 @@ TEST(WindowsConvertFile, FailuresNameTheCauseAndKeepTheOldOutput) {
     const char* expected_error_part;
   };
   for (const Case& c : std::initializer_list<Case>{
-           {"UTF-8", "CP1250", "ab\xFF" "cd", "byte offset 2 "},
            {"UTF-8", "CP1250", "a\xC0\x80", "byte offset 1 "},  // an overlong NUL
-           {"UTF-8", "CP1250", "abc\xC4", "ends inside a UTF-8 character at byte offset 3"},
-           {"UTF-8", "ISO-8859-1", "a\xE2\x82\xAC", "byte offset 1 "},  // no euro sign there
            {"UTF-8", "CP1250", "x\xE4\xB8\xAD", "byte offset 1 "},     // no best-fit look-alike
            {"UTF-16LE", "UTF-8", std::string("A\0\x00\xDC", 4), "byte offset 2 "},  // lone low surrogate
            {"UTF-16LE", "UTF-8", std::string("A\0B", 3), "ends inside a UTF-16LE character at byte offset 2"},
            {"CP932", "UTF-8", "a\x82", "ends inside a CP932 character at byte offset 1"},
-           {"NO-SUCH-PAGE", "UTF-8", "x", "unknown code page: NO-SUCH-PAGE"},
            {"UTF-8", "CP99999", "x", "unknown code page: CP99999"},
            {"ISO-2022-JP", "UTF-8", "x", "unknown code page: ISO-2022-JP"}}) {
     TempDir dir;
@@ -74,31 +66,6 @@ TEST(WindowsConvertFile, FailuresNameTheCauseAndKeepTheOldOutput) {
     for (auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
     EXPECT_EQ(2, files) << "a temporary file was left behind";
   }
-}
-
-TEST(WindowsConvertFile, LongInputAndReplacedInput) {
-  // The two-byte characters straddle every read chunk; the invalid byte lies
-  // far past the first chunk.
-  std::string utf8 = "a";
-  std::string cp1250 = "a";
-  for (int i = 0; i < 100000; ++i) {
-    utf8 += "\xC4\x8D";
-    cp1250 += '\xE8';
-  }
-  TempDir dir;
-  write_file(dir.file("in.txt"), utf8);
-  ConversionResult result = convert_file("UTF-8", "CP1250", dir.file("in.txt"), dir.file("out.txt"));
-  ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_TRUE(read_file(dir.file("out.txt")) == cp1250);
-  write_file(dir.file("in.txt"), utf8 + "\x80");
-  result = convert_file("UTF-8", "CP1250", dir.file("in.txt"), dir.file("out.txt"));
-  EXPECT_NE(std::string::npos, result.error.find("byte offset 200001 ")) << result.error;
-
-  // An existing output, the input itself here, is replaced.
-  write_file(dir.file("doc.txt"), "\x8A");
-  result = convert_file("CP1250", "UTF-8", dir.file("doc.txt"), dir.file("doc.txt"));
-  ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_EQ("\xC5\xA0", read_file(dir.file("doc.txt")));
 }
 
 TEST(WindowsIconv, StopsAtWholeCharacters) {
