@@ -53,11 +53,6 @@ std::string title_key(std::string_view stripped_heading) {
   return key;
 }
 
-std::string identifier_line(std::string_view stripped_heading, IdentifierGenerator& generator,
-                            const TimeOfDay& time) {
-  return title_key(stripped_heading) + generator.next_identifier(time);
-}
-
 Supplementer::Supplementer(std::string start_chapter, std::int64_t extra_line_count,
                            LineReader& work_copy, const Clock& clock)
     : start_chapter_(std::move(start_chapter)),

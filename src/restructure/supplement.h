@@ -66,10 +66,6 @@ std::vector<std::string> supplement_closing_lines(std::string_view indented_file
 // title.
 std::string title_key(std::string_view stripped_heading);
 
-// The identification line: the title key followed by the next identifier.
-std::string identifier_line(std::string_view stripped_heading, IdentifierGenerator& generator,
-                            const TimeOfDay& time);
-
 class Supplementer : public IndentHooks {
  public:
   // work_copy reads sour_in.txt, the copy of the input, from its start; it is

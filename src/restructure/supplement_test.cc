@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "restructure/chapter_scan.h"
-#include "restructure/renumber.h"
+#include "support/chapter_rows.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
 
@@ -34,23 +33,23 @@ const TimeOfDay kNoon{12, 34, 56};
 struct Outcome {
   std::string output;
   std::uint64_t identification_lines = 0;
+  bool ok = false;  // what the writer's close() returned
+  std::string error;
 };
 
 // The supplementation run as the driver makes it: increment 0, the input
 // read by the pass and its copy read by the look-ahead.
 Outcome supplemented(std::string_view text, const std::string& start, std::int64_t extra_lines,
                  const Clock& clock, std::string_view org = "") {
-  LineReader scan_input = LineReader::from_memory(text);
-  ChapterTable table;
-  fill_chapter_table(scan_input, table);
-  renumber_chapters(table, 0);
+  const ChapterTable table = testing::table_of_document(text, 0);
   LineReader input = LineReader::from_memory(text);
   LineReader work_copy = LineReader::from_memory(text);
   Supplementer supplementer(start, extra_lines, work_copy, clock);
   Outcome run;
   LineWriter out = LineWriter::to_memory(run.output);
   write_indented_text(input, table, org, out, &supplementer);
-  out.close();
+  run.ok = out.close();
+  run.error = out.error();
   run.identification_lines = supplementer.identification_lines_written();
   return run;
 }
@@ -85,31 +84,26 @@ TEST(Supplement, TitleKeyJoinsTheTitleWithHyphens) {
                                                   {"1. x", "x id="},
                                                   {"1.", " id="}})
     EXPECT_EQ(c.key, title_key(c.heading)) << c.heading;
-  IdentifierGenerator generator;
-  EXPECT_EQ("Annual-budget-plan id=522673534", identifier_line("2.1 Annual budget plan", generator, kNoon));
 }
 
+// Each identification line reads the clock anew.
 TEST(Supplement, IdentificationLinesFromTheStartChapterOn) {
   const std::string input = "1. Intro\ntext\n1.1 Early part\n2. Annual budget plan\nbody\n2.1 Sub  part\n";
-  Outcome run = supplemented(input, "2.", 2);
+  const std::vector<TimeOfDay> times = {{0, 0, 0}, {23, 59, 59}};
+  ListClock clock(times);
+  Outcome run = supplemented(input, "2.", 2, clock);
+  EXPECT_TRUE(run.ok);
   EXPECT_EQ(
       "1. Intro\r\ntext\r\n1.1 Early part\r\n2. Annual budget plan\r\nAnnual-budget-plan id=#########\r\n\r\n\r\n"
       "body\r\n2.1 Sub  part\r\nSub--part id=#########\r\n\r\n\r\n",
       masked(run.output));
   EXPECT_EQ(2u, run.identification_lines);
-  // The same identifiers as the generator gives for the same time of day.
+  // The same identifiers as the generator gives for the same times of day.
   IdentifierGenerator generator;
-  const std::string first = generator.next_identifier(kNoon);
-  EXPECT_EQ((std::vector<std::string>{first, generator.next_identifier(kNoon)}), identifiers(run.output));
-  EXPECT_EQ(run.output, supplemented(input, "2.", 2).output);
-}
-
-TEST(Supplement, EveryIdentificationLineReadsTheClock) {
-  ListClock clock({{0, 0, 0}, {23, 59, 59}});
-  Outcome run = supplemented("1. A\n2. B\n", "1.", 0, clock);
-  IdentifierGenerator generator;
-  const std::string first = generator.next_identifier({0, 0, 0});
-  EXPECT_EQ((std::vector<std::string>{first, generator.next_identifier({23, 59, 59})}), identifiers(run.output));
+  const std::string first = generator.next_identifier(times[0]);
+  EXPECT_EQ((std::vector<std::string>{first, generator.next_identifier(times[1])}), identifiers(run.output));
+  ListClock again(times);
+  EXPECT_EQ(run.output, supplemented(input, "2.", 2, again).output);
 }
 
 TEST(Supplement, StartChapterIsComparedExactly) {
@@ -145,28 +139,19 @@ TEST(Supplement, ExtraLineCount) {
     std::string expected = "1. A\r\nA id=#########\r\n";
     for (std::size_t i = 0; i < c.empty_lines; ++i) expected += "\r\n";
     EXPECT_EQ(expected, masked(run.output)) << c.extra;
+    EXPECT_TRUE(run.ok) << c.extra;
   }
 }
 
 TEST(Supplement, TooManyExtraLinesGiveUpOnTheFile) {
   // Without the limit, 2^63 empty lines would be written until the disk is full.
   for (std::int64_t extra : {kMaxExtraLineCount + 1, INT64_MAX}) {
-    ListClock clock({kNoon});
-    LineReader scan_input = LineReader::from_memory("Intro\n1. A\nbody\n");
-    ChapterTable table;
-    fill_chapter_table(scan_input, table);
-    renumber_chapters(table, 0);
-    LineReader input = LineReader::from_memory("Intro\n1. A\nbody\n");
-    LineReader work_copy = LineReader::from_memory("Intro\n1. A\nbody\n");
-    Supplementer supplementer("1.", extra, work_copy, clock);
-    std::string bytes;
-    LineWriter out = LineWriter::to_memory(bytes);
-    write_indented_text(input, table, "", out, &supplementer);
-    EXPECT_FALSE(out.close());
+    Outcome run = supplemented("Intro\n1. A\nbody\n", "1.", extra);
+    EXPECT_FALSE(run.ok);
     EXPECT_EQ(std::to_string(extra) + " additional lines under each identification line are more than 10000",
-              out.error());
-    EXPECT_EQ("Intro\r\n1. A\r\n", bytes);
-    EXPECT_EQ(0u, supplementer.identification_lines_written());
+              run.error);
+    EXPECT_EQ("Intro\r\n1. A\r\n", run.output);
+    EXPECT_EQ(0u, run.identification_lines);
   }
 }
 
