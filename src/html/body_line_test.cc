@@ -12,6 +12,7 @@
 #include "html/html_escape.h"
 #include "html/table_block.h"
 #include "support/chapter_rows.h"
+#include "support/page_lines.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
 
@@ -20,6 +21,8 @@ namespace {
 
 using namespace std::string_literals;
 using testing::chapter_table_of;
+using testing::kTableTag;
+using testing::lines;
 
 TEST(BodyLine, LinkRule) {
   struct Case {
@@ -179,12 +182,6 @@ BodyRun run_body(const std::string& text, const ChapterTable& table) {
   return run;
 }
 
-std::string lines(std::initializer_list<std::string> items) {
-  std::string text;
-  for (const std::string& item : items) text += item + "\r\n";
-  return text;
-}
-
 std::string anchor(const std::string& number, const std::string& text) {
   return "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" + text + "</b></span>";
 }
@@ -195,8 +192,7 @@ TEST(BodyPass, LineNumbersCountBoldLinesAndTableBlocks) {
   const ChapterTable table = chapter_table_of({{3, "1."}, {6, "1.1"}, {9, "1.2"}});
   const BodyRun run = run_body(
       "<b>Title</b>\nplain\n1. One\ntable_start:\ncolumn: A\n1.1 Cell\nmore\ntable_end:\n1.2 Two", table);
-  EXPECT_EQ(lines({"<b>Title</b>", "plain", anchor("1.", "1. One"),
-                   "<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
+  EXPECT_EQ(lines({"<b>Title</b>", "plain", anchor("1.", "1. One"), kTableTag,
                    "<tr>", "<th>A</th>", "</tr>",
                    "<tr>", "<td>1.1 Cell</td>", "</tr>",
                    "<tr>", "<td>more</td>", "</tr>",
@@ -221,10 +217,8 @@ TEST(BodyPass, OnlyTheLastBlockReachesTheTableFile) {
                                chapter_table_of({}));
   ASSERT_EQ(1u, run.table_files.size());
   EXPECT_EQ(lines({"table_start: two", "TABLE_END:"}), run.table_files[0]);
-  EXPECT_EQ(lines({"<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
-                   "<caption><b>one</b></caption>", " </table>", "x",
-                   "<table style=\"font-size:100%\" align=\"center\" border=\"1\">",
-                   "<caption><b>two</b></caption>", " </table>"}),
+  EXPECT_EQ(lines({kTableTag, "<caption><b>one</b></caption>", " </table>", "x",
+                   kTableTag, "<caption><b>two</b></caption>", " </table>"}),
             run.page);
 }
 

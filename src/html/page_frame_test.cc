@@ -14,6 +14,7 @@
 #include "restructure/indent_pass.h"
 #include "restructure/renumber.h"
 #include "support/chapter_rows.h"
+#include "support/page_lines.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -21,12 +22,7 @@ namespace {
 
 using testing::chapter_table_of;
 using testing::ChapterRow;
-
-std::string lines(std::initializer_list<std::string> items) {
-  std::string text;
-  for (const std::string& item : items) text += item + "\r\n";
-  return text;
-}
+using testing::lines;
 
 const std::string kOpening = lines({
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",

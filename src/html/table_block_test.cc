@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/page_lines.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
 namespace {
+
+using testing::kTableTag;
+using testing::lines;
 
 TableBlockLines block_lines(std::string_view text) {
   TableBlockLines lines;
@@ -88,14 +92,6 @@ std::string render(std::string_view block_text) {
   write_table_block(parse_table_block(block_lines(block_text)), writer);
   return page;
 }
-
-std::string lines(std::initializer_list<const char*> items) {
-  std::string text;
-  for (const char* item : items) text += std::string(item) + "\r\n";
-  return text;
-}
-
-constexpr const char* kTableTag = "<table style=\"font-size:100%\" align=\"center\" border=\"1\">";
 
 TEST(TableBlock, WritingRules) {
   struct Case {
