@@ -17,28 +17,18 @@ TEST(HtmlEscape, OnlyAngleBracketsChange) {
   using namespace std::string_literals;
   for (const Case& c : std::initializer_list<Case>{
            {"", ""},
-           {"a < b", "a &lt; b"},
            {"<b>x</b>", "&lt;b&gt;x&lt;/b&gt;"},
-           {"><", "&gt;&lt;"},
-           {"&amp; & \"q\" 'q'", "&amp; & \"q\" 'q'"},  // entities and quotes stay
-           {"\t<\t", "\t&lt;\t"},
-           {"x\0<y"s, "x\0&lt;y"s},                      // NUL bytes pass through
-           {"\xc3\xa4<\xff", "\xc3\xa4&lt;\xff"},        // bytes above 127 unchanged
-           {"&lt;", "&lt;"},                             // no double escaping of "&"
+           {"&lt; & \"q\" 'q'", "&lt; & \"q\" 'q'"},  // entities and quotes stay
+           {"x\0<y"s, "x\0&lt;y"s},                  // NUL bytes pass through
        })
     EXPECT_EQ(c.expected, html_escape(c.text)) << c.text;
 }
 
-TEST(HtmlEscape, AppendsBehindExistingText) {
-  std::string out = "kept ";
-  append_html_escaped(out, "<p>");
-  EXPECT_EQ("kept &lt;p&gt;", out);
-}
-
 TEST(HtmlEscape, LongTextsAgreeByteForByte) {
-  // Brackets at every offset of the blocks the escaping tests at once, in
-  // text written out directly and in text appended to a string, and the
-  // size of the escaped text told beforehand.
+  // Brackets at every offset of the blocks the escaping tests at once,
+  // among bytes of every value, in text written out directly and in text
+  // appended to a string (behind what it held), and the size of the escaped
+  // text told beforehand.
   std::mt19937 random(5);
   for (int round = 0; round < 500; ++round) {
     std::string text(random() % 300, 'a');
@@ -61,6 +51,9 @@ TEST(HtmlEscape, LongTextsAgreeByteForByte) {
     }
     EXPECT_EQ(expected, html_escape(text));
     EXPECT_EQ(expected.size(), html_escaped_size(text));
+    std::string appended = "kept ";
+    append_html_escaped(appended, text);
+    EXPECT_EQ("kept " + expected, appended);
     std::string written;
     LineWriter writer = LineWriter::to_memory(written);
     write_html_escaped(writer, text);
