@@ -59,13 +59,7 @@ class Terminal : public ::testing::Test {
     ASSERT_TRUE(run.wait_for("<1> yes, continue\r\n<2> no, end of program\r\n"));
   }
 
-  void SetNumber() {
-    const testing::ProgramResult listing = testing::run_kestram(dir_.path().string(), "11");
-    const std::size_t at = listing.output.find(" Report.txt\r\n");
-    ASSERT_NE(std::string::npos, at) << listing.output;
-    const std::size_t start = listing.output.rfind("\r\n", at) + 3;
-    number_ = listing.output.substr(start, at - start);
-  }
+  void SetNumber() { number_ = testing::list_number_in(dir_.path().string(), "Report.txt"); }
 
   testing::TempDir dir_;
   std::string number_;
