@@ -1,14 +1,12 @@
 #include "restructure/chapter_scan.h"
 
-#include <exception>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "restructure/chapter_mark.h"
 #include "text/batch_queue.h"
+#include "text/side_work.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -89,30 +87,29 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table, Renumbe
   // two halves cost about the same.
   BatchQueue<FoundMarks> queue(kBatchesOut);
   std::uint64_t candidates = 0;
-  std::exception_ptr failure;
-  std::thread reader;
-  try {
-    reader = std::thread([&] {
-      try {
-        std::unique_ptr<FoundMarks> batch = queue.empty_batch();
-        candidates = find_chapter_marks(
-            input, [&](std::uint64_t line_number, std::string_view text, std::size_t number_length, bool keep) {
-              if (batch->texts.size() >= kBatchTextBytes) {
-                if (!queue.send(std::move(batch))) return false;
-                batch = queue.empty_batch();
-              }
-              batch->texts.append(text);
-              batch->marks.push_back(FoundMark{line_number, text.size(), number_length, keep});
-              return true;
-            });
-        // (A batch refused by a receiver that stopped is gone.)
-        if (batch != nullptr && !batch->marks.empty()) queue.send(std::move(batch));
-      } catch (...) {
-        failure = std::current_exception();
-      }
+  SideWork reader;  // after the queue: waited for before the queue goes
+  const bool beside = reader.try_start([&] {
+    try {
+      std::unique_ptr<FoundMarks> batch = queue.empty_batch();
+      candidates = find_chapter_marks(
+          input, [&](std::uint64_t line_number, std::string_view text, std::size_t number_length, bool keep) {
+            if (batch->texts.size() >= kBatchTextBytes) {
+              if (!queue.send(std::move(batch))) return false;
+              batch = queue.empty_batch();
+            }
+            batch->texts.append(text);
+            batch->marks.push_back(FoundMark{line_number, text.size(), number_length, keep});
+            return true;
+          });
+      // (A batch refused by a receiver that stopped is gone.)
+      if (batch != nullptr && !batch->marks.empty()) queue.send(std::move(batch));
+    } catch (...) {
       queue.close();
-    });
-  } catch (const std::system_error&) {
+      throw;
+    }
+    queue.close();
+  });
+  if (!beside) {
     // No thread to be had: the lines are read and the rows added in turn.
     return find_chapter_marks(
         input, [&](std::uint64_t line_number, std::string_view text, std::size_t number_length, bool keep) {
@@ -134,13 +131,10 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table, Renumbe
       queue.give_back(std::move(batch));
     }
   } catch (...) {
-    // The reader stops at its next mark.
-    queue.stop();
-    reader.join();
+    queue.stop();  // the reader stops at its next mark; leaving, this waits for it
     throw;
   }
-  reader.join();
-  if (failure) std::rethrow_exception(failure);
+  reader.wait();  // throws again what the reader threw
   return candidates;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <new>
-#include <system_error>
 #include <utility>
 
 #if defined(__linux__)
@@ -55,7 +54,7 @@ ReadyBlocks::~ReadyBlocks() { stop(); }
 
 MemoryBlock ReadyBlocks::take() {
   if (++taken_ == start_after_) start();
-  if (helper_.joinable()) {
+  if (helping_) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!ready_.empty()) {
       MemoryBlock block = std::move(ready_.front());
@@ -80,23 +79,21 @@ MemoryBlock ReadyBlocks::make_block() const {
 }
 
 void ReadyBlocks::start() {
-  if (stopped_ || helper_.joinable()) return;
-  try {
-    helper_ = std::thread([this] { make_ready(); });
-  } catch (const std::system_error&) {
-    stopped_ = true;  // no helper: take() allocates every block
-  }
+  if (stopped_ || helping_) return;
+  helping_ = helper_.try_start([this] { make_ready(); });
+  if (!helping_) stopped_ = true;  // no helper: take() allocates every block
 }
 
 void ReadyBlocks::stop() {
   stopped_ = true;
-  if (!helper_.joinable()) return;
+  if (!helping_) return;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
   }
   changed_.notify_one();
-  helper_.join();
+  helper_.wait();
+  helping_ = false;
   ready_.clear();
 }
 

@@ -15,7 +15,8 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
+
+#include "text/side_work.h"
 
 namespace kestram {
 
@@ -76,7 +77,8 @@ class ReadyBlocks {
   std::deque<MemoryBlock> ready_;  // guarded by mutex_
   bool stopping_ = false;                      // guarded by mutex_
   bool stopped_ = false;                       // only touched by the owner
-  std::thread helper_;
+  bool helping_ = false;                       // only touched by the owner
+  SideWork helper_;
 };
 
 }  // namespace kestram
