@@ -113,9 +113,7 @@ TEST(ScarceResources, RunningOutOfMemoryEndsTheRunWithAMessage) {
     }
     ++stopped;
     EXPECT_EQ(1, result.exit_status) << result.output;
-    const std::string message = "\r\ncannot go on: not enough memory\r\n";
-    EXPECT_TRUE(result.output.size() >= message.size() &&
-                result.output.compare(result.output.size() - message.size(), message.size(), message) == 0)
+    EXPECT_TRUE(testing::ends_with(result.output, "\r\ncannot go on: not enough memory\r\n"))
         << result.output.substr(result.output.size() > 500 ? result.output.size() - 500 : 0);
   }
   EXPECT_GT(stopped, 0) << "no limit was low enough to run out of memory";
