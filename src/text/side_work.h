@@ -27,10 +27,7 @@ class SideWork {
   // Starts `work` on a thread, or does it here when there is none. Work
   // started before is waited for first.
   void start(std::function<void()> work) {
-    if (!try_start(std::move(work))) {
-      std::function<void()> here = std::move(work_);
-      here();
-    }
+    if (!try_start(std::move(work))) work_();
   }
 
   // Starts `work` on a thread; false, with nothing done, when there is none.
