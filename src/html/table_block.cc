@@ -74,7 +74,7 @@ TableBlock parse_table_block(const TableBlockLines& lines) {
   return block;
 }
 
-void write_table_block(const TableBlock& block, LineWriter& page) {
+void write_table_block(const TableBlock& block, LineSink& page) {
   page.write_line("<table style=\"font-size:100%\" align=\"center\" border=\"1\">");
   if (!block.caption.empty()) {
     page.write("<caption><b>");
@@ -126,20 +126,7 @@ bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_co
   return rows <= allowed / columns;
 }
 
-std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
-                                 TableBlockLines& lines, LineWriter& page) {
-  lines.clear();
-  lines.add(opening_line);
-  std::string_view line;
-  while (indented.next(line)) {
-    lines.add(line);
-    if (is_end_line(trim_blanks(line))) break;
-  }
-  write_collected_block(lines, page);
-  return lines.size();
-}
-
-void write_collected_block(const TableBlockLines& lines, LineWriter& page) {
+void write_collected_block(const TableBlockLines& lines, LineSink& page) {
   const TableBlock block = parse_table_block(lines);
   if (table_grid_is_reasonable(block, lines.size())) {
     write_table_block(block, page);
@@ -152,14 +139,6 @@ void write_collected_block(const TableBlockLines& lines, LineWriter& page) {
       page.write_line(escaped);
     }
   }
-}
-
-void write_table_file(const TableBlockLines& lines, const std::function<LineWriter()>& open_table_file,
-                      const TableFileClosed& table_file_closed) {
-  LineWriter table_file = open_table_file();
-  for (std::size_t i = 0; i < lines.size(); ++i) table_file.write_line(lines[i]);
-  table_file.close();
-  if (table_file_closed) table_file_closed(table_file);
 }
 
 }  // namespace kestram

@@ -7,17 +7,17 @@
 // runs to the end of the document.
 //
 // The block's lines are held in memory while it is handled, so memory grows
-// with the largest block and never with the document; they are also copied to
-// a work file for the user to inspect, and parsing never reads that file back.
+// with the largest block and never with the document; the last block's lines
+// are also copied to a work file for the user to inspect, and parsing never
+// reads that file back.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "text/lines.h"
+#include "text/line_sink.h"
 
 namespace kestram {
 
@@ -66,7 +66,7 @@ TableBlock parse_table_block(const TableBlockLines& lines);
 // Writes the table markup, one element per page line. Column names, alignment
 // and cell texts are written as they stand (authors may put markup in cells);
 // short columns are padded with empty cells, which carry no alignment.
-void write_table_block(const TableBlock& block, LineWriter& page);
+void write_table_block(const TableBlock& block, LineSink& page);
 
 // Whether writing the block as a table is reasonable. Padding cells cost
 // output but no input: a few very long columns among many short ones would
@@ -74,28 +74,9 @@ void write_table_block(const TableBlock& block, LineWriter& page);
 // far larger than their block are refused.
 bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_count);
 
-// Handles the block opened by `opening_line` (already escaped for the page),
-// the reader standing right after it: takes the remaining lines of the block
-// from `indented` (through its end line, or to the end of input) into `lines`,
-// which then hold the whole block as it stands, opening line first, and
-// writes the table to `page`. A block that fails table_grid_is_reasonable()
-// is written as escaped text lines instead, so nothing of it is lost.
-//
-// Returns the number of lines of the block, the opening line included.
-std::uint64_t render_table_block(std::string_view opening_line, LineReader& indented,
-                                 TableBlockLines& lines, LineWriter& page);
-
-// Writes a block whose lines are all collected, as render_table_block() does.
-void write_collected_block(const TableBlockLines& lines, LineWriter& page);
-
-// Hears of the work file of a table block once it is closed (ok() and error()
-// tell whether it was fully written), so that a failure can be reported.
-using TableFileClosed = std::function<void(const LineWriter&)>;
-
-// Copies a block's lines to the work file that `open_table_file` creates. The
-// file is only for the user's eyes: a failure to write it changes nothing on
-// the page, but `table_file_closed`, when set, hears of it.
-void write_table_file(const TableBlockLines& lines, const std::function<LineWriter()>& open_table_file,
-                      const TableFileClosed& table_file_closed = {});
+// Writes a block whose lines are all collected: as a table, or, when the
+// block fails table_grid_is_reasonable(), as escaped text lines, so nothing of
+// it is lost.
+void write_collected_block(const TableBlockLines& lines, LineSink& page);
 
 }  // namespace kestram

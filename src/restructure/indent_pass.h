@@ -1,5 +1,4 @@
-// The indentation pass: writes the indented text file, one output line per
-// input line.
+// The indentation pass: the indented text, one output line per input line.
 //
 // Every line starts with the indentation of the chapter it belongs to; every
 // chapter-mark line carries its renumbered chapter number in place of the
@@ -13,7 +12,7 @@
 #include <string_view>
 
 #include "restructure/chapter_table.h"
-#include "text/lines.h"
+#include "text/line_sink.h"
 
 namespace kestram {
 
@@ -29,19 +28,10 @@ class IndentHooks {
   virtual void at_heading(std::string_view chapter_label) = 0;
   // After the chapter-mark line is written; may write further lines. The
   // line number counts the input's lines from 1; the stripped line is the
-  // input line without its blanks at both ends.
-  virtual void after_heading(std::uint64_t line_number, std::string_view stripped_line,
-                             std::string_view chapter_label, LineWriter& out) = 0;
-};
-
-// Hears of every plain line of the pass as it is written: a line that is the
-// stripped input line behind the indentation (no chapter-mark line, no
-// cross-reference). Such a line then ends without telling the output's
-// LineWriter::LineObserver, which hears of the other lines only.
-class PlainLineSink {
- public:
-  virtual ~PlainLineSink() = default;
-  virtual void plain_line(std::uint64_t indent_blanks, std::string_view stripped_line) = 0;
+  // input line without its blanks at both ends. Returns why the text must
+  // end here, or nothing when the pass goes on.
+  virtual std::string after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                                    std::string_view chapter_label, LineSink& out) = 0;
 };
 
 // The organisational-unit code stands at the end of a chapter-mark line
@@ -51,33 +41,41 @@ constexpr std::string_view kUnitClose = ")";
 
 // The widest indentation written, in blanks: far beyond any useful layout
 // (26 levels of 384 blanks), small enough that every line stays writable. A
-// chapter that would be indented further makes the pass give up on the file
-// there (LineWriter::fail, reason kIndentTooWideReason) instead of filling the
-// disk with blanks.
+// chapter that would be indented further ends the indented text there
+// (see Indenter::refusal) instead of filling the disk with blanks.
 constexpr std::uint64_t kMaxIndentBlanks = 10'000;
-
-// The reason given for a chapter indented wider than kMaxIndentBlanks:
-// "indentation of <width> blanks is wider than 10000".
-std::string indent_too_wide_reason(std::uint64_t width);
 
 // base_name + "_indent.txt".
 std::string indented_file_name(std::string_view base_name);
 
-// Writes, without its line end, the line that write_indented_text() writes
-// for the chapter-mark line of `row`, from the table alone (the row must
-// keep its mark_line_text). The table must be renumbered, and the row's
-// indentation at most kMaxIndentBlanks.
-void write_heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code,
-                        LineWriter& out);
+// Writes, without its line end, the line that the pass writes for the
+// chapter-mark line of `row`, from the table alone (the row must keep its
+// mark_line_text). The table must be renumbered.
+void write_heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, LineSink& out);
 
-// Reads the input from its current position to its end (the caller hands a
-// fresh reader of the file that the chapter table was filled from) and writes
-// every line, stripped of its blanks at both ends, behind the current
-// indentation. The table must be renumbered. The pass stops early once the
-// writer has failed, since nothing more can reach the file, and fails the
-// writer itself at a chapter indented wider than kMaxIndentBlanks.
-void write_indented_text(LineReader& input, const ChapterTable& table,
-                         std::string_view org_unit_code, LineWriter& out, IndentHooks* hooks,
-                         PlainLineSink* plain_lines = nullptr);
+// The pass as a stage: takes the lines of the input from its first line on
+// and writes every line, stripped of its blanks at both ends, behind the
+// current indentation. The table must be renumbered.
+class Indenter : public WholeLineSink {
+ public:
+  Indenter(const ChapterTable& table, std::string_view org_unit_code, LineSink& out, IndentHooks* hooks = nullptr);
+  void finish() override { out_.finish(); }
+  // Why the indented text ended early (a chapter indented wider than
+  // kMaxIndentBlanks, or the hooks' reason), or empty. The lines from there
+  // on are dropped.
+  const std::string& refusal() const { return refusal_; }
+
+ private:
+  void line(std::string_view text) override;
+
+  const ChapterTable& table_;
+  std::string_view org_unit_code_;
+  LineSink& out_;
+  IndentHooks* hooks_;
+  HeadingCursor headings_;
+  std::uint64_t line_number_ = 0;
+  std::uint64_t indent_ = 0;
+  std::string refusal_;
+};
 
 }  // namespace kestram

@@ -70,12 +70,8 @@ bool Supplementer::work_copy_line(std::uint64_t line_number, std::string_view& l
     line = last_line_;
     return true;
   }
-  if (line_number <= work_line_number_) {
-    // Chapter-mark lines come in increasing order, so this is never needed
-    // by the pass; it keeps the answer right for any caller.
-    if (!work_copy_.rewind()) return false;
-    work_line_number_ = 0;
-  }
+  // Chapter-mark lines come in increasing order.
+  if (line_number <= work_line_number_) return false;
   holds_line_ = false;
   while (work_line_number_ < line_number) {
     if (!work_copy_.next(last_line_)) return false;
@@ -86,23 +82,22 @@ bool Supplementer::work_copy_line(std::uint64_t line_number, std::string_view& l
   return true;
 }
 
-void Supplementer::after_heading(std::uint64_t line_number, std::string_view stripped_line,
-                                 std::string_view /*chapter_label*/, LineWriter& out) {
-  if (!start_reached_) return;
+std::string Supplementer::after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                                        std::string_view /*chapter_label*/, LineSink& out) {
+  if (!start_reached_) return {};
   std::string key = title_key(stripped_line);
   // A chapter whose next line already holds its title key was supplemented
   // by an earlier run; the check reads the input as the user gave it.
   std::string_view following;
-  if (work_copy_line(line_number + 1, following) && contains(following, key)) return;
-  if (extra_line_count_ > kMaxExtraLineCount) {
-    out.fail(std::to_string(extra_line_count_) + " additional lines under each identification line are more than " +
-             std::to_string(kMaxExtraLineCount));
-    return;
-  }
+  if (work_copy_line(line_number + 1, following) && contains(following, key)) return {};
+  if (extra_line_count_ > kMaxExtraLineCount)
+    return std::to_string(extra_line_count_) + " additional lines under each identification line are more than " +
+           std::to_string(kMaxExtraLineCount);
   out.write(key);
   out.write_line(generator_.next_identifier(clock_.now()));
   ++identification_lines_;
-  for (std::int64_t i = 0; i < extra_line_count_ && out.ok(); ++i) out.end_line();
+  for (std::int64_t i = 0; i < extra_line_count_; ++i) out.end_line();
+  return {};
 }
 
 }  // namespace kestram

@@ -39,8 +39,8 @@ constexpr std::string_view kStartChapterPrompt =
 constexpr std::string_view kExtraLineCountPrompt =
     "select number of additional lines under each identification line = ";
 // The most empty lines written under one identification line. A larger
-// answer makes the pass give up on the file at the first identification line
-// (LineWriter::fail) instead of writing empty lines until the disk is full.
+// answer makes the pass end the text at the first identification line
+// instead of writing empty lines until the disk is full.
 constexpr std::int64_t kMaxExtraLineCount = 10'000;
 // Printed line by line after the pass, before the "view file: " line.
 constexpr std::array<std::string_view, 6> kSupplementClosingLines = {
@@ -80,16 +80,16 @@ class Supplementer : public IndentHooks {
   // From the start chapter on, writes the identification line and the empty
   // lines below it, unless the input line that follows the chapter-mark line
   // already holds the chapter's title key. With more than kMaxExtraLineCount
-  // empty lines to write it fails `out` instead, writing nothing.
-  void after_heading(std::uint64_t line_number, std::string_view stripped_line,
-                     std::string_view chapter_label, LineWriter& out) override;
+  // empty lines to write it ends the text instead, writing nothing.
+  std::string after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                            std::string_view chapter_label, LineSink& out) override;
 
   bool start_reached() const { return start_reached_; }
   std::uint64_t identification_lines_written() const { return identification_lines_; }
 
  private:
-  // Line `line_number` of the work copy; false past its end. Asking for an
-  // earlier line than the last one reads the copy again from its start.
+  // Line `line_number` of the work copy; false past its end, and for a line
+  // before the last one asked (the copy is only read forward).
   bool work_copy_line(std::uint64_t line_number, std::string_view& line);
 
   std::string start_chapter_;

@@ -1,10 +1,9 @@
 #include "run/driver.h"
 
 #include "handoff/indexer_handoff.h"
+#include "pipeline/steps.h"
 #include "run/banner.h"
 #include "run/input_selection.h"
-#include "run/render_steps.h"
-#include "run/restructure_steps.h"
 #include "run/tool_checks.h"
 #include "run/work_files.h"
 
@@ -19,12 +18,11 @@ Flow terms_of_use(Platform& platform, RunState& state) {
 
 Flow console_notes(Platform& platform, RunState&) { return show_console_notes(platform.console); }
 
-// A normal run goes on to the page; the supplementation mode has ended the
-// run inside the indentation step.
+// With indentation step 0 the supplementation ends the run; otherwise it
+// goes on to the outputs.
 constexpr Step kSteps[] = {
-    terms_of_use,         console_notes,         run_tool_checks,           select_input,
-    recognise_chapters,   write_indented_text_file, render_html_page,       write_companion_text_file,
-    hand_off_to_indexer,
+    terms_of_use,       console_notes,            run_tool_checks, select_input,
+    recognise_chapters, supplement_chapter_marks, write_outputs,   hand_off_to_indexer,
 };
 
 }  // namespace

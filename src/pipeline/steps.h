@@ -1,0 +1,31 @@
+// The steps of the run that read the document and write its outputs. They
+// open every file of the run and connect the stages that fill them.
+#pragma once
+
+#include <string>
+
+#include "run/dialogue.h"
+#include "run/run_state.h"
+
+namespace kestram {
+
+// Copies the input to its work copy, sour_in.txt; a name in the way that is
+// no plain file is reported and the copy left out (false).
+bool make_work_copy(Console& console, Shell& shell, const std::string& input_file_name);
+
+// Copies the input to its work copy, finds and renumbers the chapter marks,
+// lists them on the console and writes the chapter list file. A file without
+// a chapter mark ends the run.
+Flow recognise_chapters(Platform& platform, RunState& state);
+
+// With indentation step 0 only: asks for the start chapter and the number of
+// extra lines, writes the supplemented text in place of the indented text and
+// ends the run.
+Flow supplement_chapter_marks(Platform& platform, RunState& state);
+
+// Copies the input to its work copy again (when the first copy was made) and
+// writes the indented text, the HTML page (and the work file of its last
+// table block) and the companion text, and prints the names of the outputs.
+Flow write_outputs(Platform& platform, RunState& state);
+
+}  // namespace kestram
