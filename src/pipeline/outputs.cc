@@ -45,98 +45,125 @@ void feed(LineReader& reader, LineSink& sink) {
   sink.finish();
 }
 
-// The indented text alone, from the input.
-void write_indented_text(const RunState& state, const std::string& name, std::string& failure) {
-  LineReader input(state.input_file_name);
-  LineWriter file(name);
-  Indenter indenter(state.chapter_table, state.org_unit_code, file);
-  feed(input, indenter);
-  if (!indenter.refusal().empty()) file.fail(indenter.refusal());
-  failure = file.ok() ? "" : file.error();
+std::string failure_of(const LineWriter& file) { return file.ok() ? "" : file.error(); }
+
+// Whether the companion text goes to a file of its own: no link, and none
+// of the other files that the page step writes or reads.
+bool companion_is_own_file(const OutputNames& names) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(names.companion, ec)) || fs::is_symlink(fs::symlink_status(names.table, ec)))
+    return false;
+  for (const std::string& other : {names.indented, names.page, names.table})
+    if (other == names.companion || fs::equivalent(other, names.companion, ec)) return false;
+  return true;
 }
 
-// The table work file: the lines of the page's last table block, if any.
-void write_table_file(const Page& page, const std::string& name, std::string& failure) {
-  failure.clear();
-  const TableBlockLines* block = page.last_table_block();
-  if (block == nullptr) return;
-  LineWriter file(name);
-  for (std::size_t i = 0; i < block->size(); ++i) file.write_line((*block)[i]);
-  file.close();
-  failure = file.ok() ? "" : file.error();
-}
+// The page's stages and files: the page, and the companion text made from
+// its lines (when `with_companion`). Kept apart from the objects of a thread
+// that feeds it, so that two threads never write to one cache line.
+class alignas(64) PageFiles {
+ public:
+  PageFiles(const ChapterTable& table, const OutputNames& names, bool with_companion) : page_file_(names.page) {
+    LineSink* out = &page_file_;
+    if (with_companion) {
+      companion_file_ = std::make_unique<LineWriter>(names.companion);
+      companion_ = std::make_unique<CompanionFilter>(*companion_file_);
+      both_ = std::make_unique<Tee>(page_file_, *companion_);
+      out = both_.get();
+    }
+    page_ = std::make_unique<Page>(table, *out);
+  }
 
-// The page alone, from the indented text file.
-void write_page(const RunState& state, const OutputNames& names, std::string& failure, std::string& table_failure) {
+  Page& page() { return *page_; }
+
+  // Once the page is finished: the table work file, and what became of
+  // each file.
+  void settle(const OutputNames& names, Failures& failures) {
+    failures.table.clear();
+    if (const TableBlockLines* block = page_->last_table_block()) {
+      LineWriter table_file(names.table);
+      for (std::size_t i = 0; i < block->size(); ++i) table_file.write_line((*block)[i]);
+      table_file.close();
+      failures.table = failure_of(table_file);
+    }
+    failures.page = failure_of(page_file_);
+    // A companion text made from lines that did not all reach the page file
+    // is made again from the file.
+    if (companion_file_ == nullptr || !failures.page.empty()) {
+      LineReader page_file(names.page);
+      LineWriter file(names.companion);
+      CompanionFilter filter(file);
+      feed(page_file, filter);
+      failures.companion = failure_of(file);
+    } else {
+      failures.companion = failure_of(*companion_file_);
+    }
+  }
+
+ private:
+  LineWriter page_file_;
+  std::unique_ptr<LineWriter> companion_file_;
+  std::unique_ptr<CompanionFilter> companion_;
+  std::unique_ptr<Tee> both_;
+  std::unique_ptr<Page> page_;
+};
+
+// The page and the companion text from the indented text file.
+void write_page_from_file(const RunState& state, const OutputNames& names, Failures& failures) {
   LineReader indented(names.indented);
-  LineWriter file(names.page);
-  Page page(state.chapter_table, file);
+  PageFiles files(state.chapter_table, names, companion_is_own_file(names));
   if (state.toc_flag > 0) {
     LineReader headings(names.indented);
-    page.begin_contents();
-    add_contents_from_text(headings, state.chapter_table, page);
-    page.end_contents();
+    files.page().begin_contents();
+    add_contents_from_text(headings, state.chapter_table, files.page());
+    files.page().end_contents();
   }
-  feed(indented, page);
-  write_table_file(page, names.table, table_failure);
-  failure = file.ok() ? "" : file.error();
+  feed(indented, files.page());
+  files.settle(names, failures);
 }
-
-// The companion text alone, from the page file.
-void write_companion_text(const OutputNames& names, std::string& failure) {
-  LineReader page(names.page);
-  LineWriter file(names.companion);
-  CompanionFilter filter(file);
-  feed(page, filter);
-  failure = file.ok() ? "" : file.error();
-}
-
-// The page with the companion text made from its lines. Kept apart from the
-// objects of the thread that feeds it, so that the two threads never write to
-// one cache line.
-struct alignas(64) PageWithCompanion {
-  PageWithCompanion(const ChapterTable& table, const OutputNames& names)
-      : page_file(names.page), companion_file(names.companion), companion(companion_file),
-        page_lines(page_file, companion), page(table, page_lines) {}
-  LineWriter page_file;
-  LineWriter companion_file;
-  CompanionFilter companion;
-  Tee page_lines;
-  Page page;
-};
 
 }  // namespace
 
 void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures) {
   const ChapterTable& table = state.chapter_table;
+  LineReader input(state.input_file_name);
+  LineWriter indented(names.indented);
+  auto files = std::make_unique<PageFiles>(table, names, true);
+  if (state.toc_flag > 0) {
+    files->page().begin_contents();
+    add_contents_from_table(table, state.org_unit_code, files->page());
+    files->page().end_contents();
+  }
   {
-    LineReader input(state.input_file_name);
-    LineWriter indented(names.indented);
-    auto page = std::make_unique<PageWithCompanion>(table, names);
-    if (state.toc_flag > 0) {
-      page->page.begin_contents();
-      add_contents_from_table(table, state.org_unit_code, page->page);
-      page->page.end_contents();
-    }
     // The page and the companion text are written on a thread of their own
     // while the input is read and indented.
-    auto page_thread = std::make_unique<ThreadedSink>(page->page);
-    Tee indented_lines(indented, *page_thread);
-    Indenter indenter(table, state.org_unit_code, indented_lines);
+    auto page_thread = std::make_unique<ThreadedSink>(files->page());
+    Tee both(indented, *page_thread);
+    Indenter indenter(table, state.org_unit_code, both);
     feed(input, indenter);
-    write_table_file(page->page, names.table, failures.table);
-    failures.indented = indented.ok() ? "" : indented.error();
-    failures.page = page->page_file.ok() ? "" : page->page_file.error();
-    failures.companion = page->companion_file.ok() ? "" : page->companion_file.error();
   }
-  if (!failures.indented.empty()) write_page(state, names, failures.page, failures.table);
-  if (!failures.indented.empty() || !failures.page.empty()) write_companion_text(names, failures.companion);
+  failures.indented = failure_of(indented);
+  // A page made from lines that did not all reach the indented text file is
+  // made again from the file.
+  if (!failures.indented.empty()) {
+    files.reset();
+    write_page_from_file(state, names, failures);
+    return;
+  }
+  files->settle(names, failures);
 }
 
 void write_file_by_file(const RunState& state, const OutputNames& names, Failures& failures) {
-  write_indented_text(state, names.indented, failures.indented);
-  write_page(state, names, failures.page, failures.table);
-  write_companion_text(names, failures.companion);
+  {
+    LineReader input(state.input_file_name);
+    LineWriter indented(names.indented);
+    Indenter indenter(state.chapter_table, state.org_unit_code, indented);
+    feed(input, indenter);
+    if (!indenter.refusal().empty()) indented.fail(indenter.refusal());
+    failures.indented = failure_of(indented);
+  }
+  write_page_from_file(state, names, failures);
 }
 
 Flow write_outputs(Platform& platform, RunState& state) {

@@ -10,7 +10,9 @@
 //
 // Where that could give other bytes than making each output from the file
 // before it, the same stages are connected that other way: each is fed by a
-// reader over the file before it, once that file is closed.
+// reader over the file before it, once that file is closed (the companion
+// text still follows the page as it is written, unless its name leads to
+// another file of the run).
 #pragma once
 
 #include <string>
@@ -52,7 +54,8 @@ bool one_read_serves(const RunState& state, const OutputNames& names);
 // are made again from it as it is.
 void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures);
 
-// Each output from the file before it.
+// Each output from the file before it (the companion text, unless its name
+// leads to another file of the run, as the page is written).
 void write_file_by_file(const RunState& state, const OutputNames& names, Failures& failures);
 
 }  // namespace kestram

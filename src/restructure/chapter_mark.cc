@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "restructure/byte_words.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -66,12 +65,6 @@ std::string_view first_word(std::string_view trimmed_line) {
 
 namespace {
 
-using byte_words::bytes_equal;
-using byte_words::digit_bytes;
-using byte_words::first_byte;
-using byte_words::kHigh;
-using byte_words::load_word;
-
 // The leading number's whole part (its digits without leading zeros)
 // against the bound.
 bool below_bound(std::string_view whole) {
@@ -79,10 +72,13 @@ bool below_bound(std::string_view whole) {
   return whole < kChapterNumberBound;
 }
 
-// The test on a line whose first word is too long for the quick test.
-MarkTest test_mark_bytewise(std::string_view trimmed_line) {
+}  // namespace
+
+MarkTest test_mark(std::string_view trimmed_line) {
   const char* const text = trimmed_line.data();
   const std::size_t size = trimmed_line.size();
+  // Most lines of a document fail at their first byte.
+  if (size == 0 || !(is_digit(text[0]) || text[0] == '.')) return {};
   std::size_t i = 0;
   while (i < size && text[i] == '0') ++i;
   const std::size_t whole_begin = i;
@@ -102,44 +98,6 @@ MarkTest test_mark_bytewise(std::string_view trimmed_line) {
     }
   }
   return {};  // no blank, so no first word
-}
-
-}  // namespace
-
-MarkTest test_mark(std::string_view trimmed_line) {
-  const char* const text = trimmed_line.data();
-  const std::size_t size = trimmed_line.size();
-  // Most lines of a document fail at their first byte.
-  if (size == 0 || !(is_digit(text[0]) || text[0] == '.')) return {};
-  // A first word of up to 15 bytes and its blank are tested in two words at
-  // once, without a branch per byte; fewer points than kMaxMarkPoints fit.
-  if (size < 16) return test_mark_bytewise(trimmed_line);
-  const std::uint64_t word = load_word(text);
-  const std::uint64_t digits = digit_bytes(word);
-  unsigned end;  // the first byte that is neither digit nor point
-  unsigned whole_end;  // the first byte that is no digit
-  const std::uint64_t others = ~(digits | bytes_equal(word, '.')) & kHigh;
-  if (others != 0) {
-    end = first_byte(others);
-    whole_end = first_byte(~digits & kHigh);
-  } else {
-    const std::uint64_t next_word = load_word(text + 8);
-    const std::uint64_t next_digits = digit_bytes(next_word);
-    const std::uint64_t next_others = ~(next_digits | bytes_equal(next_word, '.')) & kHigh;
-    if (next_others == 0) return test_mark_bytewise(trimmed_line);
-    end = 8 + first_byte(next_others);
-    const std::uint64_t non_digits = ~digits & kHigh;
-    whole_end = non_digits != 0 ? first_byte(non_digits) : 8 + first_byte(~next_digits & kHigh);
-  }
-  if (text[end] != ' ') return {};
-  // The first word is digits and points, so it holds a point exactly when
-  // its digits stop before its end.
-  if (whole_end == end) return {};
-  // Up to three digits are below the bound whatever zeros lead them.
-  if (whole_end < kChapterNumberBound.size()) return MarkTest{true, true, end};
-  std::size_t whole_begin = 0;
-  while (text[whole_begin] == '0') ++whole_begin;
-  return MarkTest{true, below_bound(std::string_view(text + whole_begin, whole_end - whole_begin)), end};
 }
 
 bool is_candidate_mark(std::string_view trimmed_line) { return test_mark(trimmed_line).candidate; }

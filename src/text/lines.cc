@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -72,6 +73,44 @@ std::size_t find_line_end(const char* data, std::size_t from, std::size_t end) {
   return end;
 }
 
+// The largest read buffer that a reader has left behind, kept for the next
+// reader whose line outgrows its first buffer: the passes read a document of
+// one long line one after another, and a fresh block has every page faulted
+// in and cleared again, which costs more than reading the line.
+class SpareBuffer {
+ public:
+  ~SpareBuffer() { std::free(block_); }
+  // Keeps the block when it is larger than the one kept; frees the smaller.
+  void give(char* block, std::size_t size) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (size > size_) {
+        std::swap(block, block_);
+        std::swap(size, size_);
+      }
+    }
+    std::free(block);
+  }
+  // The kept block when it holds at least `size` bytes (its size is then
+  // stored in `size`), or null.
+  char* take(std::size_t& size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (block_ == nullptr || size_ < size) return nullptr;
+    size = std::exchange(size_, 0);
+    return std::exchange(block_, nullptr);
+  }
+
+ private:
+  std::mutex mutex_;
+  char* block_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+SpareBuffer& spare_buffer() {
+  static SpareBuffer spare;
+  return spare;
+}
+
 }  // namespace
 
 std::uint64_t line_end_bits_portable(const char* block) {
@@ -138,6 +177,7 @@ LineReader::LineReader(LineReader&& other) noexcept
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
+  if (capacity_ > kReadChunk) spare_buffer().give(buffer_.release(), capacity_);
 }
 
 bool LineReader::fill() {
@@ -156,11 +196,17 @@ bool LineReader::fill() {
     // A line longer than the buffer: it doubles, so a long line costs
     // linear time and at most twice its length. realloc() can often grow a
     // large block where it lies, without copying it.
-    char* larger = static_cast<char*>(std::realloc(buffer_.get(), capacity_ * 2));
-    if (larger == nullptr) throw std::bad_alloc();
-    buffer_.release();
-    buffer_.reset(larger);
-    capacity_ *= 2;
+    std::size_t size = capacity_ * 2;
+    if (char* spare = spare_buffer().take(size)) {
+      std::memcpy(spare, buffer_.get(), end_);
+      buffer_.reset(spare);
+    } else {
+      char* larger = static_cast<char*>(std::realloc(buffer_.get(), size));
+      if (larger == nullptr) throw std::bad_alloc();
+      buffer_.release();
+      buffer_.reset(larger);
+    }
+    capacity_ = size;
   }
   data_ = buffer_.get();
   const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
