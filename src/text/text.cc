@@ -1,38 +1,11 @@
 #include "text/text.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace kestram {
 
 std::string ascii_lower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = ascii_lower(c);
   return lower;
-}
-
-std::size_t find_byte(std::string_view text, char byte) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t size = text.size();
-  std::size_t at = 0;
-#if defined(__SSE2__)
-  constexpr std::size_t kBlock = 16;
-  if (size >= kBlock) {
-    const __m128i wanted = _mm_set1_epi8(byte);
-    auto found_at = [bytes, wanted](std::size_t from) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
-      return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
-    };
-    for (; at + kBlock <= size; at += kBlock)
-      if (const unsigned bits = found_at(at)) return at + static_cast<std::size_t>(__builtin_ctz(bits));
-    // The last block overlaps the ones before, which held none.
-    if (const unsigned bits = found_at(size - kBlock)) return size - kBlock + static_cast<std::size_t>(__builtin_ctz(bits));
-    return size;
-  }
-#endif
-  while (at < size && bytes[at] != static_cast<unsigned char>(byte)) ++at;
-  return at;
 }
 
 std::size_t find_lower(std::string_view text, std::string_view lower_needle) {
