@@ -1,5 +1,5 @@
-// Tests on eight bytes at a time, for the short texts (lines' first words,
-// mark numbers) that every chapter passes through several times.
+// Tests on eight bytes at a time, for the first words of lines, which the
+// chapter-mark test reads for every line of a document.
 //
 // Each mask holds the high bit of every byte of a word that passes a test;
 // byte i of the text is byte i of the word counted from its low end, on any
@@ -22,11 +22,6 @@ inline std::uint64_t load_word(const char* bytes) {
   return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24 | b(4) << 32 | b(5) << 40 | b(6) << 48 | b(7) << 56;
 }
 
-// The inverse of load_word().
-inline void store_word(char* bytes, std::uint64_t word) {
-  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(word >> (8 * i));
-}
-
 inline std::uint64_t bytes_equal(std::uint64_t word, char byte) {
   const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(byte));
   return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
@@ -40,14 +35,6 @@ inline std::uint64_t digit_bytes(std::uint64_t word) {
 
 // Index of the first byte whose bit is set in a non-zero mask.
 inline unsigned first_byte(std::uint64_t mask) { return static_cast<unsigned>(__builtin_ctzll(mask)) / 8; }
-
-// Number of bytes whose bit is set.
-inline unsigned byte_count(std::uint64_t mask) { return static_cast<unsigned>(((mask >> 7) * kOnes) >> 56); }
-
-// The high bits of the first `count` bytes (all eight from 8 on).
-inline std::uint64_t first_bytes(std::size_t count) {
-  return count >= 8 ? kHigh : kHigh & ((std::uint64_t{1} << (8 * count)) - 1);
-}
 
 }  // namespace byte_words
 }  // namespace kestram

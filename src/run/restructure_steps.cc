@@ -47,9 +47,7 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
 
   auto input = std::make_unique<LineReader>(state.input_file_name);
   ChapterTable& table = state.chapter_table;
-  // The rows are renumbered as the scan adds them.
-  Renumbering renumbering(table, state.indent_increment);
-  const std::uint64_t candidates = scan_chapter_marks(*input, table, &renumbering);
+  const std::uint64_t candidates = scan_chapter_marks(*input, table);
   state.work_copy.wait();
   if (candidates == 0) {
     print_empty_line(console);
@@ -57,7 +55,7 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
     return pause_then_end(console, "<...> any key for continue, end");
   }
   table.set_candidate_count(candidates);
-  renumbering.finish();
+  renumber_chapters(table, state.indent_increment);
 
   state.base_name = base_name_of(state.input_file_name);
   const std::string chapters_name = chapters_file_name(state.base_name);
