@@ -40,15 +40,14 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
 
   ChapterTable& table = state.chapter_table;
   LineReader input(state.input_file_name);
-  Renumbering renumbering(table, state.indent_increment);
-  const std::uint64_t candidates = scan_chapter_marks(input, table, &renumbering);
+  const std::uint64_t candidates = scan_chapter_marks(input, table);
   if (candidates == 0) {
     print_empty_line(console);
     print_line(console, kNoChapterMarkMessage);
     return pause_then_end(console, "<...> any key for continue, end");
   }
   table.set_candidate_count(candidates);
-  renumbering.finish();
+  renumber_chapters(table, state.indent_increment);
 
   state.base_name = base_name_of(state.input_file_name);
   print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });

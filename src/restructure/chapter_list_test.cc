@@ -134,7 +134,6 @@ TEST(ChapterList, PrintZonesEveryFourteenColumns) {
 
 // Mark lines in any order and of any size: each row's own number.
 TEST(ChapterList, EveryMarkLineAsItIs) {
-  // Steps within a last digit, across it, across eight digits and back.
   const std::vector<std::uint64_t> lines = {1,        2,         9,         10,           18,        27,
                                             99,       100,       100,       7,            8,         1000000,
                                             99999998, 99999999,  100000000, 100000003,    100000019, 12345678,

@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <random>
 #include <string>
 #include <vector>
-
-#include "restructure/renumber.h"
 
 namespace kestram {
 namespace {
@@ -33,25 +29,11 @@ std::vector<Row> rows_of(const ChapterTable& table) {
   return rows;
 }
 
-// Both scans over one reader, the second after a rewind; then the single
-// pass that the driver runs, which must agree with them.
-std::vector<Row> scan(LineReader& input, std::uint64_t* candidates) {
-  *candidates = count_candidate_marks(input);
-  EXPECT_TRUE(input.rewind());
-  ChapterTable table;
-  fill_chapter_table(input, table);
-  const std::vector<Row> rows = rows_of(table);
-
-  EXPECT_TRUE(input.rewind());
-  ChapterTable one_pass_table;
-  EXPECT_EQ(*candidates, scan_chapter_marks(input, one_pass_table));
-  EXPECT_EQ(rows, rows_of(one_pass_table));
-  return rows;
-}
-
 std::vector<Row> scan_text(const std::string& text, std::uint64_t* candidates) {
   LineReader input = LineReader::from_memory(text);
-  return scan(input, candidates);
+  ChapterTable table;
+  *candidates = scan_chapter_marks(input, table);
+  return rows_of(table);
 }
 
 TEST(ChapterScan, LineNumbersCountEveryLineWhateverItsEnd) {
@@ -67,7 +49,7 @@ TEST(ChapterScan, LineNumbersCountEveryLineWhateverItsEnd) {
             rows);
 }
 
-TEST(ChapterScan, BoundOf2000AppliesToTheFillingScanOnly) {
+TEST(ChapterScan, BoundOf2000AppliesToChaptersOnly) {
   std::uint64_t candidates = 0;
   std::vector<Row> rows = scan_text("2000. Year\n2045. Proxies\n1999.9 Note\n2023.05.12 Meeting\n", &candidates);
   EXPECT_EQ(4u, candidates);
@@ -86,48 +68,22 @@ TEST(ChapterScan, NoMarkAtAll) {
   }
 }
 
-// Rows renumbered as the scan adds them come out as the renumbering of the
-// table filled by the plain scan makes them, and keep their lines: over many
-// batches of marks, lines kept and lines too long to keep, marks of every
-// depth.
-TEST(ChapterScan, RowsRenumberedOnTheWayAreThoseRenumberedAfter) {
-  std::mt19937 random(5);
-  const char* const kMarks[] = {"1.", "2.1", "2.1.1.1", "7", "3.", "1.2.3.", "0.5", "12.1.1", "4.0.0"};
-  std::string text;
-  std::map<std::uint64_t, std::string> line_texts;  // the stripped mark lines by number
-  std::uint64_t line_number = 0;
-  for (int i = 0; i < 40000; ++i) {
-    std::string line = std::string(kMarks[random() % 9]) + " Title " + std::to_string(i);
-    if (random() % 5000 == 0) line += std::string(kLongestKeptMarkLine, 'w');
-    line_texts[++line_number] = line;
-    text += std::string(random() % 3, ' ') + line;
-    if (random() % 4 == 0) {
-      text += " \r\nbody text";
-      ++line_number;
-    }
-    text += "\n";
-  }
+// Mark lines are kept up to 1 MiB each and 64 MiB in all; a line not kept,
+// and every one after the total is reached, reads as empty.
+TEST(ChapterScan, KeepsMarkLinesWithinTheLimits) {
+  const std::string longest = "1. " + std::string(kLongestKeptMarkLine - 3, 'w');
+  const std::size_t fill = kKeptMarkLineBytes / kLongestKeptMarkLine;  // lines that reach the total
+  std::string text = longest + "w\n";                                   // one byte too long
+  for (std::size_t i = 0; i < fill; ++i) text += "  " + longest + " \n";
+  text += "2. Short\n";
   LineReader input = LineReader::from_memory(text);
-  ChapterTable after;
-  fill_chapter_table(input, after);
-  renumber_chapters(after, 3);
-  ASSERT_TRUE(input.rewind());
-  ChapterTable on_the_way;
-  Renumbering renumbering(on_the_way, 3);
-  scan_chapter_marks(input, on_the_way, &renumbering);
-  renumbering.finish();
-  ASSERT_GT(after.chapter_count(), 30000u);
-  ASSERT_EQ(after.chapter_count(), on_the_way.chapter_count());
-  for (std::size_t row = 1; row <= after.chapter_count(); ++row) {
-    ASSERT_EQ(after.mark_number(row), on_the_way.mark_number(row)) << row;
-    ASSERT_EQ(after.mark_line(row), on_the_way.mark_line(row)) << row;
-    ASSERT_EQ(after.components(row), on_the_way.components(row)) << row;
-    ASSERT_EQ(after.chapter_number(row), on_the_way.chapter_number(row)) << row;
-    ASSERT_EQ(after.level(row), on_the_way.level(row)) << row;
-    ASSERT_EQ(after.indent_blanks(row), on_the_way.indent_blanks(row)) << row;
-    const std::string& line = line_texts[after.mark_line(row)];
-    ASSERT_EQ(line.size() <= kLongestKeptMarkLine ? line : "", on_the_way.mark_line_text(row)) << row;
-  }
+  ChapterTable table;
+  scan_chapter_marks(input, table);
+  ASSERT_EQ(fill + 2, table.chapter_count());
+  EXPECT_EQ("", table.mark_line_text(1));
+  for (std::size_t row = 2; row <= fill + 1; ++row) ASSERT_EQ(longest, table.mark_line_text(row)) << row;
+  EXPECT_EQ("", table.mark_line_text(fill + 2));
+  EXPECT_EQ("2.", table.mark_number(fill + 2));
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ TEST(IndentPass, VeryLongLinesFromFileToFile) {
                       "1.1 Start\n   " + body + "   \r\n2. End " + title + "\n3. Last " + body + "\n");
   LineReader scan_input(dir.file("in.txt"));
   ChapterTable table;
-  fill_chapter_table(scan_input, table);
+  scan_chapter_marks(scan_input, table);
   renumber_chapters(table, 3);
   LineReader input(dir.file("in.txt"));
   LineWriter out(dir.file("in_indent.txt"));

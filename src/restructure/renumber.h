@@ -1,4 +1,4 @@
-// Renumbering of the chapters recorded by the filling scan.
+// Renumbering of the chapters recorded by the scan.
 //
 // The marks as written are a guide to the structure, not the final numbers:
 // level-1 chapters are numbered consecutively from the first chapter's number,
@@ -7,9 +7,7 @@
 // of points of the two marks as written).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "restructure/chapter_table.h"
 
@@ -19,31 +17,12 @@ namespace kestram {
 // this level as the next sibling of the chapter before it.
 constexpr int kMaxChapterLevel = 26;
 
-// Renumbers rows 1 to chapter_count: normalises every mark number to end with
-// a point, sets each row's components, chapter number ("3." at level 1, "3.1"
-// deeper, "" at level 0) and level, stores the increment for the indentation
-// widths and calls table.finish(). Numbers are handled as decimal text, so
-// components of any length are counted up exactly.
+// Renumbers rows 1 to chapter_count of a table as the scan left it:
+// normalises every mark number to end with a point, sets each row's
+// components, chapter number ("3." at level 1, "3.1" deeper, "" at level 0)
+// and level, stores the increment for the indentation widths and calls
+// table.finish(). Numbers are handled as decimal text, so components of any
+// length are counted up exactly.
 void renumber_chapters(ChapterTable& table, std::int64_t indent_increment);
-
-// The same, a row at a time as the rows are added: add() each new row, in
-// order from row 1, right after it was added (a row is final once added),
-// and finish() once the table is complete.
-class Renumbering {
- public:
-  // Stores the increment in the table.
-  Renumbering(ChapterTable& table, std::int64_t indent_increment);
-  ~Renumbering();
-  Renumbering(const Renumbering&) = delete;
-  Renumbering& operator=(const Renumbering&) = delete;
-
-  void add(std::size_t row);
-  // Calls table.finish().
-  void finish();
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
 
 }  // namespace kestram

@@ -151,13 +151,13 @@ TEST(Renumber, LookUpsWorkOnTheNormalisedTable) {
 }
 
 // Leading zeros change no level and no count: marks padded to any length
-// (across the word sizes in which short marks are looked at) number the
-// chapters as the bare marks do, but for the zeros kept from written marks.
+// number the chapters as the bare marks do, but for the zeros kept from
+// written marks.
 TEST(Renumber, PaddedMarksKeepTheirShape) {
   std::vector<Texts> lists = {
       {"1.", "1.1", "1..2", ".", "1.1.1.", "2.3", "1.2.3.4.5", "3.", "..", "1.1", "4.", "4.1.1"}};
-  // Random marks of up to 16 bytes (points at either end, empty components,
-  // nines that carry), which padding takes past 16 bytes. The first mark's
+  // Random marks (points at either end, empty components, nines that
+  // carry), short and, once padded, long. The first mark's
   // fraction is below a half or none, which no padding rounds differently.
   std::mt19937 random(11);
   for (int list = 0; list < 300; ++list) {

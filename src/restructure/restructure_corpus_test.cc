@@ -43,9 +43,7 @@ class FhsDocument : public ::testing::Test {
   void SetUp() override {
     LineReader input(kDocument);
     ASSERT_TRUE(input.is_open()) << kDocument;
-    candidates_ = count_candidate_marks(input);
-    ASSERT_TRUE(input.rewind());
-    fill_chapter_table(input, table_);
+    candidates_ = scan_chapter_marks(input, table_);
   }
 
   std::vector<std::string> indented_lines(std::int64_t increment, IndentHooks* hooks) {

@@ -39,7 +39,7 @@ inline ChapterTable chapter_table_of(const std::vector<ChapterRow>& rows) {
 inline ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
   LineReader input = LineReader::from_memory(text);
   ChapterTable table;
-  fill_chapter_table(input, table);
+  scan_chapter_marks(input, table);
   renumber_chapters(table, increment);
   return table;
 }
