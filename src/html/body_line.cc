@@ -13,45 +13,45 @@ constexpr std::string_view kLookAt = "look_at:";
 // The link rule on an escaped line: the first occurrence of the marker and
 // everything up to the next blank become a link. An address that ends the
 // line is followed by one blank, so the line never ends right at the tag.
-void write_link(std::string_view escaped, std::size_t at, LineSink& out) {
+void write_link(std::string_view escaped, std::size_t at, LineParts& out) {
   const std::string_view tail = escaped.substr(at);
   const std::size_t blank = tail.find(' ');
   const std::string_view address = tail.substr(0, blank);
-  out.write(escaped.substr(0, at));
-  out.write("<a href=\"");
-  out.write(address);
-  out.write("\">");
-  out.write(address);
-  out.write("</a>");
-  out.write(blank == std::string_view::npos ? std::string_view(" ") : tail.substr(blank));
+  out.add(escaped.substr(0, at));
+  out.add("<a href=\"");
+  out.add(address);
+  out.add("\">");
+  out.add(address);
+  out.add("</a>");
+  out.add(blank == std::string_view::npos ? std::string_view(" ") : tail.substr(blank));
 }
 
 // The heading rule: the line's indentation, then its stripped text in a
 // coloured, bold span that carries the chapter number as its id.
-void write_heading(std::string_view escaped, std::string_view chapter_number, LineSink& out) {
+void write_heading(std::string_view escaped, std::string_view chapter_number, LineParts& out) {
   const std::size_t indentation = leading_blanks(escaped);
-  out.write(escaped.substr(0, indentation));
-  out.write("<span style=\"color:blue\"; ID=\"");
-  out.write(chapter_number);
-  out.write("\"><b>");
-  out.write(trim_blanks(escaped.substr(indentation)));
-  out.write("</b></span>");
+  out.add(escaped.substr(0, indentation));
+  out.add("<span style=\"color:blue\"; ID=\"");
+  out.add(chapter_number);
+  out.add("\"><b>");
+  out.add(trim_blanks(escaped.substr(indentation)));
+  out.add("</b></span>");
 }
 
 // A cross-reference line naming an existing chapter becomes a link to that
 // chapter's heading; otherwise it is left for the later rules.
-bool write_cross_reference(std::string_view escaped, const ChapterTable& table, LineSink& out) {
+bool write_cross_reference(std::string_view escaped, const ChapterTable& table, LineParts& out) {
   const std::string_view stripped = trim_blanks(escaped);
   if (!starts_with_lower(stripped, kLookAt)) return false;
   const std::size_t row = table.first_row_with_chapter_number(keyword_value(stripped, kLookAt.size()));
   if (row == 0) return false;
   const std::string_view number = table.chapter_number(row);
-  out.write(escaped.substr(0, leading_blanks(escaped)));
-  out.write("look_at: <span><a href=\"#");
-  out.write(number);
-  out.write("\"> ");
-  out.write(number);
-  out.write("</a></span>");
+  out.add(escaped.substr(0, leading_blanks(escaped)));
+  out.add("look_at: <span><a href=\"#");
+  out.add(number);
+  out.add("\"> ");
+  out.add(number);
+  out.add("</a></span>");
   return true;
 }
 
@@ -78,18 +78,18 @@ bool is_bold_line(std::string_view line) {
 }
 
 BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
-                         std::string& escaped, LineSink& out) {
+                         std::string& escaped, LineParts& out) {
   // Most lines are quiet: only the heading rule or the plain one can apply.
   if (is_quiet_line(line)) {
     if (heading_row == 0) {
-      out.write(line);
+      out.add(line);
       return BodyRule::kPlain;
     }
     write_heading(line, table.chapter_number(heading_row), out);
     return BodyRule::kHeading;
   }
   if (is_bold_line(line)) {
-    out.write(line);
+    out.add(line);
     return BodyRule::kBold;
   }
   std::string_view text = line;
@@ -110,12 +110,12 @@ BodyRule write_body_line(std::string_view line, std::size_t heading_row, const C
     write_heading(text, table.chapter_number(heading_row), out);
     return BodyRule::kHeading;
   }
-  out.write(text);
+  out.add(text);
   return BodyRule::kPlain;
 }
 
 BodyRenderer::BodyRenderer(const ChapterTable& table, LineSink& out)
-    : table_(table), out_(out), headings_(table) {}
+    : table_(table), out_(out), parts_(out), headings_(table) {}
 
 void BodyRenderer::line(std::string_view text) {
   ++line_count_;
@@ -129,8 +129,8 @@ void BodyRenderer::line(std::string_view text) {
     return;
   }
   const std::size_t heading_row = headings_.row_for_line(line_count_);
-  if (write_body_line(text, heading_row, table_, escaped_, out_) != BodyRule::kTableStart) {
-    out_.end_line();
+  if (write_body_line(text, heading_row, table_, escaped_, parts_) != BodyRule::kTableStart) {
+    parts_.end_line();
     return;
   }
   block_.clear();

@@ -44,7 +44,7 @@ bool is_bold_line(std::string_view line);
 // `line`, of `escaped` (which receives the escaped line when one is needed),
 // of the table and of fixed markup.
 BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
-                         std::string& escaped, LineSink& out);
+                         std::string& escaped, LineParts& out);
 
 // The body as a stage: every line of the indented text becomes its line(s) of
 // the page. Line numbers count from 1 at the first line, table blocks
@@ -67,6 +67,7 @@ class BodyRenderer : public WholeLineSink {
 
   const ChapterTable& table_;
   LineSink& out_;
+  LineParts parts_;  // each page line goes on in one piece
   HeadingCursor headings_;
   std::uint64_t line_count_ = 0;
   TableBlockLines block_;  // the block being collected, or the last one

@@ -109,19 +109,19 @@ bool FrameLineScan::is_frame_line() const {
 void CompanionFilter::write(std::string_view piece) {
   pieces_.push_back(piece);
   size_ += piece.size();
-  // Every tag and fragment of the frame starts with a "<".
-  any_tag_ = any_tag_ || piece.find('<') != std::string_view::npos;
 }
 
 void CompanionFilter::end_line() {
-  // A long line is looked at in its pieces rather than joined.
+  // A line in one piece is looked at as it is, a long one in its pieces.
   constexpr std::uint64_t kLongestJoined = 1 << 16;
   bool frame = false;
-  if (any_tag_ && size_ <= kLongestJoined) {
+  if (pieces_.size() == 1) {
+    frame = is_frame_line(pieces_[0]);
+  } else if (size_ <= kLongestJoined) {
     joined_.clear();
     for (std::string_view piece : pieces_) joined_.append(piece);
     frame = is_frame_line(joined_);
-  } else if (any_tag_) {
+  } else {
     FrameLineScan scan;
     for (std::string_view piece : pieces_) scan.add(piece);
     frame = scan.is_frame_line();
@@ -132,7 +132,6 @@ void CompanionFilter::end_line() {
   }
   pieces_.clear();
   size_ = 0;
-  any_tag_ = false;
 }
 
 }  // namespace kestram

@@ -56,7 +56,6 @@ class CompanionFilter : public LineSink {
   // The pieces of the current line, held until its end decides.
   std::vector<std::string_view> pieces_;
   std::uint64_t size_ = 0;
-  bool any_tag_ = false;  // a piece holds a "<"
   std::string joined_;
 };
 

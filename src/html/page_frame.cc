@@ -33,7 +33,7 @@ std::string table_file_name(std::string_view base_name) {
   return std::string(base_name) + "_table.txt";
 }
 
-Page::Page(const ChapterTable& table, LineSink& out) : out_(out), body_(table, out) {
+Page::Page(const ChapterTable& table, LineSink& out) : out_(out), parts_(out), body_(table, out) {
   for (std::string_view line : kOpeningLines) out_.write_line(line);
 }
 
@@ -48,15 +48,15 @@ void Page::add_contents_entry(std::string_view heading_line, std::string_view ch
     escaped_ = html_escape(stripped);
     stripped = escaped_;
   }
-  out_.write(heading_line.substr(0, leading_blanks(heading_line)));
-  out_.write("<b>");
-  out_.write(stripped);
-  out_.write(" <a href=\"#");
-  out_.write(chapter_number);
-  out_.write("\">");
-  out_.write(chapter_number);
-  out_.write("</a> </b>");
-  out_.end_line();
+  parts_.add(heading_line.substr(0, leading_blanks(heading_line)));
+  parts_.add("<b>");
+  parts_.add(stripped);
+  parts_.add(" <a href=\"#");
+  parts_.add(chapter_number);
+  parts_.add("\">");
+  parts_.add(chapter_number);
+  parts_.add("</a> </b>");
+  parts_.end_line();
 }
 
 void Page::end_contents() {
@@ -70,12 +70,10 @@ void Page::finish() {
 }
 
 void add_contents_from_table(const ChapterTable& table, std::string_view org_unit_code, Page& page) {
-  std::string heading_line;
-  StringSink heading(heading_line);
+  std::string line;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    heading_line.clear();
-    write_heading_line(table, row, org_unit_code, heading);
-    page.add_contents_entry(heading_line, table.chapter_number(row));
+    heading_line(table, row, org_unit_code, line);
+    page.add_contents_entry(line, table.chapter_number(row));
   }
 }
 

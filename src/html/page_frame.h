@@ -44,6 +44,7 @@ class Page : public LineSink {
 
  private:
   LineSink& out_;
+  LineParts parts_;  // a contents entry goes on in one piece
   BodyRenderer body_;
   std::string escaped_;  // an entry's text escaped, when it needs it
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <new>
 
 namespace kestram {
 namespace {
@@ -66,7 +67,8 @@ void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line
   row.line_text = texts_.store(mark_line_text);
   row.mark_line = mark_line;
   row.level = 0;
-  rows_.push_back(row);
+  if (row_count_ % kChunkRows == 0) row_chunks_.push_back(allocate_large_block(kChunkRows * sizeof(Row)));
+  new (row_pointer(++row_count_)) Row(row);
 }
 
 void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number) {

@@ -13,9 +13,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <deque>
+#include <type_traits>
 #include <vector>
 
+#include "platform/large_blocks.h"
 #include "restructure/text_arena.h"
 
 namespace kestram {
@@ -27,7 +28,7 @@ class ChapterTable {
   std::uint64_t candidate_count() const { return candidate_count_; }
   void set_candidate_count(std::uint64_t count) { candidate_count_ = count; }
 
-  std::size_t chapter_count() const { return rows_.size(); }
+  std::size_t chapter_count() const { return row_count_; }
 
   // Appends a row for a chapter mark; its components start as the split of
   // the mark number, it has no chapter number and level 0. Rows are numbered
@@ -80,15 +81,23 @@ class ChapterTable {
     std::uint64_t mark_line;
     int level;
   };
+  static_assert(std::is_trivially_destructible_v<Row>, "rows are dropped with their chunks");
   // The look-ups of a finished table, each built on first use.
   struct Lookups;
 
-  const Row& row_at(std::size_t row) const { return rows_[row - 1]; }
-  Row& row_at(std::size_t row) { return rows_[row - 1]; }
+  Row* row_pointer(std::size_t row) const {
+    const std::size_t i = row - 1;
+    return reinterpret_cast<Row*>(row_chunks_[i / kChunkRows].get()) + i % kChunkRows;
+  }
+  const Row& row_at(std::size_t row) const { return *row_pointer(row); }
+  Row& row_at(std::size_t row) { return *row_pointer(row); }
 
-  // A deque, not a vector: growing never copies the rows already there,
-  // which for a million rows costs more than all else the scan does.
-  std::deque<Row> rows_;
+  // Rows live in chunks that never move: growing never copies the rows
+  // already there, which for a million rows costs more than all else the
+  // scan does.
+  static constexpr std::size_t kChunkRows = std::size_t{1} << 16;
+  std::vector<LargeBlock> row_chunks_;
+  std::size_t row_count_ = 0;
   TextArena texts_;  // every text of the rows
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;

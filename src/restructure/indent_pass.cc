@@ -7,33 +7,40 @@ namespace {
 
 // A chapter-mark line behind its indentation: the chapter number in place of
 // the written one (up to the first blank), the title byte for byte, and the
-// unit code in brackets.
+// unit code in brackets. `Parts` is LineParts or StringParts.
+template <typename Parts>
 void write_heading(std::uint64_t indent, std::string_view label, std::string_view stripped,
-                   std::string_view org_unit_code, LineSink& out) {
-  out.write_blanks(indent);
-  out.write(label);
-  out.write(stripped.substr(first_blank(stripped)));
+                   std::string_view org_unit_code, Parts& out) {
+  out.add_blanks(indent);
+  out.add(label);
+  out.add(stripped.substr(first_blank(stripped)));
   if (org_unit_code.empty()) return;
-  out.write(kUnitOpen);
-  out.write(org_unit_code);
-  out.write(kUnitClose);
+  out.add(kUnitOpen);
+  out.add(org_unit_code);
+  out.add(kUnitClose);
 }
+
+struct StringParts {
+  std::string& text;
+  void add(std::string_view part) { text.append(part); }
+  void add_blanks(std::uint64_t count) { text.append(static_cast<std::size_t>(count), ' '); }
+};
 
 // The rest of a cross-reference line after the indentation: "look_at: " and
 // the renumbered number of the chapter it names, or the line unchanged when it
 // names none.
-void write_cross_reference(std::string_view stripped, const ChapterTable& table, LineSink& out) {
+void write_cross_reference(std::string_view stripped, const ChapterTable& table, LineParts& out) {
   // One separator character after the colon is always skipped, so
   // "look_at:2.1" names ".1".
   std::string reference(trim_blanks(keyword_value(stripped, kCrossReferenceKeyword.size())));
   if (reference.empty() || reference.back() != '.') reference += '.';
   const std::size_t row = table.first_row_with_mark_number(reference);
   if (row == 0) {
-    out.write(stripped);
+    out.add(stripped);
     return;
   }
-  out.write("look_at: ");
-  out.write(table.chapter_number(row));
+  out.add("look_at: ");
+  out.add(table.chapter_number(row));
 }
 
 }  // namespace
@@ -42,12 +49,14 @@ std::string indented_file_name(std::string_view base_name) {
   return std::string(base_name) + "_indent.txt";
 }
 
-void write_heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, LineSink& out) {
-  write_heading(table.indent_blanks(row), table.chapter_number(row), table.mark_line_text(row), org_unit_code, out);
+void heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, std::string& line) {
+  line.clear();
+  StringParts parts{line};
+  write_heading(table.indent_blanks(row), table.chapter_number(row), table.mark_line_text(row), org_unit_code, parts);
 }
 
 Indenter::Indenter(const ChapterTable& table, std::string_view org_unit_code, LineSink& out, IndentHooks* hooks)
-    : table_(table), org_unit_code_(org_unit_code), out_(out), hooks_(hooks), headings_(table) {}
+    : table_(table), org_unit_code_(org_unit_code), out_(out), parts_(out), hooks_(hooks), headings_(table) {}
 
 void Indenter::line(std::string_view text) {
   ++line_number_;
@@ -64,18 +73,18 @@ void Indenter::line(std::string_view text) {
     }
   }
   if (label.empty()) {
-    out_.write_blanks(indent_);
+    parts_.add_blanks(indent_);
     if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
-      write_cross_reference(stripped, table_, out_);
+      write_cross_reference(stripped, table_, parts_);
     } else {
-      out_.write(stripped);
+      parts_.add(stripped);
     }
-    out_.end_line();
+    parts_.end_line();
     return;
   }
   if (hooks_ != nullptr) hooks_->at_heading(label);
-  write_heading(indent_, label, stripped, org_unit_code_, out_);
-  out_.end_line();
+  write_heading(indent_, label, stripped, org_unit_code_, parts_);
+  parts_.end_line();
   if (hooks_ != nullptr) refusal_ = hooks_->after_heading(line_number_, stripped, label, out_);
 }
 

@@ -48,10 +48,10 @@ constexpr std::uint64_t kMaxIndentBlanks = 10'000;
 // base_name + "_indent.txt".
 std::string indented_file_name(std::string_view base_name);
 
-// Writes, without its line end, the line that the pass writes for the
-// chapter-mark line of `row`, from the table alone (the row must keep its
+// Puts in `line` the line that the pass writes for the chapter-mark line of
+// `row` (without its line end), from the table alone (the row must keep its
 // mark_line_text). The table must be renumbered.
-void write_heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, LineSink& out);
+void heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, std::string& line);
 
 // The pass as a stage: takes the lines of the input from its first line on
 // and writes every line, stripped of its blanks at both ends, behind the
@@ -71,6 +71,7 @@ class Indenter : public WholeLineSink {
   const ChapterTable& table_;
   std::string_view org_unit_code_;
   LineSink& out_;
+  LineParts parts_;  // each line goes on in one piece
   IndentHooks* hooks_;
   HeadingCursor headings_;
   std::uint64_t line_number_ = 0;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/large_blocks.h"
+
 namespace kestram {
 
 class TextArena {
@@ -32,14 +34,14 @@ class TextArena {
   }
 
  private:
-  static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+  static constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
 
   // Room for a text that does not fit in the block being filled. A text of
   // more than a quarter block gets a block of its own (the block being
   // filled stays so), which wastes at most a quarter of any block.
   char* room_elsewhere(std::size_t need) {
     // Left uninitialised: memory that is never written is never touched.
-    blocks_.emplace_back(new char[need > kBlockBytes / 4 ? need : kBlockBytes]);
+    blocks_.push_back(allocate_large_block(need > kBlockBytes / 4 ? need : kBlockBytes));
     char* const block = blocks_.back().get();
     if (need <= kBlockBytes / 4) {
       fill_ = block + need;
@@ -48,7 +50,7 @@ class TextArena {
     return block;
   }
 
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<LargeBlock> blocks_;
   char* fill_ = nullptr;  // the free part of the block being filled
   std::size_t room_ = 0;
 };

@@ -61,6 +61,26 @@ class WholeLineSink : public LineSink {
   std::size_t pieces_ = 0;
 };
 
+// The parts of one line that a stage puts together, handed on in one piece
+// (a stage behind then need not join them, and each piece costs a call in
+// every stage). A line of one part goes on as it is; a line that grows long
+// goes on in its parts, so that it is never held twice. The parts must stay
+// as they are until end_line() has returned, as pieces do.
+class LineParts {
+ public:
+  explicit LineParts(LineSink& out) : out_(out) {}
+  void add(std::string_view part);
+  void add_blanks(std::uint64_t count);
+  void end_line();
+
+ private:
+  LineSink& out_;
+  std::string_view first_;  // the only part so far, not copied
+  std::string joined_;      // the parts so far, once there are two
+  std::size_t parts_ = 0;
+  bool handed_on_ = false;  // the parts went on as they came
+};
+
 // Hands every line to two sinks, the first first.
 class Tee : public LineSink {
  public:
