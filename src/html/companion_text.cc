@@ -44,6 +44,9 @@ std::string companion_file_name(std::string_view base_name) {
 namespace {
 
 bool is_fragment_at(std::string_view text, std::size_t at) {
+  // Most "<" of a page open tags of its own markup ("<a", "<b", "<span").
+  const char second = at + 1 < text.size() ? ascii_lower(text[at + 1]) : '\0';
+  if (second != '!' && second != 'm' && second != 'p') return false;
   for (std::string_view fragment : kFrameFragments)
     if (starts_with_lower(text.substr(at), fragment)) return true;
   return false;

@@ -72,14 +72,18 @@ void Indenter::line(std::string_view text) {
       return;
     }
   }
-  if (label.empty()) {
+  if (starts_with_lower(stripped, kCrossReferenceKeyword) && label.empty()) {
     parts_.add_blanks(indent_);
-    if (starts_with_lower(stripped, kCrossReferenceKeyword)) {
-      write_cross_reference(stripped, table_, parts_);
-    } else {
-      parts_.add(stripped);
-    }
+    write_cross_reference(stripped, table_, parts_);
     parts_.end_line();
+    return;
+  }
+  if (label.empty()) {
+    // Most lines: the stripped line behind its indentation, in two pieces
+    // (the sinks behind copy them anyway).
+    out_.write_blanks(indent_);
+    out_.write(stripped);
+    out_.end_line();
     return;
   }
   if (hooks_ != nullptr) hooks_->at_heading(label);

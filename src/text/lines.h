@@ -73,7 +73,7 @@ class LineReader {
 // the file is kept, not thrown: ok() turns false and error() describes the
 // first failure, and nothing more is written. A pipe in the file's place is
 // refused ("not a plain file"), since opening it would wait for a reader.
-class LineWriter : public LineSink {
+class LineWriter final : public LineSink {
  public:
   explicit LineWriter(const std::string& path);
   ~LineWriter() override;
