@@ -13,7 +13,6 @@ namespace kestram {
 
 class LineSink {
  public:
-  virtual ~LineSink() = default;
   // A piece of the current line. Its bytes stay as they are until the
   // line's end_line() has returned, so a stage may hold on to the pieces of
   // a line until then instead of copying them.
@@ -29,6 +28,8 @@ class LineSink {
   }
   // `count` blanks, a slice at a time.
   void write_blanks(std::uint64_t count);
+
+  virtual ~LineSink() = default;
 };
 
 // A stage that looks at whole lines: the pieces of a line are joined (a line
