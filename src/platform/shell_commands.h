@@ -101,6 +101,10 @@ inline constexpr std::string_view kFileNotFound = "The system cannot find the fi
 inline constexpr std::string_view kPathNotFound = "The system cannot find the path specified.";
 inline constexpr std::string_view kAccessDenied = "Access is denied.";
 
+// Copies the file `from` onto `to`; false, with the message to print in
+// `message`, when it could not. A failure leaves the old target as it was.
+bool copy_file(const std::filesystem::path& from, const std::filesystem::path& to, std::string& message);
+
 void run_dir(const CommandContext& context, const Arguments& args);
 void run_del(const CommandContext& context, const Arguments& args);
 void run_copy(const CommandContext& context, const Arguments& args);
