@@ -1,22 +1,29 @@
-// Arbitrary bytes as a whole document, through every pass of a normal run in
-// memory: recognition, renumbering, the chapter list and chapters file, the
-// indentation pass, the page with its contents and table blocks, and the
-// companion text.
+// Arbitrary bytes as a whole document, through a normal run's steps on
+// files: the chapter scan with its renumbering, the chapter list and chapters
+// file, then the indented text, the page with its contents and table blocks,
+// and the companion text, written both ways the stages can be connected.
 //
 // Input: two option bytes, then the document.
 //   byte 0: indentation step (-2 to 13; with the top bit set, an absurd step
-//           of 2^62 and more, which must give up on the indented text)
+//           of 2^62 and more, which must end the indented text early)
 //   byte 1: bit 0 table of contents, bit 1 an organisational-unit code,
 //           bits 2-7 the console width (0 to 63, so also unknown widths)
+//
+// The files live in a directory of their own, in memory where /dev/shm is
+// there, made anew for every input.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzz_check.h"
-#include "html/companion_text.h"
-#include "html/page_frame.h"
+#include "pipeline/outputs.h"
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
 #include "restructure/indent_pass.h"
@@ -39,6 +46,32 @@ constexpr std::string_view kOpeningLines[] = {
 };
 constexpr std::string_view kClosingLines[] = {"</p>", "</pre>", "</body>", "</html>"};
 constexpr std::string_view kAnchorOpening = "<span style=\"color:blue\"; ID=\"";
+
+// The directory of this process's files, there while one input is handled.
+class WorkDirectory {
+ public:
+  WorkDirectory() { std::filesystem::create_directories(path()); }
+  ~WorkDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path(), ignored);
+  }
+  static const std::filesystem::path& path() {
+    static const std::filesystem::path directory =
+        (std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                   : std::filesystem::temp_directory_path()) /
+        ("kestram-fuzz-" + std::to_string(getpid()));
+    return directory;
+  }
+};
+
+std::string in_work_directory(const std::string& name) { return (WorkDirectory::path() / name).string(); }
+
+// A file's bytes, or "<absent>".
+std::string contents_of(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<absent>";
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 std::vector<std::string_view> lines_of(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -88,15 +121,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int console_width = data[1] >> 2;
   const std::string_view document(reinterpret_cast<const char*>(data) + 2, size - 2);
 
-  LineReader input = LineReader::from_memory(document);
-  const std::uint64_t candidates = count_candidate_marks(input);
+  const WorkDirectory directory;
+  RunState state;
+  state.input_file_name = in_work_directory("doc.txt");
+  {
+    std::ofstream out(state.input_file_name, std::ios::binary | std::ios::trunc);
+    out.write(document.data(), static_cast<std::streamsize>(document.size()));
+  }
+  state.indent_increment = increment;
+  state.toc_flag = with_contents ? 1 : 0;
+  state.org_unit_code = org_unit_code;
+  state.base_name = in_work_directory("doc");
+
+  // The chapter scan with its renumbering, as the run does it.
+  ChapterTable& table = state.chapter_table;
+  LineReader input(state.input_file_name);
+  Renumbering renumbering(table, increment);
+  const std::uint64_t candidates = scan_chapter_marks(input, table, &renumbering);
   if (candidates == 0) return 0;  // the run ends here
-  ChapterTable table;
   table.set_candidate_count(candidates);
-  input.rewind();
-  fill_chapter_table(input, table);
+  renumbering.finish();
   FUZZ_CHECK(table.chapter_count() <= candidates);
-  renumber_chapters(table, increment);
 
   // The list comes in blocks of lines joined by CR LF; every block ends a line.
   std::uint64_t printed = 0;
@@ -105,42 +150,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t at = block.find("\r\n"); at != std::string_view::npos; at = block.find("\r\n", at + 2)) ++printed;
   });
   FUZZ_CHECK(printed >= table.chapter_count() + 1);
-  std::string chapters;
-  LineWriter chapters_out = LineWriter::to_memory(chapters);
+  LineWriter chapters_out(in_work_directory("doc_chapters.txt"));
   write_chapters_file(table, chapters_out);
   FUZZ_CHECK(chapters_out.close());
 
+  // The run's way, and each output from the file before it; where one read
+  // serves, both give the same bytes.
+  const OutputNames one = output_names(in_work_directory("one"));
+  const OutputNames each = output_names(in_work_directory("each"));
+  const bool one_read = one_read_serves(state, one);
+  Failures each_failed;
+  write_file_by_file(state, each, each_failed);
+  FUZZ_CHECK(each_failed.page.empty() && each_failed.table.empty() && each_failed.companion.empty());
+  if (one_read) {
+    Failures one_failed;
+    write_from_one_read(state, one, one_failed);
+    FUZZ_CHECK(one_failed.indented.empty() && one_failed.page.empty() && one_failed.table.empty() &&
+               one_failed.companion.empty());
+    for (const std::string OutputNames::*file :
+         {&OutputNames::indented, &OutputNames::page, &OutputNames::table, &OutputNames::companion})
+      FUZZ_CHECK(contents_of(one.*file) == contents_of(each.*file));
+  }
+
   // One indented line for every input line, whatever the bytes.
-  std::string indented;
-  LineWriter indented_out = LineWriter::to_memory(indented);
-  LineReader again = LineReader::from_memory(document);
-  write_indented_text(again, table, org_unit_code, indented_out, nullptr);
+  const std::string indented = contents_of(each.indented);
   const std::vector<std::string_view> input_lines = lines_of(document);
   const std::vector<std::string_view> indented_lines = lines_of(indented);
   bool any_indented_chapter = false;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row) any_indented_chapter |= table.level(row) > 0;
   if (absurd && any_indented_chapter) {
-    // Given up at the first indented chapter, with the reason, and nothing
-    // of that line or later written.
-    FUZZ_CHECK(!indented_out.close());
-    FUZZ_CHECK(indented_out.error().rfind("indentation of ", 0) == 0);
+    // Ended at the first indented chapter, with the reason, and nothing of
+    // that line or later written.
+    FUZZ_CHECK(!one_read);
+    FUZZ_CHECK(each_failed.indented.rfind("indentation of ", 0) == 0);
     FUZZ_CHECK(indented_lines.size() < input_lines.size());
   } else {
-    FUZZ_CHECK(indented_out.close());
+    FUZZ_CHECK(each_failed.indented.empty());
     FUZZ_CHECK(indented_lines.size() == input_lines.size());
   }
 
-  std::string page;
-  std::string table_file;
-  LineWriter page_out = LineWriter::to_memory(page);
-  LineReader indented_in = LineReader::from_memory(indented);
-  write_page(indented_in, table, with_contents,
-             [&table_file]() {
-               table_file.clear();
-               return LineWriter::to_memory(table_file);
-             },
-             page_out);
-  FUZZ_CHECK(page_out.close());
+  const std::string page = contents_of(each.page);
   const std::vector<std::string_view> page_lines = lines_of(page);
   constexpr std::size_t kOpening = std::size(kOpeningLines);
   constexpr std::size_t kClosing = std::size(kClosingLines);
@@ -170,11 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(next == expected.size());
 
   // The companion text is the page without its frame lines.
-  std::string companion;
-  LineWriter companion_out = LineWriter::to_memory(companion);
-  LineReader page_in = LineReader::from_memory(page);
-  write_companion_text(page_in, companion_out);
-  FUZZ_CHECK(companion_out.close());
+  const std::string companion = contents_of(each.companion);
   const std::vector<std::string_view> companion_lines = lines_of(companion);
   FUZZ_CHECK(companion_lines.size() + kOpening + kClosing <= page_lines.size());
   return 0;

@@ -3,7 +3,7 @@
 // supplementer as its hooks, in memory.
 //
 // Input: byte 0 the number of extra lines (0 to 7; with the top bit set an
-// absurd number, which must give up on the file), bytes 1-3 the hour,
+// absurd number, which must end the text at the first identification line), bytes 1-3 the hour,
 // minute and second as the clock gives them (any value), then the start
 // chapter up to the first LF, then the document.
 //
@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "restructure/chapter_scan.h"
 #include "restructure/renumber.h"
+#include "restructure/indent_pass.h"
 #include "restructure/supplement.h"
 #include "text/lines.h"
 
@@ -61,13 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view document = rest.substr(newline + 1);
 
   LineReader input = LineReader::from_memory(document);
-  const std::uint64_t candidates = count_candidate_marks(input);
-  if (candidates == 0) return 0;
   ChapterTable table;
+  Renumbering renumbering(table, 0);
+  const std::uint64_t candidates = scan_chapter_marks(input, table, &renumbering);
+  if (candidates == 0) return 0;
   table.set_candidate_count(candidates);
-  input.rewind();
-  fill_chapter_table(input, table);
-  renumber_chapters(table, 0);
+  renumbering.finish();
 
   bool start_exists = false;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row)
@@ -77,20 +77,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineReader work_copy = LineReader::from_memory(document);
   Supplementer supplementer(start_chapter, extra_lines, work_copy, clock);
   std::string out;
-  LineWriter writer = LineWriter::to_memory(out);
+  StringSink sink(out);
+  Indenter indenter(table, "", sink, &supplementer);
   LineReader again = LineReader::from_memory(document);
-  write_indented_text(again, table, "", writer, &supplementer);
-  const bool written = writer.close();
+  std::string_view line;
+  while (again.next(line)) indenter.write_line(line);
+  indenter.finish();
+  const std::string& refusal = indenter.refusal();
   const std::uint64_t added = supplementer.identification_lines_written();
   if (absurd) {
-    // Nothing is added; the file is given up at the first chapter that
-    // would have had an identification line, with the reason.
+    // Nothing is added; the text ends at the first chapter that would have
+    // had an identification line, with the reason.
     FUZZ_CHECK(added == 0);
-    if (!written) FUZZ_CHECK(writer.error().find(" additional lines under each identification line") != std::string::npos);
-    if (!written) FUZZ_CHECK(start_exists);
+    if (!refusal.empty()) FUZZ_CHECK(refusal.find(" additional lines under each identification line") != std::string::npos);
+    if (!refusal.empty()) FUZZ_CHECK(start_exists);
     return 0;
   }
-  FUZZ_CHECK(written);
+  FUZZ_CHECK(refusal.empty());
 
   FUZZ_CHECK(supplementer.start_reached() == start_exists);
   if (!start_exists) FUZZ_CHECK(added == 0);

@@ -51,7 +51,7 @@ void append_anchor(std::string& out, std::size_t occurrence) {
   out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
-void write_head(LineWriter& out, std::string_view title) {
+void write_head(LineSink& out, std::string_view title) {
   out.write_line("<!DOCTYPE html>");
   out.write_line("<html>");
   out.write_line("<head>");
@@ -64,12 +64,12 @@ void write_head(LineWriter& out, std::string_view title) {
   out.write_line("<body>");
 }
 
-void write_foot(LineWriter& out) {
+void write_foot(LineSink& out) {
   out.write_line("</body>");
   out.write_line("</html>");
 }
 
-void write_initials_bar(const IndexedPage& page, LineWriter& out) {
+void write_initials_bar(const IndexedPage& page, LineSink& out) {
   std::string bar = "<p><a href=\"index1.htm\">Index of all words</a> |";
   for (const InitialGroup& group : page.groups) {
     bar += " <a href=\"" + initial_page_name(group.name) + "\">";
@@ -142,7 +142,7 @@ std::string occurrence_anchor(std::size_t occurrence) {
   return anchor;
 }
 
-void write_word_page(const IndexedPage& page, LineWriter& out) {
+void write_word_page(const IndexedPage& page, LineSink& out) {
   const std::string_view text = page.page;
   std::size_t done = 0;
   bool added = false;
@@ -172,7 +172,7 @@ void write_word_page(const IndexedPage& page, LineWriter& out) {
   copy_to(text.size());  // a page without </body> gets the script at its end
 }
 
-void write_index_page(const IndexedPage& page, LineWriter& out) {
+void write_index_page(const IndexedPage& page, LineSink& out) {
   write_head(out, "Index of all words - " + std::string(page.source_name));
   write_initials_bar(page, out);
   out.write_line("<h1>Index of all words</h1>");
@@ -211,7 +211,7 @@ void write_index_page(const IndexedPage& page, LineWriter& out) {
   write_foot(out);
 }
 
-void write_initial_page(const IndexedPage& page, const InitialGroup& group, LineWriter& out) {
+void write_initial_page(const IndexedPage& page, const InitialGroup& group, LineSink& out) {
   const WordIndex& index = page.index;
   std::string title = group.name == "other" ? std::string("Words beginning with another character")
                                             : "Words beginning with " + std::string(group.name);
@@ -240,7 +240,7 @@ void write_initial_page(const IndexedPage& page, const InitialGroup& group, Line
   write_foot(out);
 }
 
-void write_statistics_page(const IndexedPage& page, LineWriter& out) {
+void write_statistics_page(const IndexedPage& page, LineSink& out) {
   const WordIndex& index = page.index;
   write_head(out, "Statistics - " + std::string(page.source_name));
   write_initials_bar(page, out);
@@ -286,7 +286,7 @@ void write_statistics_page(const IndexedPage& page, LineWriter& out) {
   write_foot(out);
 }
 
-void write_error_page(std::string_view message, LineWriter& out) {
+void write_error_page(std::string_view message, LineSink& out) {
   write_head(out, "Index of all words");
   out.write_line("<h1>Index of all words</h1>");
   out.write_line("<p>No index was made: " + escaped(message) + "</p>");

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "page_scan.h"
-#include "text/lines.h"
+#include "text/line_sink.h"
 #include "word_index.h"
 
 namespace kestram::lexpage {
@@ -40,11 +40,11 @@ std::string entry_link(std::string_view word);
 // The anchor of an occurrence in page1.htm ("w1" for the first word).
 std::string occurrence_anchor(std::size_t occurrence);
 
-void write_word_page(const IndexedPage& page, LineWriter& out);
-void write_index_page(const IndexedPage& page, LineWriter& out);
-void write_initial_page(const IndexedPage& page, const InitialGroup& group, LineWriter& out);
-void write_statistics_page(const IndexedPage& page, LineWriter& out);
+void write_word_page(const IndexedPage& page, LineSink& out);
+void write_index_page(const IndexedPage& page, LineSink& out);
+void write_initial_page(const IndexedPage& page, const InitialGroup& group, LineSink& out);
+void write_statistics_page(const IndexedPage& page, LineSink& out);
 // index1.htm when there is nothing to index: says why.
-void write_error_page(std::string_view message, LineWriter& out);
+void write_error_page(std::string_view message, LineSink& out);
 
 }  // namespace kestram::lexpage

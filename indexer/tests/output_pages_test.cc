@@ -30,8 +30,8 @@ struct Indexed {
 template <typename Write>
 std::string written(Write&& write) {
   std::string out;
-  LineWriter writer = LineWriter::to_memory(out);
-  write(writer);
+  StringSink sink(out);
+  write(sink);
   return out;
 }
 
@@ -77,7 +77,7 @@ TEST(WordPage, KeepsThePageAndWrapsEveryWord) {
            {std::string("\0\xFF\x01<b>x\xC3\xA9</b>", 10), {"\xFF", "x\xC3\xA9"}, false},
        }) {
     Indexed indexed(c.page);
-    std::string page1 = written([&](LineWriter& out) { write_word_page(indexed.view, out); });
+    std::string page1 = written([&](LineSink& out) { write_word_page(indexed.view, out); });
     std::vector<std::string> wrapped;
     EXPECT_EQ(c.page, unwrap(page1, wrapped));
     EXPECT_EQ(c.words, wrapped);
@@ -89,7 +89,7 @@ TEST(WordPage, KeepsThePageAndWrapsEveryWord) {
 
 TEST(WordPage, ScriptOpensTheEntryOfTheWord) {
   Indexed indexed("<body>x</body>");
-  std::string page1 = written([&](LineWriter& out) { write_word_page(indexed.view, out); });
+  std::string page1 = written([&](LineSink& out) { write_word_page(indexed.view, out); });
   // The script reads the anchor element's text and builds the same link as
   // entry_link: page of the initial, fragment of the encoded word.
   EXPECT_NE(std::string::npos, page1.find("addEventListener('dblclick'"));
@@ -118,7 +118,7 @@ TEST(InitialPage, EveryOccurrenceGetsALineOfContext) {
       "An apple &lt;red&gt; and an APPLE\tgreen\r\n");
   const InitialGroup& a = indexed.groups[2];
   ASSERT_EQ("a", std::string(a.name));  // after "1" and "2"
-  std::string page = written([&](LineWriter& out) { write_initial_page(indexed.view, a, out); });
+  std::string page = written([&](LineSink& out) { write_initial_page(indexed.view, a, out); });
   EXPECT_NE(std::string::npos, page.find("<meta charset=\"UTF-8\">"));
   EXPECT_NE(std::string::npos, page.find("<p class=\"w\" id=\"apple\"><b>apple</b> (2)</p>"));
   EXPECT_NE(std::string::npos, page.find("<p class=\"w\" id=\"an\"><b>an</b> (2)</p>"));
@@ -138,7 +138,7 @@ TEST(InitialPage, LongWordsAreCutInContextOnly) {
   std::string word(100, 'x');
   Indexed indexed(word + " " + word);
   std::string page =
-      written([&](LineWriter& out) { write_initial_page(indexed.view, indexed.groups[0], out); });
+      written([&](LineSink& out) { write_initial_page(indexed.view, indexed.groups[0], out); });
   EXPECT_NE(std::string::npos, page.find("<b>" + word + "</b> (2)"));
   EXPECT_EQ(2u, count_of(page, "<b>" + std::string(60, 'x') + "\xE2\x80\xA6</b>"));
 }
@@ -148,7 +148,7 @@ TEST(IndexPage, ListsInitialsTotalsAndKeywords) {
       "<span style=\"color:blue\"; ID=\"1.\"><b>1. Plan</b></span>\r\n"
       "Annual-budget-plan id=123456789\r\n"
       "\xC3\xBC" "ber zebra\r\n");
-  std::string page = written([&](LineWriter& out) { write_index_page(indexed.view, out); });
+  std::string page = written([&](LineSink& out) { write_index_page(indexed.view, out); });
   EXPECT_NE(std::string::npos, page.find("9 words, 8 different words, 1 chapter, 1 keyword."));
   for (const char* initial : {"1", "a", "b", "i", "p", "z", "other"})
     EXPECT_NE(std::string::npos, page.find("<tr><td><a href=\"i_" + std::string(initial) + ".htm\">"))
@@ -162,7 +162,7 @@ TEST(StatisticsPage, WordsByFrequencyAndChapters) {
   Indexed indexed(
       "b b\r\n<span style=\"color:blue\"; ID=\"1.\">c</span> b a a\r\n"
       "<span style=\"color:blue\"; ID=\"1.1\"></span>\r\n");
-  std::string page = written([&](LineWriter& out) { write_statistics_page(indexed.view, out); });
+  std::string page = written([&](LineSink& out) { write_statistics_page(indexed.view, out); });
   std::size_t b = page.find("         3  <a href=\"i_b.htm#b\">b</a>");
   std::size_t a = page.find("         2  <a href=\"i_a.htm#a\">a</a>");
   std::size_t c = page.find("         1  <a href=\"i_c.htm#c\">c</a>");

@@ -13,7 +13,6 @@
 #include "html/table_block.h"
 #include "support/chapter_rows.h"
 #include "support/page_lines.h"
-#include "support/temp_dir.h"
 #include "text/text.h"
 
 namespace kestram {
@@ -21,33 +20,20 @@ namespace {
 
 using namespace std::string_literals;
 using testing::chapter_table_of;
+using testing::ChapterRow;
 using testing::kTableTag;
 using testing::lines;
 
-TEST(BodyLine, LinkRule) {
-  struct Case {
-    const char* line;  // already escaped
-    const char* marker;
-    const char* expected;  // nullptr: the rule does not apply
-  };
-  for (const Case& c : std::initializer_list<Case>{
-           {"see http://x.org/a now", "http", "see <a href=\"http://x.org/a\">http://x.org/a</a> now"},
-           {"http://x.org", "http", "<a href=\"http://x.org\">http://x.org</a> "},  // ends the line
-           {"HTTPS://X.ORG/P", "http", "<a href=\"HTTPS://X.ORG/P\">HTTPS://X.ORG/P</a> "},
-           {"a http://1 http://2", "http", "a <a href=\"http://1\">http://1</a> http://2"},
-           {"xhttpy z", "http", "x<a href=\"httpy\">httpy</a> z"},  // also inside a word
-           {"at http://a,  twice", "http", "at <a href=\"http://a,\">http://a,</a>  twice"},
-           {"&lt;http://a&gt;", "http", "&lt;<a href=\"http://a&gt;\">http://a&gt;</a> "},
-           {"http", "http", "<a href=\"http\">http</a> "},
-           {"no address here", "http", nullptr},
-           {"open FILE:///C:/a.txt", "file:///", "open <a href=\"FILE:///C:/a.txt\">FILE:///C:/a.txt</a> "},
-           {"file://c/a", "file:///", nullptr},
-       }) {
-    std::string out = "untouched";
-    const bool applied = render_link(c.line, c.marker, out);
-    EXPECT_EQ(c.expected != nullptr, applied) << c.line;
-    EXPECT_EQ(c.expected ? "untouched"s + c.expected : "untouched"s, out) << c.line;
-  }
+// One body line written to a string: the rule and the text.
+std::pair<BodyRule, std::string> body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table) {
+  std::string text;
+  StringSink sink(text);
+  LineParts parts(sink);
+  std::string escaped = "left over";
+  const BodyRule rule = write_body_line(line, heading_row, table, escaped, parts);
+  parts.end_line();
+  text.resize(text.size() - 2);  // the line end
+  return {rule, text};
 }
 
 // Chapters 1. (line 4), 2.1 (line 10) and 3. (line 20).
@@ -91,6 +77,12 @@ TEST(BodyLine, RulesInOrder) {
            {"  2.1 See http://h", 2, BodyRule::kLink, "  2.1 See <a href=\"http://h\">http://h</a> "},
            {"table_start: http://t", 0, BodyRule::kLink, "table_start: <a href=\"http://t\">http://t</a> "},
            {"look_at: 2.1 http://x", 0, BodyRule::kLink, "look_at: 2.1 <a href=\"http://x\">http://x</a> "},
+           {"HTTPS://X.ORG/P", 0, BodyRule::kLink, "<a href=\"HTTPS://X.ORG/P\">HTTPS://X.ORG/P</a> "},
+           {"xhttpy z", 0, BodyRule::kLink, "x<a href=\"httpy\">httpy</a> z"},  // also inside a word
+           {"at http://a,  twice", 0, BodyRule::kLink, "at <a href=\"http://a,\">http://a,</a>  twice"},
+           {"http", 0, BodyRule::kLink, "<a href=\"http\">http</a> "},
+           {"open FILE:///C:/a.txt", 0, BodyRule::kLink, "open <a href=\"FILE:///C:/a.txt\">FILE:///C:/a.txt</a> "},
+           {"file://c/a", 0, BodyRule::kPlain, "file://c/a"},
            // cross-references to existing chapter numbers
            {"    look_at: 2.1", 0, BodyRule::kCrossReference,
             "    look_at: <span><a href=\"#2.1\"> 2.1</a></span>"},
@@ -105,19 +97,32 @@ TEST(BodyLine, RulesInOrder) {
            // the separator is skipped in the escaped line: "&gt;2.1" leaves "gt;2.1"
            {"look_at:>2.1", 0, BodyRule::kPlain, "look_at:&gt;2.1"},
            {"  look_at: <2.1>", 2, BodyRule::kHeading, "  " + anchor_21 + "<b>look_at: &lt;2.1&gt;</b></span>"},
-           // table blocks are handed over with the escaped opening line
-           {"  Table_Start: <Prices>", 0, BodyRule::kTableStart, "  Table_Start: &lt;Prices&gt;"},
-           {"table_start:", 1, BodyRule::kTableStart, "table_start:"},
+           // a table block's opening line is left to the caller
+           {"  Table_Start: <Prices>", 0, BodyRule::kTableStart, ""},
+           {"table_start:", 1, BodyRule::kTableStart, ""},
            // headings: leading blanks kept, trailing ones dropped
            {"  3.1 Scope ", 2, BodyRule::kHeading, "  " + anchor_21 + "<b>3.1 Scope</b></span>"},
            {"1. A <b> tag", 1, BodyRule::kHeading,
             "<span style=\"color:blue\"; ID=\"1.\"><b>1. A &lt;b&gt; tag</b></span>"},
            {"   ", 3, BodyRule::kHeading, "   <span style=\"color:blue\"; ID=\"3.\"><b></b></span>"},
        }) {
-    std::string out = "left over";
-    EXPECT_EQ(c.rule, render_body_line(c.line, c.heading_row, sample_table(), out)) << c.line;
-    EXPECT_EQ(c.expected, out) << c.line;
+    const auto [rule, text] = body_line(c.line, c.heading_row, sample_table());
+    EXPECT_EQ(c.rule, rule) << c.line;
+    EXPECT_EQ(c.expected, text) << c.line;
   }
+}
+
+// The link rule as stated, on an escaped line: the first occurrence of the
+// marker (any case) and everything up to the next blank become a link, with
+// a blank behind when the address ends the line.
+bool link_by_definition(const std::string& escaped, const std::string& marker, std::string& out) {
+  const std::size_t at = ascii_lower(escaped).find(marker);
+  if (at == std::string::npos) return false;
+  const std::size_t blank = escaped.find(' ', at);
+  const std::string address = escaped.substr(at, blank == std::string::npos ? std::string::npos : blank - at);
+  out = escaped.substr(0, at) + "<a href=\"" + address + "\">" + address + "</a>" +
+        (blank == std::string::npos ? " " : escaped.substr(blank));
+  return true;
 }
 
 // The rules as stated: the bold rule on the line as read, every other rule
@@ -127,7 +132,7 @@ std::pair<BodyRule, std::string> render_by_definition(std::string_view line, std
   if (is_bold_line(line)) return {BodyRule::kBold, std::string(line)};
   const std::string escaped = html_escape(line);
   std::string out;
-  if (render_link(escaped, "http", out) || render_link(escaped, "file:///", out))
+  if (link_by_definition(escaped, "http", out) || link_by_definition(escaped, "file:///", out))
     return {BodyRule::kLink, out};
   const std::string blanks(leading_blanks(escaped), ' ');
   const std::string_view stripped = trim_blanks(escaped);
@@ -138,7 +143,7 @@ std::pair<BodyRule, std::string> render_by_definition(std::string_view line, std
               blanks + "look_at: <span><a href=\"#" + number + "\"> " + number + "</a></span>"};
     }
   }
-  if (is_table_start(escaped)) return {BodyRule::kTableStart, escaped};
+  if (is_table_start(escaped)) return {BodyRule::kTableStart, ""};
   if (heading_row != 0) {
     const std::string number(table.chapter_number(heading_row));
     return {BodyRule::kHeading, blanks + "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" +
@@ -157,104 +162,67 @@ TEST(BodyLine, RulesOnTheLineAsReadDecideAsOnTheEscapedLine) {
     std::string line;
     for (int n = random() % 7; n > 0; --n) line += pieces[random() % std::size(pieces)];
     const std::size_t row = random() % 4;
-    const auto expected = render_by_definition(line, row, sample_table());
-    std::string out;
-    const BodyRule rule = render_body_line(line, row, sample_table(), out);
-    ASSERT_EQ(expected.first, rule) << line;
-    ASSERT_EQ(expected.second, out) << line;
+    ASSERT_EQ(render_by_definition(line, row, sample_table()), body_line(line, row, sample_table())) << line;
   }
-}
-
-struct BodyRun {
-  std::string page;
-  std::vector<std::string> table_files;
-};
-
-BodyRun run_body(const std::string& text, const ChapterTable& table) {
-  BodyRun run;
-  LineReader reader = LineReader::from_memory(text);
-  LineWriter page = LineWriter::to_memory(run.page);
-  run.table_files.reserve(16);  // the writers point into this vector
-  write_body(reader, table, [&run] {
-    run.table_files.emplace_back();
-    return LineWriter::to_memory(run.table_files.back());
-  }, page);
-  return run;
 }
 
 std::string anchor(const std::string& number, const std::string& text) {
   return "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" + text + "</b></span>";
 }
 
-TEST(BodyPass, LineNumbersCountBoldLinesAndTableBlocks) {
-  // Lines 1-3 plain and bold, a block on lines 4-8 with a heading row inside
-  // it (line 6), headings on lines 3 and 9.
-  const ChapterTable table = chapter_table_of({{3, "1."}, {6, "1.1"}, {9, "1.2"}});
-  const BodyRun run = run_body(
-      "<b>Title</b>\nplain\n1. One\ntable_start:\ncolumn: A\n1.1 Cell\nmore\ntable_end:\n1.2 Two", table);
-  EXPECT_EQ(lines({"<b>Title</b>", "plain", anchor("1.", "1. One"), kTableTag,
-                   "<tr>", "<th>A</th>", "</tr>",
-                   "<tr>", "<td>1.1 Cell</td>", "</tr>",
-                   "<tr>", "<td>more</td>", "</tr>",
-                   " </table>",
+// Whole documents through the renderer: the page, and the lines of the last
+// table block (for the table work file).
+TEST(BodyRenderer, LinesTableBlocksAndTheLastBlock) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::vector<ChapterRow> rows;
+    std::string page;
+    std::string last_block;  // each line ended with CR LF; "none" when there was no block
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           // line numbers count bold lines and block lines: headings on lines
+           // 3 and 9, and a heading row inside the block (line 6) is a cell
+           {{"<b>Title</b>", "plain", "1. One", "table_start:", "column: A", "1.1 Cell", "more", "table_end:",
+             "1.2 Two"},
+            {{3, "1."}, {6, "1.1"}, {9, "1.2"}},
+            lines({"<b>Title</b>", "plain", anchor("1.", "1. One"), kTableTag, "<tr>", "<th>A</th>", "</tr>",
+                   "<tr>", "<td>1.1 Cell</td>", "</tr>", "<tr>", "<td>more</td>", "</tr>", " </table>",
                    anchor("1.2", "1.2 Two")}),
-            run.page);
-  ASSERT_EQ(1u, run.table_files.size());
-  EXPECT_EQ(lines({"table_start:", "column: A", "1.1 Cell", "more", "table_end:"}), run.table_files[0]);
-}
-
-TEST(BodyPass, OpeningLineWithLinkMakesNoTable) {
-  const ChapterTable table = chapter_table_of({{3, "1."}});
-  const BodyRun run = run_body("table_start: see http://t\ncolumn: A\n1. Head\ntable_end:", table);
-  EXPECT_EQ(lines({"table_start: see <a href=\"http://t\">http://t</a> ", "column: A",
-                   anchor("1.", "1. Head"), "table_end:"}),
-            run.page);
-  EXPECT_TRUE(run.table_files.empty());
-}
-
-TEST(BodyPass, OnlyTheLastBlockReachesTheTableFile) {
-  const BodyRun run = run_body("table_start: one\ntable_end:\nx\ntable_start: two\nTABLE_END:\n",
-                               chapter_table_of({}));
-  ASSERT_EQ(1u, run.table_files.size());
-  EXPECT_EQ(lines({"table_start: two", "TABLE_END:"}), run.table_files[0]);
-  EXPECT_EQ(lines({kTableTag, "<caption><b>one</b></caption>", " </table>", "x",
-                   kTableTag, "<caption><b>two</b></caption>", " </table>"}),
-            run.page);
-}
-
-TEST(BodyPass, LineEndsOfAnyKindAndNoFinalLineEnd) {
-  const BodyRun run = run_body("a\r\nb\rc\n\r\nd", chapter_table_of({{4, "1."}}));
-  EXPECT_EQ(lines({"a", "b", "c", anchor("1.", ""), "d"}), run.page);
-}
-
-// Headings and plain lines from short to longer than the page's buffer, one
-// after another into a file, so that a line finds the buffer part full or
-// needs more room than it has: the file holds the lines as defined.
-TEST(BodyLine, LongLinesReachTheFileAsDefined) {
-  testing::TempDir dir;
-  std::mt19937 random(17);
-  std::vector<std::string> expected;
-  LineWriter page(dir.file("page"));
-  for (std::size_t size : {10, 70'000, 262'000, 300'000, 1'100'000, 40, 2'500'000}) {
-    for (int kind = 0; kind < 4; ++kind) {
-      std::string line(size, 'x');
-      for (char& c : line) c = "ab c<"[random() % (kind % 2 == 0 ? 4 : 5)];  // quiet or not
-      line.insert(0, "  2.1 ");
-      const std::size_t row = kind < 2 ? 2 : 0;
-      expected.push_back(render_by_definition(line, row, sample_table()).second);
-      write_body_line(line, row, sample_table(), page);
-      page.end_line();
+            lines({"table_start:", "column: A", "1.1 Cell", "more", "table_end:"})},
+           // an opening line with a link opens no block
+           {{"table_start: see http://t", "column: A", "1. Head", "table_end:"},
+            {{3, "1."}},
+            lines({"table_start: see <a href=\"http://t\">http://t</a> ", "column: A", anchor("1.", "1. Head"),
+                   "table_end:"}),
+            "none"},
+           // only the last block is kept
+           {{"table_start: one", "table_end:", "x", "table_start: two", "TABLE_END:"},
+            {},
+            lines({kTableTag, "<caption><b>one</b></caption>", " </table>", "x", kTableTag,
+                   "<caption><b>two</b></caption>", " </table>"}),
+            lines({"table_start: two", "TABLE_END:"})},
+           // a block without an end line runs to the end and is written at the
+           // finish; its opening line is kept escaped, the others as read
+           {{"  table_start: <T>", "  column: A", "\tx <b>"},
+            {},
+            lines({kTableTag, "<caption><b>&lt;T&gt;</b></caption>", "<tr>", "<th>A</th>", "</tr>", "<tr>",
+                   "<td>\tx <b></td>", "</tr>", " </table>"}),
+            lines({"  table_start: &lt;T&gt;", "  column: A", "\tx <b>"})},
+       }) {
+    const ChapterTable table = chapter_table_of(c.rows);
+    std::string page;
+    StringSink sink(page);
+    BodyRenderer renderer(table, sink);
+    for (const std::string& line : c.lines) renderer.write_line(line);
+    renderer.finish();
+    EXPECT_EQ(c.page, page) << c.lines[0];
+    std::string last_block = "none";
+    if (const TableBlockLines* block = renderer.last_table_block()) {
+      last_block.clear();
+      for (std::size_t i = 0; i < block->size(); ++i) last_block += std::string((*block)[i]) + "\r\n";
     }
+    EXPECT_EQ(c.last_block, last_block) << c.lines[0];
   }
-  ASSERT_TRUE(page.close());
-  LineReader written(dir.file("page"));
-  std::string_view line;
-  for (const std::string& want : expected) {
-    ASSERT_TRUE(written.next(line));
-    ASSERT_EQ(want.size(), line.size());
-    ASSERT_TRUE(want == line);
-  }
-  EXPECT_FALSE(written.next(line));
 }
 
 // The quiet-line test looks at many positions at once; at every length and

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "html/page_frame.h"
-#include "support/temp_dir.h"
+#include "text/lines.h"
 
 namespace kestram {
 namespace {
@@ -72,9 +72,12 @@ TEST(CompanionText, KeepsContentLinesExactly) {
   using namespace std::string_literals;
   const std::string page_text = "<html>\r\n<PRE>\n  <span>x</span>  \rkeep <pre>\r\n\r\n</pre>\n  body \x01\xff\0z"s;
   std::string out;
+  StringSink sink(out);
+  CompanionFilter filter(sink);
   LineReader page = LineReader::from_memory(page_text);
-  LineWriter writer = LineWriter::to_memory(out);
-  write_companion_text(page, writer);
+  std::string_view line;
+  while (page.next(line)) filter.write_line(line);
+  filter.finish();
   EXPECT_EQ("  <span>x</span>  \r\nkeep <pre>\r\n\r\n  body \x01\xff\0z\r\n"s, out);
 }
 
@@ -111,37 +114,26 @@ TEST(CompanionText, FrameLineScanJudgesLikeTheWholeLine) {
   }
 }
 
-// The companion text told line by line as the page is written is the one
-// read back from the page, long lines included; a long frame line, part of
-// which went out already, leaves it incomplete.
-TEST(CompanionText, FilterWritesWhatThePageFileGives) {
-  testing::TempDir dir;
-  const std::size_t long_filler = LineWriter::kLongestToldLine + 3000;
-  for (bool with_long_frame_line : {false, true}) {
-    std::vector<std::string> lines = frame_test_lines(100);
-    for (const std::string& line : frame_test_lines(long_filler)) {
-      const bool frame = is_frame_line(line) && line.size() > LineWriter::kLongestToldLine;
-      if (!frame || with_long_frame_line) lines.push_back(line);
+// The filter, given lines in pieces of any size, short lines and lines too
+// long to be joined, keeps exactly the lines that are no frame lines.
+TEST(CompanionText, FilterKeepsTheLinesThatAreNoFrameLines) {
+  std::mt19937 random(9);
+  std::string expected;
+  std::string out;
+  StringSink sink(out);
+  CompanionFilter filter(sink);
+  for (std::size_t filler : {std::size_t{40}, std::size_t{70'000}}) {
+    for (const std::string& line : frame_test_lines(filler)) {
+      for (std::size_t at = 0, size = 0; at < line.size(); at += size) {
+        size = 1 + random() % (random() % 2 ? 8 : 100'000);
+        filter.write(std::string_view(line).substr(at, size));
+      }
+      filter.end_line();
+      if (!is_frame_line(line)) expected += line + "\r\n";
     }
-    lines.push_back(std::string(3 * long_filler, 'w'));
-    lines.push_back("last");
-    {
-      LineWriter page(dir.file("page"));
-      LineWriter companion(dir.file("along"));
-      CompanionFilter filter(companion);
-      page.observe_lines(&filter);
-      for (const std::string& line : lines) page.write_line(line);
-      ASSERT_TRUE(page.close());
-      ASSERT_TRUE(companion.close());
-      ASSERT_EQ(!with_long_frame_line, filter.complete());
-    }
-    if (with_long_frame_line) continue;
-    LineReader page(dir.file("page"));
-    LineWriter companion(dir.file("read_back"));
-    write_companion_text(page, companion);
-    ASSERT_TRUE(companion.close());
-    EXPECT_TRUE(testing::read_file(dir.file("read_back")) == testing::read_file(dir.file("along")));
   }
+  filter.finish();
+  EXPECT_TRUE(expected == out);
 }
 
 }  // namespace

@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "html/companion_text.h"
-#include "restructure/chapter_scan.h"
 #include "restructure/indent_pass.h"
-#include "restructure/renumber.h"
 #include "support/chapter_rows.h"
 #include "support/page_lines.h"
 #include "support/temp_dir.h"
+#include "text/lines.h"
 
 namespace kestram {
 namespace {
@@ -23,6 +22,7 @@ namespace {
 using testing::chapter_table_of;
 using testing::ChapterRow;
 using testing::lines;
+using testing::table_of_document;
 
 const std::string kOpening = lines({
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
@@ -36,16 +36,38 @@ const std::string kOpening = lines({
 });
 const std::string kClosing = lines({"</p>", "</pre>", "</body>", "</html>"});
 
+// The page of an indented text, the contents (when asked for) made from the
+// text as a run on a file does it.
 std::string page_of(std::string_view text, const ChapterTable& table, bool with_contents) {
-  std::string page;
-  std::string table_file;
-  LineReader reader = LineReader::from_memory(text);
-  LineWriter writer = LineWriter::to_memory(page);
-  write_page(reader, table, with_contents, [&table_file] {
-    table_file.clear();
-    return LineWriter::to_memory(table_file);
-  }, writer);
-  return page;
+  std::string out;
+  StringSink sink(out);
+  Page page(table, sink);
+  if (with_contents) {
+    LineReader headings = LineReader::from_memory(text);
+    page.begin_contents();
+    add_contents_from_text(headings, table, page);
+    page.end_contents();
+  }
+  LineReader body = LineReader::from_memory(text);
+  std::string_view line;
+  while (body.next(line)) page.write_line(line);
+  page.finish();
+  return out;
+}
+
+const std::string kContentsHead = lines({"<b>TABLE OF CONTENTS</b>"});
+const std::string kContentsTail = lines({"<br>", "<b>END TABLE OF CONTENTS</b>", "<br>"});
+
+// The contents of a page, made from the table with `unit`: the entries alone.
+std::string contents_from_table(const ChapterTable& table, std::string_view unit) {
+  std::string out;
+  StringSink sink(out);
+  Page page(table, sink);
+  page.begin_contents();
+  add_contents_from_table(table, unit, page);
+  page.end_contents();
+  const std::size_t head = kOpening.size() + kContentsHead.size();
+  return out.substr(head, out.size() - head - kContentsTail.size());
 }
 
 TEST(PageFrame, ContentsEntries) {
@@ -60,14 +82,18 @@ TEST(PageFrame, ContentsEntries) {
            {"1. A<B> & C", "1.", "<b>1. A&lt;B&gt; & C <a href=\"#1.\">1.</a> </b>"},
            {"\t1. Tab", "1.", "<b>\t1. Tab <a href=\"#1.\">1.</a> </b>"},
            {"", "", "<b> <a href=\"#\"></a> </b>"},
-       })
-    EXPECT_EQ(c.expected, contents_entry(c.line, c.number)) << c.line;
+       }) {
+    std::string out;
+    StringSink sink(out);
+    Page page(chapter_table_of({}), sink);
+    page.add_contents_entry(c.line, c.number);
+    EXPECT_EQ(lines({c.expected}), out.substr(kOpening.size())) << c.line;
+  }
 }
 
-// The entries made from the table alone, and their size counted before,
-// are those made from the indented text: titles of every length with blanks
-// and brackets anywhere (around the blocks that the count looks at together),
-// numbers of every length, with and without a unit code.
+// The entries made from the table alone are those made from the indented
+// text: titles of every length with blanks and brackets anywhere, numbers of
+// every length, with and without a unit code.
 TEST(PageFrame, ContentsFromTheTableAreThoseOfTheIndentedText) {
   std::mt19937 random(29);
   const char kTitleBytes[] = {'a', ' ', '<', '>', 'x', '&', '\t'};
@@ -86,53 +112,22 @@ TEST(PageFrame, ContentsFromTheTableAreThoseOfTheIndentedText) {
     }
     const char* const kUnits[] = {"", "HR", "<u>"};
     const std::string unit = kUnits[round % 3];
-    // The scan keeps every mark line, which the entries are made from.
-    ChapterTable table;
-    LineReader scan_input = LineReader::from_memory(document);
-    ASSERT_GT(scan_chapter_marks(scan_input, table), 0u);
-    renumber_chapters(table, 1 + round % 3);
+    const ChapterTable table = table_of_document(document, 1 + round % 3);
+    ASSERT_GT(table.candidate_count(), 0u);
 
-    LineReader input = LineReader::from_memory(document);
     std::string indented;
-    LineWriter indented_writer = LineWriter::to_memory(indented);
-    write_indented_text(input, table, unit, indented_writer, nullptr);
-    LineReader indented_reader = LineReader::from_memory(indented);
-    std::string expected;
-    LineWriter expected_writer = LineWriter::to_memory(expected);
-    write_contents(indented_reader, table, expected_writer);
-
-    // With a copy (every other round), the copy takes the very entries.
-    std::string from_table;
-    std::string copied;
-    LineWriter from_table_writer = LineWriter::to_memory(from_table);
-    LineWriter copy_writer = LineWriter::to_memory(copied);
-    write_contents_from_table(table, unit, from_table_writer, round % 2 == 0 ? &copy_writer : nullptr);
-    ASSERT_EQ(expected, from_table) << document;
-    ASSERT_EQ(round % 2 == 0 ? expected : "", copied) << document;
-    ASSERT_EQ(expected.size(), contents_from_table_size(table, unit)) << document;
+    StringSink indented_sink(indented);
+    Indenter indenter(table, unit, indented_sink);
+    LineReader input = LineReader::from_memory(document);
+    std::string_view line;
+    while (input.next(line)) indenter.write_line(line);
+    indenter.finish();
+    const std::string page = page_of(indented, table, true);
+    const std::size_t head = kOpening.size() + kContentsHead.size();
+    ASSERT_EQ(0u, page.find(kOpening + kContentsHead));
+    const std::string from_table = contents_from_table(table, unit);
+    ASSERT_EQ(page.substr(head, from_table.size() + kContentsTail.size()), from_table + kContentsTail) << document;
   }
-}
-
-// A copy of the entries holds the very lines of the page, those of rows
-// without a chapter number included, which are made the long way.
-TEST(PageFrame, ContentsCopyHoldsEveryEntry) {
-  ChapterTable table;
-  table.add_row("1.", 1, "1. A <x>");
-  table.set_chapter(1, "1.", 1);
-  table.add_row("1.1", 2, "1.1 B");
-  table.set_chapter(2, "", 2);
-  table.add_row("2.", 3, "2. C");
-  table.set_chapter(3, "2.", 1);
-  table.finish();
-  std::string page;
-  std::string copied;
-  LineWriter page_writer = LineWriter::to_memory(page);
-  LineWriter copy_writer = LineWriter::to_memory(copied);
-  write_contents_from_table(table, "U", page_writer, &copy_writer);
-  EXPECT_EQ(lines({"<b>1. A &lt;x&gt; (U) <a href=\"#1.\">1.</a> </b>", "<b>1.1 B <a href=\"#\"></a> </b>",
-                   "<b>2. C (U) <a href=\"#2.\">2.</a> </b>"}),
-            page);
-  EXPECT_EQ(page, copied);
 }
 
 TEST(PageFrame, FrameWithAndWithoutContents) {
@@ -198,29 +193,35 @@ TEST(PageFrame, GoldenPages) {
     const GoldenCase golden = read_case((entry.path() / "case.txt").string());
     const ChapterTable table = chapter_table_of(golden.rows);
 
-    // A run on disk, as the program does it.
-    testing::TempDir dir;
-    const std::string base = dir.file(name);
-    {
-      LineReader indented((entry.path() / "indented.txt").string());
-      LineWriter page(html_file_name(base));
-      write_page(indented, table, golden.with_contents,
-                 [&base] { return LineWriter(table_file_name(base)); }, page);
-      ASSERT_TRUE(page.close()) << page.error();
+    // The page with its companion text, and the last table block, as a run
+    // makes them from the indented text file.
+    std::string page;
+    std::string companion;
+    StringSink page_sink(page);
+    StringSink companion_sink(companion);
+    CompanionFilter filter(companion_sink);
+    Tee page_lines(page_sink, filter);
+    const std::string indented = (entry.path() / "indented.txt").string();
+    Page html(table, page_lines);
+    if (golden.with_contents) {
+      LineReader headings(indented);
+      html.begin_contents();
+      add_contents_from_text(headings, table, html);
+      html.end_contents();
     }
-    {
-      LineReader page(html_file_name(base));
-      LineWriter companion(dir.file(companion_file_name(name)));
-      write_companion_text(page, companion);
-    }
-    const std::string page = testing::read_file(html_file_name(base));
+    LineReader body(indented);
+    std::string_view line;
+    while (body.next(line)) html.write_line(line);
+    html.finish();
+    std::string table_file;
+    if (const TableBlockLines* block = html.last_table_block())
+      for (std::size_t i = 0; i < block->size(); ++i) table_file += std::string((*block)[i]) + "\r\n";
+
     const std::string expected_page = testing::read_file((entry.path() / "expected_indent.htm").string());
     EXPECT_EQ(expected_page, page) << first_difference(expected_page, page);
-    const std::string companion = testing::read_file(dir.file(name + "_com_ndx.txt"));
     const std::string expected_companion = testing::read_file((entry.path() / "expected_com_ndx.txt").string());
     EXPECT_EQ(expected_companion, companion) << first_difference(expected_companion, companion);
-    EXPECT_EQ(testing::read_file((entry.path() / "expected_table.txt").string()),
-              testing::read_file(table_file_name(base)));
+    EXPECT_EQ(testing::read_file((entry.path() / "expected_table.txt").string()), table_file);
     // Kept for the browser check (tests/browser/check_page.py).
     testing::write_file((out_dir / (name + "_indent.htm")).string(), page);
   }

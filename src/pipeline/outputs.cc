@@ -28,11 +28,13 @@ bool one_read_serves(const RunState& state, const OutputNames& names) {
     if (state.toc_flag > 0 && table.mark_line_text(row).empty()) return false;
   }
   const std::string files[] = {state.input_file_name, names.indented, names.page, names.table, names.companion};
-  for (std::size_t i = 0; i < std::size(files); ++i)
-    for (std::size_t j = i + 1; j < std::size(files); ++j) {
-      std::error_code ec;
+  for (std::size_t i = 0; i < std::size(files); ++i) {
+    std::error_code ec;
+    // A link, even to a file not made yet, may lead to another file of the run.
+    if (i > 0 && std::filesystem::is_symlink(std::filesystem::symlink_status(files[i], ec))) return false;
+    for (std::size_t j = i + 1; j < std::size(files); ++j)
       if (files[i] == files[j] || std::filesystem::equivalent(files[i], files[j], ec)) return false;
-    }
+  }
   return true;
 }
 

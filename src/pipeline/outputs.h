@@ -42,8 +42,8 @@ struct Failures {
 
 // Whether the outputs can come from one read of the input with the bytes that
 // making each from the file before it would give. Not when an output's name
-// leads (through links) to another file of the run, whose writing would then
-// show in it; nor when a line of the indented text would read back as other
+// is a link or another name of another file of the run, whose writing would
+// then show in it; nor when a line of the indented text would read back as other
 // lines (a CR or LF in the unit code) or the text ends early (a chapter
 // indented too wide); nor, with a table of contents, when a chapter-mark line
 // was too long for the table to keep (the contents come from the table).

@@ -97,7 +97,7 @@ void print_chapter_list(const ChapterTable& table, int console_width,
   }
 }
 
-void write_chapters_file(const ChapterTable& table, LineWriter& out) {
+void write_chapters_file(const ChapterTable& table, LineSink& out) {
   // The widths of the levels the renumbering gives, formatted once.
   std::string level_widths[kMaxChapterLevel + 1];
   for (int level = 0; level <= kMaxChapterLevel; ++level)

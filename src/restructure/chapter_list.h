@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "restructure/chapter_table.h"
-#include "text/lines.h"
+#include "text/line_sink.h"
 
 namespace kestram {
 
@@ -38,6 +38,6 @@ void print_chapter_list(const ChapterTable& table, int console_width,
 // Two lines per row: every non-empty column (mark number, mark line,
 // indentation width, chapter number, then each component) followed by two
 // blanks, then two more blanks; then a line of two blanks. No rows, no lines.
-void write_chapters_file(const ChapterTable& table, LineWriter& out);
+void write_chapters_file(const ChapterTable& table, LineSink& out);
 
 }  // namespace kestram

@@ -48,9 +48,8 @@ Texts console_lines(const ChapterTable& table, int width) {
 
 std::string chapters_file(const ChapterTable& table) {
   std::string bytes;
-  LineWriter out = LineWriter::to_memory(bytes);
+  StringSink out(bytes);
   write_chapters_file(table, out);
-  out.close();
   return bytes;
 }
 

@@ -52,6 +52,12 @@ std::string indented_file_name(std::string_view base_name) {
 void heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, std::string& line) {
   line.clear();
   StringParts parts{line};
+  // A chapter-mark line without a chapter number stays as it is.
+  if (table.chapter_number(row).empty()) {
+    parts.add_blanks(table.indent_blanks(row));
+    parts.add(table.mark_line_text(row));
+    return;
+  }
   write_heading(table.indent_blanks(row), table.chapter_number(row), table.mark_line_text(row), org_unit_code, parts);
 }
 

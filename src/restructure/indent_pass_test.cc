@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "restructure/chapter_scan.h"
-#include "restructure/renumber.h"
 #include "support/chapter_rows.h"
-#include "support/temp_dir.h"
+#include "text/lines.h"
 
 namespace kestram {
 namespace {
@@ -17,15 +15,23 @@ using namespace std::string_literals;
 
 using testing::table_of_document;
 
-std::string indented(std::string_view text, std::int64_t increment, std::string_view org = "",
-                     IndentHooks* hooks = nullptr) {
-  ChapterTable table = table_of_document(text, increment);
-  LineReader input = LineReader::from_memory(text);
+// The indented text of `text` as far as the pass writes it, and why it
+// ended early (or "").
+std::string indent_with(const ChapterTable& table, std::string_view text, std::string_view org = "",
+                        std::string* refusal = nullptr) {
   std::string bytes;
-  LineWriter out = LineWriter::to_memory(bytes);
-  write_indented_text(input, table, org, out, hooks);
-  out.close();
+  StringSink out(bytes);
+  Indenter indenter(table, org, out);
+  LineReader input = LineReader::from_memory(text);
+  std::string_view line;
+  while (input.next(line)) indenter.write_line(line);
+  indenter.finish();
+  if (refusal != nullptr) *refusal = indenter.refusal();
   return bytes;
+}
+
+std::string indented(std::string_view text, std::int64_t increment, std::string_view org = "") {
+  return indent_with(table_of_document(text, increment), text, org);
 }
 
 TEST(IndentPass, WorkedExampleByteForByte) {
@@ -41,6 +47,7 @@ TEST(IndentPass, WorkedExampleByteForByte) {
 }
 
 TEST(IndentPass, LinesKeepTheirChaptersIndentation) {
+  const std::string kLong(3'000'000, 'b');
   struct Case {
     const char* what;
     std::string input;
@@ -63,8 +70,10 @@ TEST(IndentPass, LinesKeepTheirChaptersIndentation) {
            {"no final line end", "1. A", 2, "", "  1. A\r\n"},
            {"bytes pass through", "1. T\xC3\xA9tel\0x\n\xFF\0\n"s, 2, "", "  1. T\xC3\xA9tel\0x\r\n  \xFF\0\r\n"s},
            {"empty chapter number", ". Alone\nbody\n1. A\n", 2, "HR", ". Alone\r\nbody\r\n  1. A (HR)\r\n"},
-           {"later marks than the bound", "1. A\n2045. Proxies\n", 2, "", "  1. A\r\n  2045. Proxies\r\n"}}) {
-    EXPECT_EQ(c.expected, indented(c.input, c.increment, c.org)) << c.what;
+           {"later marks than the bound", "1. A\n2045. Proxies\n", 2, "", "  1. A\r\n  2045. Proxies\r\n"},
+           {"long lines", "1.1 " + kLong + "\n   " + kLong + "   \n", 3, "U",
+            "      1.1 " + kLong + " (U)\r\n      " + kLong + "\r\n"}}) {
+    EXPECT_TRUE(c.expected == indented(c.input, c.increment, c.org)) << c.what;
   }
 }
 
@@ -97,41 +106,41 @@ TEST(IndentPass, CrossReferencesNameRenumberedChapters) {
 
 TEST(IndentPass, HeadingLineChangedSinceTheScan) {
   // The table says line 1 is a mark, but the file now holds a number alone.
-  ChapterTable table = table_of_document("1. A\n", 2);
-  LineReader input = LineReader::from_memory("1.\nx\n");
-  std::string bytes;
-  LineWriter out = LineWriter::to_memory(bytes);
-  write_indented_text(input, table, "", out, nullptr);
-  EXPECT_EQ("  1.\r\n  x\r\n", bytes);
+  EXPECT_EQ("  1.\r\n  x\r\n", indent_with(table_of_document("1. A\n", 2), "1.\nx\n"));
 }
 
 struct RecordingHooks : IndentHooks {
   std::vector<std::string> calls;
-  std::string* output = nullptr;
+  const std::string* output = nullptr;
   void at_heading(std::string_view label) override {
     calls.push_back("A " + std::string(label) + " after " + std::to_string(output->size()) + " bytes");
   }
-  void after_heading(std::uint64_t line_number, std::string_view stripped, std::string_view label,
-                     LineWriter& out) override {
+  std::string after_heading(std::uint64_t line_number, std::string_view stripped, std::string_view label,
+                            LineSink& out) override {
     calls.push_back("B " + std::to_string(line_number) + " [" + std::string(stripped) + "] " + std::string(label));
     out.write_line("hook");
+    return line_number == 4 ? "stop here" : "";
   }
 };
 
-TEST(IndentPass, HooksActAtChapterMarkLinesOnly) {
-  const std::string input = ". Alone\n1.2 Deep\nlook_at: 1.2\n  1.  Top  \n";
-  ChapterTable table = table_of_document(input, 2);
-  LineReader reader = LineReader::from_memory(input);
+TEST(IndentPass, HooksActAtChapterMarkLinesOnlyAndMayEndTheText) {
+  const std::string input = ". Alone\n1.2 Deep\nlook_at: 1.2\n  1.  Top  \ndropped\n2. Dropped\n";
+  const ChapterTable table = table_of_document(input, 2);
   std::string bytes;
-  LineWriter out = LineWriter::to_memory(bytes);
+  StringSink out(bytes);
   RecordingHooks hooks;
   hooks.output = &bytes;
-  write_indented_text(reader, table, "X", out, &hooks);
-  // Row 1 has no chapter number and fires nothing.
+  Indenter indenter(table, "X", out, &hooks);
+  LineReader reader = LineReader::from_memory(input);
+  std::string_view line;
+  while (reader.next(line)) indenter.write_line(line);
+  // Row 1 has no chapter number and fires nothing; nothing is written or
+  // fired after the refusal.
   EXPECT_EQ((std::vector<std::string>{"A 1. after 9 bytes", "B 2 [1.2 Deep] 1.", "A 1. after 45 bytes",
                                       "B 4 [1.  Top] 1."}),
             hooks.calls);
   EXPECT_EQ(". Alone\r\n  1. Deep (X)\r\nhook\r\n  look_at: 1.\r\n  1.  Top (X)\r\nhook\r\n", bytes);
+  EXPECT_EQ("stop here", indenter.refusal());
 }
 
 TEST(IndentPass, IndentationWiderThanTheLimitGivesUpOnTheFile) {
@@ -153,41 +162,11 @@ TEST(IndentPass, IndentationWiderThanTheLimitGivesUpOnTheFile) {
            {10001, "Title\r\n", "indentation of 10001 blanks is wider than 10000"},
            {INT64_MAX, "Title\r\n", "indentation of 9223372036854775807 blanks is wider than 10000"},
        }) {
-    ChapterTable table = table_of_document(input, c.increment);
-    LineReader reader = LineReader::from_memory(input);
-    std::string bytes;
-    LineWriter out = LineWriter::to_memory(bytes);
-    write_indented_text(reader, table, "", out, nullptr);
-    EXPECT_EQ(c.error.empty(), out.close()) << c.increment;
-    EXPECT_EQ(c.error, out.error()) << c.increment;
+    std::string refusal;
+    const std::string bytes = indent_with(table_of_document(input, c.increment), input, "", &refusal);
+    EXPECT_EQ(c.error, refusal) << c.increment;
     EXPECT_TRUE(c.written == bytes) << c.increment;
   }
-}
-
-TEST(IndentPass, VeryLongLinesFromFileToFile) {
-  testing::TempDir dir;
-  const std::string body(24u << 20, 'b');
-  // Chapter-mark lines that fill much of the writer's buffer, or more than
-  // all of it.
-  const std::string title(600'000, 't');
-  testing::write_file(dir.file("in.txt"),
-                      "1.1 Start\n   " + body + "   \r\n2. End " + title + "\n3. Last " + body + "\n");
-  LineReader scan_input(dir.file("in.txt"));
-  ChapterTable table;
-  scan_chapter_marks(scan_input, table);
-  renumber_chapters(table, 3);
-  LineReader input(dir.file("in.txt"));
-  LineWriter out(dir.file("in_indent.txt"));
-  write_indented_text(input, table, "U", out, nullptr);
-  ASSERT_TRUE(out.close());
-  // Compared as a whole only after the cheap checks, to keep a failure short.
-  const std::string expected = "      1.1 Start (U)\r\n      " + body + "\r\n   2. End " + title + " (U)\r\n   3. Last " +
-                               body + " (U)\r\n";
-  const std::string written = testing::read_file(dir.file("in_indent.txt"));
-  ASSERT_EQ(expected.size(), written.size());
-  EXPECT_EQ(expected.substr(0, 40), written.substr(0, 40));
-  EXPECT_EQ(expected.substr(expected.size() - 40), written.substr(written.size() - 40));
-  EXPECT_TRUE(expected == written);
 }
 
 }  // namespace

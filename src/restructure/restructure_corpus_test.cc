@@ -1,5 +1,5 @@
-// A real document through the whole restructuring, as the run drives it: both
-// scans over one reader, renumbering, chapters file, indentation pass.
+// A real document through the whole restructuring, as the run drives it: the
+// chapter scan with its renumbering, chapters file, indentation pass.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "restructure/indent_pass.h"
 #include "restructure/renumber.h"
 #include "restructure/supplement.h"
+#include "support/chapter_rows.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -40,31 +41,30 @@ std::vector<std::string> split_crlf(const std::string& bytes) {
 
 class FhsDocument : public ::testing::Test {
  protected:
-  void SetUp() override {
-    LineReader input(kDocument);
-    ASSERT_TRUE(input.is_open()) << kDocument;
-    candidates_ = scan_chapter_marks(input, table_);
-  }
-
   std::vector<std::string> indented_lines(std::int64_t increment, IndentHooks* hooks) {
-    renumber_chapters(table_, increment);
+    LineReader scan_input(kDocument);
+    EXPECT_TRUE(scan_input.is_open()) << kDocument;
+    table_ = testing::table_of_input(scan_input, increment);
     const std::string out_name = dir_.file(indented_file_name(base_name_of("fhs-3.0.txt")));
     LineReader input(kDocument);
     LineWriter out(out_name);
-    write_indented_text(input, table_, "", out, hooks);
-    EXPECT_TRUE(out.close());
+    Indenter indenter(table_, "", out, hooks);
+    std::string_view line;
+    while (input.next(line)) indenter.write_line(line);
+    indenter.finish();
+    EXPECT_TRUE(out.ok()) << out.error();
+    EXPECT_EQ("", indenter.refusal());
     return split_crlf(testing::read_file(out_name));
   }
 
   testing::TempDir dir_;
   ChapterTable table_;
-  std::uint64_t candidates_ = 0;
 };
 
 TEST_F(FhsDocument, HeadingsRenumberedAsDerivedByHand) {
-  EXPECT_EQ(497u, candidates_);
-  ASSERT_EQ(497u, table_.chapter_count());
   std::vector<std::string> lines = indented_lines(2, nullptr);
+  EXPECT_EQ(497u, table_.candidate_count());
+  ASSERT_EQ(497u, table_.chapter_count());
   ASSERT_EQ(3052u, lines.size());  // one line out per line in
 
   // The contents list numbers the level-1 chapters 1. to 7.; the body has
@@ -93,9 +93,11 @@ TEST_F(FhsDocument, HeadingsRenumberedAsDerivedByHand) {
            {2878, "    10.2 /usr/include : Header files included by C programs"}})
     EXPECT_EQ(e.text, lines[e.line - 1]) << "line " << e.line;
 
-  std::string chapters;
-  LineWriter out = LineWriter::to_memory(chapters);
+  const std::string chapters_name = dir_.file("chapters.txt");
+  LineWriter out(chapters_name);
   write_chapters_file(table_, out);
+  ASSERT_TRUE(out.close());
+  const std::string chapters = testing::read_file(chapters_name);
   EXPECT_EQ(2u * 497u, split_crlf(chapters).size());
   EXPECT_EQ(0u, chapters.find("1.  59  2  1.  1    \r\n  \r\n"));
 }

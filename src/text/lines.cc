@@ -285,6 +285,7 @@ LineWriter::~LineWriter() {
 void LineWriter::write_beyond_buffer(std::string_view text) {
   if (file_ == nullptr || !ok()) return;
   flush();
+  if (!ok()) return;  // nothing more is written after a failure
   if (text.size() < kWriteChunk) {
     std::memcpy(fill_, text.data(), text.size());
     fill_ += text.size();

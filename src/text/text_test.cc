@@ -66,28 +66,5 @@ TEST(TrimBlanks, AgreesWithTheDefinitionOnRandomTexts) {
   }
 }
 
-TEST(FillBlanks, FillsExactlyTheCountGiven) {
-  for (std::size_t count = 0; count <= 40; ++count) {
-    std::string buffer(60, 'x');
-    char* end = fill_blanks(&buffer[8], count);
-    EXPECT_EQ(&buffer[8] + count, end);
-    EXPECT_EQ(std::string(8, 'x') + std::string(count, ' ') + std::string(52 - count, 'x'), buffer) << count;
-  }
-}
-
-TEST(FirstBlank, AgreesWithASearchForTheSpace) {
-  // Blanks at every offset of the blocks looked at together, near misses
-  // (bytes one bit away from a space) and texts without any.
-  std::mt19937 random(5);
-  const char alphabet[] = {' ', '!', '\0', '0', '\xa0', 'x'};
-  for (int round = 0; round < 5000; ++round) {
-    std::string text(random() % 60, 'x');
-    const unsigned density = 1 + random() % 20;
-    for (char& c : text) c = random() % density == 0 ? alphabet[random() % sizeof alphabet] : 'y';
-    const std::size_t expected = text.find(' ');
-    ASSERT_EQ(expected == std::string::npos ? text.size() : expected, first_blank(text)) << text;
-  }
-}
-
 }  // namespace
 }  // namespace kestram

@@ -35,13 +35,18 @@ inline ChapterTable chapter_table_of(const std::vector<ChapterRow>& rows) {
   return table;
 }
 
-// The chapter table of a document, filled and renumbered as the run does.
-inline ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
-  LineReader input = LineReader::from_memory(text);
+// The chapter table of the input from where it stands, filled and renumbered
+// as the run does, with its count of candidate marks.
+inline ChapterTable table_of_input(LineReader& input, std::int64_t increment) {
   ChapterTable table;
-  scan_chapter_marks(input, table);
+  table.set_candidate_count(scan_chapter_marks(input, table));
   renumber_chapters(table, increment);
   return table;
+}
+
+inline ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
+  LineReader input = LineReader::from_memory(text);
+  return table_of_input(input, increment);
 }
 
 }  // namespace kestram::testing
