@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -73,44 +72,6 @@ std::size_t find_line_end(const char* data, std::size_t from, std::size_t end) {
   return end;
 }
 
-// The largest read buffer that a reader has left behind, kept for the next
-// reader whose line outgrows its first buffer: the passes read a document of
-// one long line one after another, and a fresh block has every page faulted
-// in and cleared again, which costs more than reading the line.
-class SpareBuffer {
- public:
-  ~SpareBuffer() { std::free(block_); }
-  // Keeps the block when it is larger than the one kept; frees the smaller.
-  void give(char* block, std::size_t size) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (size > size_) {
-        std::swap(block, block_);
-        std::swap(size, size_);
-      }
-    }
-    std::free(block);
-  }
-  // The kept block when it holds at least `size` bytes (its size is then
-  // stored in `size`), or null.
-  char* take(std::size_t& size) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (block_ == nullptr || size_ < size) return nullptr;
-    size = std::exchange(size_, 0);
-    return std::exchange(block_, nullptr);
-  }
-
- private:
-  std::mutex mutex_;
-  char* block_ = nullptr;
-  std::size_t size_ = 0;
-};
-
-SpareBuffer& spare_buffer() {
-  static SpareBuffer spare;
-  return spare;
-}
-
 }  // namespace
 
 std::uint64_t line_end_bits_portable(const char* block) {
@@ -147,8 +108,7 @@ LineReader::LineReader(const std::string& path) {
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);
   // Not zeroed: only bytes that were read are ever looked at.
-  buffer_.reset(static_cast<char*>(std::malloc(kReadChunk)));
-  if (buffer_ == nullptr) throw std::bad_alloc();  // as any allocation here
+  buffer_ = allocate_large_block(kReadChunk);
   capacity_ = kReadChunk;
   data_ = buffer_.get();
 }
@@ -177,7 +137,6 @@ LineReader::LineReader(LineReader&& other) noexcept
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
-  if (capacity_ > kReadChunk) spare_buffer().give(buffer_.release(), capacity_);
 }
 
 bool LineReader::fill() {
@@ -194,19 +153,11 @@ bool LineReader::fill() {
   }
   if (capacity_ - end_ < kReadChunk / 2) {
     // A line longer than the buffer: it doubles, so a long line costs
-    // linear time and at most twice its length. realloc() can often grow a
-    // large block where it lies, without copying it.
-    std::size_t size = capacity_ * 2;
-    if (char* spare = spare_buffer().take(size)) {
-      std::memcpy(spare, buffer_.get(), end_);
-      buffer_.reset(spare);
-    } else {
-      char* larger = static_cast<char*>(std::realloc(buffer_.get(), size));
-      if (larger == nullptr) throw std::bad_alloc();
-      buffer_.release();
-      buffer_.reset(larger);
-    }
-    capacity_ = size;
+    // linear time and at most twice its length.
+    LargeBlock larger = allocate_large_block(capacity_ * 2);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
   }
   data_ = buffer_.get();
   const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
@@ -271,7 +222,7 @@ LineWriter::LineWriter(const std::string& path) {
     return;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);
-  buffer_.reset(new char[kWriteChunk]);
+  buffer_ = allocate_large_block(kWriteChunk);
   fill_ = buffer_.get();
   limit_ = fill_ + kWriteChunk;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/large_blocks.h"
 #include "text/line_sink.h"
 
 namespace kestram {
@@ -47,10 +48,6 @@ class LineReader {
   std::uint64_t line_number() const { return line_number_; }
 
  private:
-  struct Free {
-    void operator()(char* block) const { std::free(block); }
-  };
-
   LineReader() = default;
   // Reads more input behind the unread bytes; false, with at_end_ set, when
   // there is none.
@@ -58,7 +55,7 @@ class LineReader {
 
   std::FILE* file_ = nullptr;
   bool in_memory_ = false;
-  std::unique_ptr<char, Free> buffer_;  // malloc'd, so that it can grow in place
+  LargeBlock buffer_;
   std::size_t capacity_ = 0;
   const char* data_ = nullptr;  // buffer_, or the caller's memory
   std::size_t begin_ = 0;       // first unread byte
@@ -112,7 +109,7 @@ class LineWriter final : public LineSink {
   void stop(std::string_view reason);  // keeps the first failure
 
   std::FILE* file_ = nullptr;
-  std::unique_ptr<char[]> buffer_;
+  LargeBlock buffer_;
   // The free part of buffer_; both stay null for a file that could not be
   // created and after a failure, so every write takes the slow path.
   char* fill_ = nullptr;
