@@ -57,14 +57,18 @@ struct ChapterTable::Lookups {
 
 void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line, std::string_view mark_line_text) {
   Row row;
-  row.mark_number = texts_.store(mark_number);
+  // A kept chapter-mark line starts with its mark number, which then takes
+  // no room of its own.
+  row.line_text = texts_.store(mark_line_text);
+  row.mark_number = row.line_text.substr(0, mark_number.size()) == mark_number
+                        ? row.line_text.substr(0, mark_number.size())
+                        : texts_.store(mark_number);
   // The split of the mark number is the mark number without its trailing
   // points: they stand for empty components, which are not kept.
   std::size_t length = mark_number.size();
   while (length > 0 && mark_number[length - 1] == '.') --length;
   row.components = row.mark_number.substr(0, length);
   row.chapter_number = texts_.store({});
-  row.line_text = texts_.store(mark_line_text);
   row.mark_line = mark_line;
   row.level = 0;
   if (row_count_ % kChunkRows == 0) row_chunks_.push_back(allocate_large_block(kChunkRows * sizeof(Row)));

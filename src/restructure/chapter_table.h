@@ -95,7 +95,7 @@ class ChapterTable {
   // Rows live in chunks that never move: growing never copies the rows
   // already there, which for a million rows costs more than all else the
   // scan does.
-  static constexpr std::size_t kChunkRows = std::size_t{1} << 16;
+  static constexpr std::size_t kChunkRows = std::size_t{1} << 17;  // 10 MiB, whole large pages
   std::vector<LargeBlock> row_chunks_;
   std::size_t row_count_ = 0;
   TextArena texts_;  // every text of the rows
