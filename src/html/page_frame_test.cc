@@ -115,13 +115,7 @@ TEST(PageFrame, ContentsFromTheTableAreThoseOfTheIndentedText) {
     const ChapterTable table = table_of_document(document, 1 + round % 3);
     ASSERT_GT(table.candidate_count(), 0u);
 
-    std::string indented;
-    StringSink indented_sink(indented);
-    Indenter indenter(table, unit, indented_sink);
-    LineReader input = LineReader::from_memory(document);
-    std::string_view line;
-    while (input.next(line)) indenter.write_line(line);
-    indenter.finish();
+    const std::string indented = testing::indent_with(table, document, unit);
     const std::string page = page_of(indented, table, true);
     const std::size_t head = kOpening.size() + kContentsHead.size();
     ASSERT_EQ(0u, page.find(kOpening + kContentsHead));

@@ -13,22 +13,8 @@ namespace {
 
 using namespace std::string_literals;
 
+using testing::indent_with;
 using testing::table_of_document;
-
-// The indented text of `text` as far as the pass writes it, and why it
-// ended early (or "").
-std::string indent_with(const ChapterTable& table, std::string_view text, std::string_view org = "",
-                        std::string* refusal = nullptr) {
-  std::string bytes;
-  StringSink out(bytes);
-  Indenter indenter(table, org, out);
-  LineReader input = LineReader::from_memory(text);
-  std::string_view line;
-  while (input.next(line)) indenter.write_line(line);
-  indenter.finish();
-  if (refusal != nullptr) *refusal = indenter.refusal();
-  return bytes;
-}
 
 std::string indented(std::string_view text, std::int64_t increment, std::string_view org = "") {
   return indent_with(table_of_document(text, increment), text, org);

@@ -11,6 +11,7 @@
 
 #include "restructure/chapter_scan.h"
 #include "restructure/chapter_table.h"
+#include "restructure/indent_pass.h"
 #include "restructure/renumber.h"
 #include "text/lines.h"
 
@@ -47,6 +48,21 @@ inline ChapterTable table_of_input(LineReader& input, std::int64_t increment) {
 inline ChapterTable table_of_document(std::string_view text, std::int64_t increment) {
   LineReader input = LineReader::from_memory(text);
   return table_of_input(input, increment);
+}
+
+// The indented text of `text` as far as the pass writes it, and why it
+// ended early (or "").
+inline std::string indent_with(const ChapterTable& table, std::string_view text, std::string_view org = "",
+                               std::string* refusal = nullptr) {
+  std::string bytes;
+  StringSink out(bytes);
+  Indenter indenter(table, org, out);
+  LineReader input = LineReader::from_memory(text);
+  std::string_view line;
+  while (input.next(line)) indenter.write_line(line);
+  indenter.finish();
+  if (refusal != nullptr) *refusal = indenter.refusal();
+  return bytes;
 }
 
 }  // namespace kestram::testing
