@@ -1,5 +1,7 @@
 #include "html/companion_text.h"
 
+#include <cstring>
+
 
 #include "text/text.h"
 
@@ -26,7 +28,8 @@ constexpr std::size_t longest_fragment() {
 
 // Whether a stripped line is one of the frame's bare tags.
 bool is_frame_tag(std::string_view stripped) {
-  if (stripped.size() > longest_tag() || stripped.empty() || stripped[0] != '<') return false;
+  constexpr std::size_t kLongestTag = longest_tag();
+  if (stripped.size() > kLongestTag || stripped.empty() || stripped[0] != '<') return false;
   for (std::string_view tag : kFrameTags)
     if (stripped.size() == tag.size() && starts_with_lower(stripped, tag)) return true;
   return false;
@@ -52,6 +55,33 @@ bool is_fragment_at(std::string_view text, std::size_t at) {
   return false;
 }
 
+// Whether p[0] to p[15] hold a "<" followed by "!", "m" or "p" (any case),
+// as every fragment starts (looking at p[1] to p[16] for what follows): 16
+// positions at once, as the markup of most page lines holds none.
+bool may_open_fragment(const unsigned char* p) {
+  using Bytes = unsigned char __attribute__((vector_size(16)));
+  Bytes here;
+  Bytes next;
+  std::memcpy(&here, p, sizeof here);
+  std::memcpy(&next, p + 1, sizeof next);
+  const auto opens = (here == '<') & (((next | 0x20) == 'm') | ((next | 0x20) == 'p') | (next == '!'));
+  std::uint64_t halves[2];
+  std::memcpy(halves, &opens, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+// Whether the text may hold a fragment: false only when it surely holds
+// none.
+bool may_hold_fragment(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  constexpr std::size_t kWindow = 16 + 1;
+  if (text.size() < kWindow) return true;
+  for (std::size_t at = 0; at + kWindow <= text.size(); at += 16)
+    if (may_open_fragment(bytes + at)) return true;
+  // The last window ends at the text's end and overlaps the ones before.
+  return may_open_fragment(bytes + text.size() - kWindow);
+}
+
 // Whether the text holds a fragment anywhere. Page text holds few "<" but
 // for the markup around it (the document's own come escaped).
 bool holds_frame_fragment(std::string_view text) {
@@ -70,7 +100,8 @@ bool is_frame_line(std::string_view line) {
   if (is_frame_tag(test)) return true;
   // Blanks are no "<": the first one stands as far into the stripped line as
   // the blanks before it took.
-  return holds_frame_fragment(test.substr(first - leading_blanks(line)));
+  const std::string_view from_first = test.substr(first - leading_blanks(line));
+  return may_hold_fragment(from_first) && holds_frame_fragment(from_first);
 }
 
 void FrameLineScan::add(std::string_view part) {

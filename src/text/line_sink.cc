@@ -16,28 +16,11 @@ void LineSink::write_blanks(std::uint64_t count) {
   }
 }
 
-namespace {
-
-constexpr std::size_t kLongestJoined = std::size_t{1} << 16;
-
-}  // namespace
-
-void LineParts::add(std::string_view part) {
-  if (handed_on_) {
-    out_.write(part);
-    return;
-  }
-  if (parts_ == 0) {
-    first_ = part;
-  } else if ((parts_ == 1 ? first_.size() : joined_.size()) + part.size() > kLongestJoined) {
-    // What was put together so far stays as it is until the line's end.
-    out_.write(parts_ == 1 ? first_ : std::string_view(joined_));
-    out_.write(part);
-    handed_on_ = true;
-  } else {
-    if (parts_ == 1) joined_.assign(first_);
-    joined_.append(part);
-  }
+void LineParts::hand_on(std::string_view part) {
+  // What was put together so far stays as it is until the line's end.
+  if (!handed_on_) out_.write(parts_ == 1 ? first_ : std::string_view(joined_.get(), size_));
+  handed_on_ = true;
+  out_.write(part);
   ++parts_;
 }
 
@@ -50,10 +33,10 @@ void LineParts::add_blanks(std::uint64_t count) {
 }
 
 void LineParts::end_line() {
-  if (!handed_on_) out_.write(parts_ > 1 ? std::string_view(joined_) : first_);
+  if (!handed_on_) out_.write(parts_ > 1 ? std::string_view(joined_.get(), size_) : first_);
   out_.end_line();
   first_ = {};
-  joined_.clear();
+  size_ = 0;
   parts_ = 0;
   handed_on_ = false;
 }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -69,15 +71,39 @@ class WholeLineSink : public LineSink {
 // as they are until end_line() has returned, as pieces do.
 class LineParts {
  public:
-  explicit LineParts(LineSink& out) : out_(out) {}
-  void add(std::string_view part);
+  explicit LineParts(LineSink& out) : out_(out), joined_(new char[kLongestJoined]) {}
+  // Inline because the stages call it for every part of every line they
+  // put together: a short part is copied behind the others.
+  void add(std::string_view part) {
+    if (parts_ == 0) {
+      first_ = part;
+      parts_ = 1;
+      return;
+    }
+    const std::size_t held = parts_ == 1 ? first_.size() : size_;
+    if (handed_on_ || held + part.size() > kLongestJoined) {
+      hand_on(part);
+      return;
+    }
+    if (parts_ == 1) copy(first_);
+    copy(part);
+    ++parts_;
+  }
   void add_blanks(std::uint64_t count);
   void end_line();
 
  private:
+  static constexpr std::size_t kLongestJoined = std::size_t{1} << 16;
+  void copy(std::string_view part) {
+    if (!part.empty()) std::memcpy(joined_.get() + size_, part.data(), part.size());
+    size_ += part.size();
+  }
+  void hand_on(std::string_view part);
+
   LineSink& out_;
-  std::string_view first_;  // the only part so far, not copied
-  std::string joined_;      // the parts so far, once there are two
+  std::string_view first_;           // the only part so far, not copied
+  std::unique_ptr<char[]> joined_;   // the parts so far, once there are two
+  std::size_t size_ = 0;             // bytes in joined_
   std::size_t parts_ = 0;
   bool handed_on_ = false;  // the parts went on as they came
 };
