@@ -136,11 +136,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The chapter scan with its renumbering, as the run does it.
   ChapterTable& table = state.chapter_table;
   LineReader input(state.input_file_name);
-  Renumbering renumbering(table, increment);
-  const std::uint64_t candidates = scan_chapter_marks(input, table, &renumbering);
+  const std::uint64_t candidates = scan_chapter_marks(input, table);
   if (candidates == 0) return 0;  // the run ends here
   table.set_candidate_count(candidates);
-  renumbering.finish();
+  renumber_chapters(table, increment);
   FUZZ_CHECK(table.chapter_count() <= candidates);
 
   // The list comes in blocks of lines joined by CR LF; every block ends a line.

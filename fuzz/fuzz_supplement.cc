@@ -63,11 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   LineReader input = LineReader::from_memory(document);
   ChapterTable table;
-  Renumbering renumbering(table, 0);
-  const std::uint64_t candidates = scan_chapter_marks(input, table, &renumbering);
+  const std::uint64_t candidates = scan_chapter_marks(input, table);
   if (candidates == 0) return 0;
   table.set_candidate_count(candidates);
-  renumbering.finish();
+  renumber_chapters(table, 0);
 
   bool start_exists = false;
   for (std::size_t row = 1; row <= table.chapter_count(); ++row)
