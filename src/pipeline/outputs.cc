@@ -8,6 +8,7 @@
 #include "pipeline/outputs.h"
 #include "pipeline/steps.h"
 #include "pipeline/threaded_sink.h"
+#include "pipeline/work_copy.h"
 #include "restructure/indent_pass.h"
 #include "run/output_check.h"
 #include "run/product.h"
@@ -170,7 +171,10 @@ void write_file_by_file(const RunState& state, const OutputNames& names, Failure
 
 Flow write_outputs(Platform& platform, RunState& state) {
   Console& console = platform.console;
-  if (state.work_copy_made) make_work_copy(console, platform.shell, state.input_file_name);
+  // A fresh work copy, made while the outputs are written (when an output's
+  // name leads to another file, perhaps the input, before).
+  WorkCopy work_copy;
+  if (state.work_copy_made) work_copy.start(console, platform.shell, state.input_file_name);
   const OutputNames names = output_names(state.base_name);
   state.html_file_name = names.page;
 
@@ -178,8 +182,10 @@ Flow write_outputs(Platform& platform, RunState& state) {
   if (one_read_serves(state, names)) {
     write_from_one_read(state, names, failures);
   } else {
+    work_copy.wait();
     write_file_by_file(state, names, failures);
   }
+  work_copy.wait();
 
   report_write_failure(console, names.indented, failures.indented);
   print_line(console, "====================");

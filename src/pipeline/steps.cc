@@ -4,12 +4,12 @@
 #include <string>
 #include <system_error>
 
+#include "pipeline/work_copy.h"
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
 #include "restructure/indent_pass.h"
 #include "restructure/renumber.h"
 #include "restructure/supplement.h"
-#include "run/command_line.h"
 #include "run/output_check.h"
 #include "text/lines.h"
 
@@ -20,27 +20,15 @@ constexpr char kWorkCopyName[] = "sour_in.txt";
 
 }  // namespace
 
-// A directory under the work copy's name would take the copy inside it, and
-// anything else that is no plain file would be written through.
-bool make_work_copy(Console& console, Shell& shell, const std::string& input_file_name) {
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::symlink_status(kWorkCopyName, ec);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    print_line(console, std::string("cannot write ") + kWorkCopyName + ": " +
-                            (std::filesystem::is_directory(status) ? "Is a directory" : "not a plain file"));
-    return false;
-  }
-  shell.run("copy " + command_word(input_file_name) + " " + kWorkCopyName + " > out.list");
-  return true;
-}
-
 Flow recognise_chapters(Platform& platform, RunState& state) {
   Console& console = platform.console;
-  state.work_copy_made = make_work_copy(console, platform.shell, state.input_file_name);
+  WorkCopy work_copy;
+  state.work_copy_made = work_copy.start(console, platform.shell, state.input_file_name);
 
   ChapterTable& table = state.chapter_table;
   LineReader input(state.input_file_name);
   const std::uint64_t candidates = scan_chapter_marks(input, table);
+  work_copy.wait();
   if (candidates == 0) {
     print_empty_line(console);
     print_line(console, kNoChapterMarkMessage);
@@ -63,7 +51,9 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   Console& console = platform.console;
   // A fresh work copy: the supplementation reads the input as the user gave
   // it from there.
-  if (state.work_copy_made) make_work_copy(console, platform.shell, state.input_file_name);
+  WorkCopy fresh_copy;
+  if (state.work_copy_made) fresh_copy.start(console, platform.shell, state.input_file_name);
+  fresh_copy.wait();
   for (std::string_view line : kSupplementIntroLines) print_line(console, line);
   std::string start_chapter = ask_text(console, kStartChapterPrompt);
   print_empty_line(console);

@@ -2,16 +2,10 @@
 // open every file of the run and connect the stages that fill them.
 #pragma once
 
-#include <string>
-
 #include "run/dialogue.h"
 #include "run/run_state.h"
 
 namespace kestram {
-
-// Copies the input to its work copy, sour_in.txt; a name in the way that is
-// no plain file is reported and the copy left out (false).
-bool make_work_copy(Console& console, Shell& shell, const std::string& input_file_name);
 
 // Copies the input to its work copy, finds and renumbers the chapter marks,
 // lists them on the console and writes the chapter list file. A file without
