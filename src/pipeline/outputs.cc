@@ -173,8 +173,8 @@ Flow write_outputs(Platform& platform, RunState& state) {
   Console& console = platform.console;
   // A fresh work copy, made while the outputs are written (when an output's
   // name leads to another file, perhaps the input, before).
-  WorkCopy work_copy;
-  if (state.work_copy_made) work_copy.start(console, platform.shell, state.input_file_name);
+  Beside work_copy;
+  if (state.work_copy_made) start_work_copy(work_copy, console, platform.shell, state.input_file_name);
   const OutputNames names = output_names(state.base_name);
   state.html_file_name = names.page;
 

@@ -22,8 +22,8 @@ constexpr char kWorkCopyName[] = "sour_in.txt";
 
 Flow recognise_chapters(Platform& platform, RunState& state) {
   Console& console = platform.console;
-  WorkCopy work_copy;
-  state.work_copy_made = work_copy.start(console, platform.shell, state.input_file_name);
+  Beside work_copy;
+  state.work_copy_made = start_work_copy(work_copy, console, platform.shell, state.input_file_name);
 
   ChapterTable& table = state.chapter_table;
   LineReader input(state.input_file_name);
@@ -38,10 +38,14 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   renumber_chapters(table, state.indent_increment);
 
   state.base_name = base_name_of(state.input_file_name);
-  print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
   const std::string chapters_name = chapters_file_name(state.base_name);
   LineWriter chapters(chapters_name);
-  write_chapters_file(table, chapters);
+  // The chapters file is written while the list is printed: both only read
+  // the table.
+  Beside chapters_file;
+  chapters_file.start([&table, &chapters] { write_chapters_file(table, chapters); });
+  print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
+  chapters_file.wait();
   close_and_report(console, chapters_name, chapters);
   return Flow::kGoOn;
 }
@@ -51,8 +55,8 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   Console& console = platform.console;
   // A fresh work copy: the supplementation reads the input as the user gave
   // it from there.
-  WorkCopy fresh_copy;
-  if (state.work_copy_made) fresh_copy.start(console, platform.shell, state.input_file_name);
+  Beside fresh_copy;
+  if (state.work_copy_made) start_work_copy(fresh_copy, console, platform.shell, state.input_file_name);
   fresh_copy.wait();
   for (std::string_view line : kSupplementIntroLines) print_line(console, line);
   std::string start_chapter = ask_text(console, kStartChapterPrompt);

@@ -3,34 +3,17 @@
 // system's, and the pass need not wait for it.
 #pragma once
 
-#include <exception>
 #include <string>
-#include <thread>
 
+#include "pipeline/beside.h"
 #include "platform/console.h"
 #include "platform/shell.h"
 
 namespace kestram {
 
-class WorkCopy {
- public:
-  WorkCopy() = default;
-  // Waits for the copy.
-  ~WorkCopy();
-  WorkCopy(const WorkCopy&) = delete;
-  WorkCopy& operator=(const WorkCopy&) = delete;
-
-  // Starts the copy, on a thread of its own where one can be had. A name in
-  // the way that is no plain file is reported instead, and false returned.
-  // Until wait() has returned, nothing else may use the shell, the console
-  // or the work copy's files.
-  bool start(Console& console, Shell& shell, const std::string& input_file_name);
-  // Waits until the copy is made, and throws again what making it threw.
-  void wait();
-
- private:
-  std::thread thread_;
-  std::exception_ptr failure_;
-};
+// Starts the copy beside the caller. A name in the way that is no plain file
+// is reported instead, and false returned. Until `beside` has been waited
+// for, nothing else may use the shell, the console or the work copy's files.
+bool start_work_copy(Beside& beside, Console& console, Shell& shell, const std::string& input_file_name);
 
 }  // namespace kestram
