@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -9,6 +10,7 @@
 #include "pipeline/steps.h"
 #include "pipeline/threaded_sink.h"
 #include "pipeline/work_copy.h"
+#include "restructure/chapter_list.h"
 #include "restructure/indent_pass.h"
 #include "run/output_check.h"
 #include "run/product.h"
@@ -128,7 +130,8 @@ void write_page_from_file(const RunState& state, const OutputNames& names, Failu
 
 }  // namespace
 
-void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures) {
+void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures,
+                         const std::function<void()>& after_contents) {
   const ChapterTable& table = state.chapter_table;
   LineReader input(state.input_file_name);
   LineWriter indented(names.indented);
@@ -138,6 +141,7 @@ void write_from_one_read(const RunState& state, const OutputNames& names, Failur
     add_contents_from_table(table, state.org_unit_code, files->page());
     files->page().end_contents();
   }
+  if (after_contents) after_contents();
   {
     // The page and the companion text are written on a thread of their own
     // while the input is read and indented.
@@ -171,17 +175,28 @@ void write_file_by_file(const RunState& state, const OutputNames& names, Failure
 
 Flow write_outputs(Platform& platform, RunState& state) {
   Console& console = platform.console;
-  // A fresh work copy, made while the outputs are written (when an output's
-  // name leads to another file, perhaps the input, before).
-  Beside work_copy;
-  if (state.work_copy_made) start_work_copy(work_copy, console, platform.shell, state.input_file_name);
   const OutputNames names = output_names(state.base_name);
   state.html_file_name = names.page;
+  // The chapter list is printed and its file written while the page's
+  // contents are made: all of them only read the chapter table.
+  const std::string chapters_name = chapters_file_name(state.base_name);
+  LineWriter chapters(chapters_name);
+  Beside listing;
+  listing.start([&] { list_chapters(console, state, chapters); });
+  // Then a fresh work copy, made while the outputs are written (when an
+  // output's name leads to another file, perhaps the input, before).
+  Beside work_copy;
+  auto listed_then_copy = [&] {
+    listing.wait();
+    close_and_report(console, chapters_name, chapters);
+    if (state.work_copy_made) start_work_copy(work_copy, console, platform.shell, state.input_file_name);
+  };
 
   Failures failures;
   if (one_read_serves(state, names)) {
-    write_from_one_read(state, names, failures);
+    write_from_one_read(state, names, failures, listed_then_copy);
   } else {
+    listed_then_copy();
     work_copy.wait();
     write_file_by_file(state, names, failures);
   }

@@ -36,23 +36,22 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   }
   table.set_candidate_count(candidates);
   renumber_chapters(table, state.indent_increment);
-
   state.base_name = base_name_of(state.input_file_name);
-  const std::string chapters_name = chapters_file_name(state.base_name);
-  LineWriter chapters(chapters_name);
-  // The chapters file is written while the list is printed: both only read
-  // the table.
-  Beside chapters_file;
-  chapters_file.start([&table, &chapters] { write_chapters_file(table, chapters); });
-  print_chapter_list(table, console.width(), [&console](std::string_view line) { print_line(console, line); });
-  chapters_file.wait();
-  close_and_report(console, chapters_name, chapters);
   return Flow::kGoOn;
+}
+
+void list_chapters(Console& console, const RunState& state, LineWriter& chapters_file) {
+  print_chapter_list(state.chapter_table, console.width(), [&console](std::string_view line) { print_line(console, line); });
+  write_chapters_file(state.chapter_table, chapters_file);
 }
 
 Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   if (state.indent_increment != 0) return Flow::kGoOn;
   Console& console = platform.console;
+  const std::string chapters_name = chapters_file_name(state.base_name);
+  LineWriter chapters(chapters_name);
+  list_chapters(console, state, chapters);
+  close_and_report(console, chapters_name, chapters);
   // A fresh work copy: the supplementation reads the input as the user gave
   // it from there.
   Beside fresh_copy;

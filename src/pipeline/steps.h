@@ -4,22 +4,27 @@
 
 #include "run/dialogue.h"
 #include "run/run_state.h"
+#include "text/lines.h"
 
 namespace kestram {
 
-// Copies the input to its work copy, finds and renumbers the chapter marks,
-// lists them on the console and writes the chapter list file. A file without
-// a chapter mark ends the run.
+// Copies the input to its work copy, finds the chapter marks and renumbers
+// them. A file without a chapter mark ends the run.
 Flow recognise_chapters(Platform& platform, RunState& state);
 
-// With indentation step 0 only: asks for the start chapter and the number of
-// extra lines, writes the supplemented text in place of the indented text and
-// ends the run.
+// The chapter list on the console and in the chapters file (which the caller
+// closes and reports): written and new chapter numbers.
+void list_chapters(Console& console, const RunState& state, LineWriter& chapters_file);
+
+// With indentation step 0 only: lists the chapters, asks for the start
+// chapter and the number of extra lines, writes the supplemented text in
+// place of the indented text and ends the run.
 Flow supplement_chapter_marks(Platform& platform, RunState& state);
 
-// Copies the input to its work copy again (when the first copy was made) and
-// writes the indented text, the HTML page (and the work file of its last
-// table block) and the companion text, and prints the names of the outputs.
+// Lists the chapters, copies the input to its work copy again (when the
+// first copy was made), writes the indented text, the HTML page (and the work
+// file of its last table block) and the companion text, and prints the names
+// of the outputs.
 Flow write_outputs(Platform& platform, RunState& state);
 
 }  // namespace kestram
