@@ -126,7 +126,10 @@ TEST(Outputs, OneReadDoesNotServe) {
     const RunState state = state_for(dir, c.text, c.increment, 1, c.unit);
     if (!c.link.empty()) {
       if (c.target != "out_indent.htm") testing::write_file(dir.file(c.target), "");
-      fs::create_symlink(c.target, dir.file(c.link));
+      std::error_code ec;
+      fs::create_symlink(c.target, dir.file(c.link), ec);
+      // Where no link can be made (as under wine), the case is left out.
+      if (ec || !fs::is_symlink(fs::symlink_status(dir.file(c.link), ec))) continue;
     }
     EXPECT_FALSE(one_read_serves(state, output_names(dir.file("out")))) << c.what;
   }
