@@ -1,8 +1,5 @@
 #include "html/body_line.h"
 
-#include <cstdint>
-#include <cstring>
-
 #include "html/html_escape.h"
 #include "text/text.h"
 
@@ -66,15 +63,9 @@ namespace {
 // before a "p" (looking at p[3] to p[18] for those): 16 positions at once,
 // as most lines are quiet.
 bool loud_window(const unsigned char* p) {
-  using Bytes = unsigned char __attribute__((vector_size(16)));
-  Bytes here;
-  Bytes ahead;
-  std::memcpy(&here, p, sizeof here);
-  std::memcpy(&ahead, p + 3, sizeof ahead);
-  const auto loud = ((here | 0x02) == '>') | (here == ':') | (((here | 0x20) == 'h') & ((ahead | 0x20) == 'p'));
-  std::uint64_t halves[2];
-  std::memcpy(halves, &loud, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
+  const Bytes16 here = bytes16_at(p);
+  const Bytes16 ahead = bytes16_at(p + 3);
+  return any_set(((here | 0x02) == '>') | (here == ':') | (((here | 0x20) == 'h') & ((ahead | 0x20) == 'p')));
 }
 
 bool is_loud_byte(unsigned char c) { return (c | 0x02) == '>' || c == ':'; }

@@ -1,7 +1,5 @@
 #include "html/companion_text.h"
 
-#include <cstring>
-
 
 #include "text/text.h"
 
@@ -59,15 +57,9 @@ bool is_fragment_at(std::string_view text, std::size_t at) {
 // as every fragment starts (looking at p[1] to p[16] for what follows): 16
 // positions at once, as the markup of most page lines holds none.
 bool may_open_fragment(const unsigned char* p) {
-  using Bytes = unsigned char __attribute__((vector_size(16)));
-  Bytes here;
-  Bytes next;
-  std::memcpy(&here, p, sizeof here);
-  std::memcpy(&next, p + 1, sizeof next);
-  const auto opens = (here == '<') & (((next | 0x20) == 'm') | ((next | 0x20) == 'p') | (next == '!'));
-  std::uint64_t halves[2];
-  std::memcpy(halves, &opens, sizeof halves);
-  return (halves[0] | halves[1]) != 0;
+  const Bytes16 here = bytes16_at(p);
+  const Bytes16 next = bytes16_at(p + 1);
+  return any_set((here == '<') & (((next | 0x20) == 'm') | ((next | 0x20) == 'p') | (next == '!')));
 }
 
 // Whether the text may hold a fragment: false only when it surely holds

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,24 @@ inline std::string_view trim_blanks(std::string_view text) {
   std::size_t end = text.size();
   while (end > begin && text[end - 1] == ' ') --end;
   return text.substr(begin, end - begin);
+}
+
+// Sixteen bytes at once, for a test that looks at 16 positions of a line in
+// one go (the compiler turns the operations on them into vector
+// instructions): Bytes16 holds p[0] to p[15]; any_set() tells whether a
+// comparison held at any position.
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+inline Bytes16 bytes16_at(const unsigned char* p) {
+  Bytes16 bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  return bytes;
+}
+template <typename Mask>
+bool any_set(Mask mask) {
+  std::uint64_t halves[2];
+  static_assert(sizeof mask == sizeof halves, "16 positions");
+  std::memcpy(halves, &mask, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
 }
 
 // Position of the first blank in `text`, or its size when it holds none.
