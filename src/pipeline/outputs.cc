@@ -19,8 +19,8 @@
 namespace kestram {
 
 OutputNames output_names(std::string_view base_name) {
-  return OutputNames{indented_file_name(base_name), html_file_name(base_name), table_file_name(base_name),
-                     companion_file_name(base_name)};
+  return OutputNames{chapters_file_name(base_name), indented_file_name(base_name), html_file_name(base_name),
+                     table_file_name(base_name), companion_file_name(base_name)};
 }
 
 bool one_read_serves(const RunState& state, const OutputNames& names) {
@@ -30,7 +30,8 @@ bool one_read_serves(const RunState& state, const OutputNames& names) {
     if (table.indent_blanks(row) > kMaxIndentBlanks) return false;
     if (state.toc_flag > 0 && table.mark_line_text(row).empty()) return false;
   }
-  const std::string files[] = {state.input_file_name, names.indented, names.page, names.table, names.companion};
+  const std::string files[] = {state.input_file_name, names.chapters, names.indented,
+                               names.page,             names.table,    names.companion};
   for (std::size_t i = 0; i < std::size(files); ++i) {
     std::error_code ec;
     // A link, even to a file not made yet, may lead to another file of the run.
@@ -179,8 +180,7 @@ Flow write_outputs(Platform& platform, RunState& state) {
   state.html_file_name = names.page;
   // The chapter list is printed and its file written while the page's
   // contents are made: all of them only read the chapter table.
-  const std::string chapters_name = chapters_file_name(state.base_name);
-  LineWriter chapters(chapters_name);
+  LineWriter chapters(names.chapters);
   Beside listing;
   listing.start([&] { list_chapters(console, state, chapters); });
   // Then a fresh work copy, made while the outputs are written (when an
@@ -188,7 +188,7 @@ Flow write_outputs(Platform& platform, RunState& state) {
   Beside work_copy;
   auto listed_then_copy = [&] {
     listing.wait();
-    close_and_report(console, chapters_name, chapters);
+    close_and_report(console, names.chapters, chapters);
     if (state.work_copy_made) start_work_copy(work_copy, console, platform.shell, state.input_file_name);
   };
 

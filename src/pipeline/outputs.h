@@ -24,6 +24,7 @@
 namespace kestram {
 
 struct OutputNames {
+  std::string chapters;
   std::string indented;
   std::string page;
   std::string table;  // the work file of the page's last table block

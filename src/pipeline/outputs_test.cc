@@ -121,6 +121,7 @@ TEST(Outputs, OneReadDoesNotServe) {
            {"companion linked to the input", "1. A\n", 2, "", "out_com_ndx.txt", "doc.txt"},
            {"table file linked to the page, neither there yet", "1. A\n", 2, "", "out_table.txt",
             "out_indent.htm"},
+           {"chapters file linked to the input", "1. A\n", 2, "", "out_chapters.txt", "doc.txt"},
        }) {
     testing::TempDir dir;
     const RunState state = state_for(dir, c.text, c.increment, 1, c.unit);
