@@ -55,10 +55,6 @@ bool write_cross_reference(std::string_view escaped, const ChapterTable& table, 
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Whether p[0] to p[15] hold a bracket or a colon, or an "h" three bytes
 // before a "p" (looking at p[3] to p[18] for those): 16 positions at once,
 // as most lines are quiet.

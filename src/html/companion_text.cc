@@ -1,6 +1,5 @@
 #include "html/companion_text.h"
 
-
 #include "text/text.h"
 
 namespace kestram {
@@ -26,8 +25,7 @@ constexpr std::size_t longest_fragment() {
 
 // Whether a stripped line is one of the frame's bare tags.
 bool is_frame_tag(std::string_view stripped) {
-  constexpr std::size_t kLongestTag = longest_tag();
-  if (stripped.size() > kLongestTag || stripped.empty() || stripped[0] != '<') return false;
+  if (stripped.size() > longest_tag() || stripped.empty() || stripped[0] != '<') return false;
   for (std::string_view tag : kFrameTags)
     if (stripped.size() == tag.size() && starts_with_lower(stripped, tag)) return true;
   return false;

@@ -23,6 +23,21 @@ OutputNames output_names(std::string_view base_name) {
                      table_file_name(base_name), companion_file_name(base_name)};
 }
 
+namespace {
+
+bool is_link(const std::string& name) {
+  std::error_code ec;
+  return std::filesystem::is_symlink(std::filesystem::symlink_status(name, ec));
+}
+
+// Whether two names name one file (through links or other names).
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
 bool one_read_serves(const RunState& state, const OutputNames& names) {
   if (state.org_unit_code.find_first_of("\r\n") != std::string::npos) return false;
   const ChapterTable& table = state.chapter_table;
@@ -33,35 +48,24 @@ bool one_read_serves(const RunState& state, const OutputNames& names) {
   const std::string files[] = {state.input_file_name, names.chapters, names.indented,
                                names.page,             names.table,    names.companion};
   for (std::size_t i = 0; i < std::size(files); ++i) {
-    std::error_code ec;
     // A link, even to a file not made yet, may lead to another file of the run.
-    if (i > 0 && std::filesystem::is_symlink(std::filesystem::symlink_status(files[i], ec))) return false;
+    if (i > 0 && is_link(files[i])) return false;
     for (std::size_t j = i + 1; j < std::size(files); ++j)
-      if (files[i] == files[j] || std::filesystem::equivalent(files[i], files[j], ec)) return false;
+      if (same_file(files[i], files[j])) return false;
   }
   return true;
 }
 
 namespace {
 
-// Hands every line of the reader to the sink, then the end.
-void feed(LineReader& reader, LineSink& sink) {
-  std::string_view line;
-  while (reader.next(line)) sink.write_line(line);
-  sink.finish();
-}
-
 std::string failure_of(const LineWriter& file) { return file.ok() ? "" : file.error(); }
 
 // Whether the companion text goes to a file of its own: no link, and none
 // of the other files that the page step writes or reads.
 bool companion_is_own_file(const OutputNames& names) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (fs::is_symlink(fs::symlink_status(names.companion, ec)) || fs::is_symlink(fs::symlink_status(names.table, ec)))
-    return false;
+  if (is_link(names.companion) || is_link(names.table)) return false;
   for (const std::string& other : {names.indented, names.page, names.table})
-    if (other == names.companion || fs::equivalent(other, names.companion, ec)) return false;
+    if (same_file(other, names.companion)) return false;
   return true;
 }
 
@@ -100,7 +104,7 @@ class alignas(64) PageFiles {
       LineReader page_file(names.page);
       LineWriter file(names.companion);
       CompanionFilter filter(file);
-      feed(page_file, filter);
+      feed_lines(page_file, filter);
       failures.companion = failure_of(file);
     } else {
       failures.companion = failure_of(*companion_file_);
@@ -125,7 +129,7 @@ void write_page_from_file(const RunState& state, const OutputNames& names, Failu
     add_contents_from_text(headings, state.chapter_table, files.page());
     files.page().end_contents();
   }
-  feed(indented, files.page());
+  feed_lines(indented, files.page());
   files.settle(names, failures);
 }
 
@@ -149,7 +153,7 @@ void write_from_one_read(const RunState& state, const OutputNames& names, Failur
     auto page_thread = std::make_unique<ThreadedSink>(files->page());
     Tee both(indented, *page_thread);
     Indenter indenter(table, state.org_unit_code, both);
-    feed(input, indenter);
+    feed_lines(input, indenter);
   }
   failures.indented = failure_of(indented);
   // A page made from lines that did not all reach the indented text file is
@@ -167,7 +171,7 @@ void write_file_by_file(const RunState& state, const OutputNames& names, Failure
     LineReader input(state.input_file_name);
     LineWriter indented(names.indented);
     Indenter indenter(state.chapter_table, state.org_unit_code, indented);
-    feed(input, indenter);
+    feed_lines(input, indenter);
     if (!indenter.refusal().empty()) indented.fail(indenter.refusal());
     failures.indented = failure_of(indented);
   }

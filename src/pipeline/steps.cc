@@ -1,8 +1,6 @@
 #include "pipeline/steps.h"
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "pipeline/work_copy.h"
 #include "restructure/chapter_list.h"
@@ -14,11 +12,6 @@
 #include "text/lines.h"
 
 namespace kestram {
-namespace {
-
-constexpr char kWorkCopyName[] = "sour_in.txt";
-
-}  // namespace
 
 Flow recognise_chapters(Platform& platform, RunState& state) {
   Console& console = platform.console;
@@ -68,8 +61,7 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   LineWriter out(indented_name);
   Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
   Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
-  std::string_view line;
-  while (input.next(line)) indenter.write_line(line);
+  feed_lines(input, indenter);
   if (!indenter.refusal().empty()) out.fail(indenter.refusal());
   close_and_report(console, indented_name, out);
 

@@ -7,11 +7,6 @@
 #include "run/dialogue.h"
 
 namespace kestram {
-namespace {
-
-constexpr char kWorkCopyName[] = "sour_in.txt";
-
-}  // namespace
 
 bool start_work_copy(Beside& beside, Console& console, Shell& shell, const std::string& input_file_name) {
   // A directory under the work copy's name would take the copy inside it,

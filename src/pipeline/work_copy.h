@@ -11,6 +11,8 @@
 
 namespace kestram {
 
+constexpr char kWorkCopyName[] = "sour_in.txt";
+
 // Starts the copy beside the caller. A name in the way that is no plain file
 // is reported instead, and false returned. Until `beside` has been waited
 // for, nothing else may use the shell, the console or the work copy's files.

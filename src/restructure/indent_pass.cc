@@ -7,11 +7,16 @@ namespace {
 
 // A chapter-mark line behind its indentation: the chapter number in place of
 // the written one (up to the first blank), the title byte for byte, and the
-// unit code in brackets. `Parts` is LineParts or StringParts.
+// unit code in brackets; without a chapter number, the line as it is.
+// `Parts` is LineParts or StringParts.
 template <typename Parts>
 void write_heading(std::uint64_t indent, std::string_view label, std::string_view stripped,
                    std::string_view org_unit_code, Parts& out) {
   out.add_blanks(indent);
+  if (label.empty()) {
+    out.add(stripped);
+    return;
+  }
   out.add(label);
   out.add(stripped.substr(first_blank(stripped)));
   if (org_unit_code.empty()) return;
@@ -52,12 +57,6 @@ std::string indented_file_name(std::string_view base_name) {
 void heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, std::string& line) {
   line.clear();
   StringParts parts{line};
-  // A chapter-mark line without a chapter number stays as it is.
-  if (table.chapter_number(row).empty()) {
-    parts.add_blanks(table.indent_blanks(row));
-    parts.add(table.mark_line_text(row));
-    return;
-  }
   write_heading(table.indent_blanks(row), table.chapter_number(row), table.mark_line_text(row), org_unit_code, parts);
 }
 

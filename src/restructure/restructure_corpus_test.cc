@@ -49,9 +49,7 @@ class FhsDocument : public ::testing::Test {
     LineReader input(kDocument);
     LineWriter out(out_name);
     Indenter indenter(table_, "", out, hooks);
-    std::string_view line;
-    while (input.next(line)) indenter.write_line(line);
-    indenter.finish();
+    feed_lines(input, indenter);
     EXPECT_TRUE(out.ok()) << out.error();
     EXPECT_EQ("", indenter.refusal());
     return split_crlf(testing::read_file(out_name));

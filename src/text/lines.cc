@@ -195,6 +195,12 @@ bool LineReader::next(std::string_view& line) {
   }
 }
 
+void feed_lines(LineReader& reader, LineSink& sink) {
+  std::string_view line;
+  while (reader.next(line)) sink.write_line(line);
+  sink.finish();
+}
+
 LineWriter::LineWriter(const std::string& path) {
   // Opening a pipe for writing blocks until someone reads it; a socket cannot
   // be opened at all. A directory fails in fopen with its own reason.

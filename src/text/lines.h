@@ -65,6 +65,9 @@ class LineReader {
   std::uint64_t line_number_ = 0;
 };
 
+// Hands every line of the reader to the sink, then the end.
+void feed_lines(LineReader& reader, LineSink& sink);
+
 // Writes lines ending in CR LF to a new file; an existing one is written over
 // and holds exactly the new text once closed. A failure to create or write
 // the file is kept, not thrown: ok() turns false and error() describes the

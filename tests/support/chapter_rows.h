@@ -58,9 +58,7 @@ inline std::string indent_with(const ChapterTable& table, std::string_view text,
   StringSink out(bytes);
   Indenter indenter(table, org, out);
   LineReader input = LineReader::from_memory(text);
-  std::string_view line;
-  while (input.next(line)) indenter.write_line(line);
-  indenter.finish();
+  feed_lines(input, indenter);
   if (refusal != nullptr) *refusal = indenter.refusal();
   return bytes;
 }
