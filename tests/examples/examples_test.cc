@@ -1,0 +1,366 @@
+// Runs the examples of tests/examples/*.txt (the format: tests/examples/README.txt),
+// each one a test case named after its file and line. An example is a whole
+// run of the dialogue (files and keys in; console and files out) through
+// run_program, or command lines for the built-in interpreter, in a scratch
+// directory that is the current directory meanwhile.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/shell_emulator.h"
+#include "run/driver.h"
+#include "support/fake_launcher.h"
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Section {
+  std::string kind;      // "document", "given", "indented", "console", ...
+  std::string argument;  // the rest of the header: a file name, "from line 3", "end"
+  std::vector<std::string> lines;
+};
+
+struct Example {
+  std::string place;  // "file.txt:12: title", for messages
+  std::string name;   // the test's name
+  std::vector<Section> sections;
+};
+
+std::vector<std::string> split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  for (std::size_t from = 0;;) {
+    const std::size_t at = text.find(separator, from);
+    parts.push_back(text.substr(from, at - from));
+    if (at == std::string::npos) return parts;
+    from = at + separator.size();
+  }
+}
+
+// A section line as bytes: {TAB} {CR} {LF} {NUL} {ESC} {xHH}, {N*text} for
+// the text N times, {DIR} for the scratch directory. {EOF} at the end of a
+// line leaves out its line end.
+std::string decode(const std::string& line, const std::string& dir, bool* no_end = nullptr) {
+  std::string out;
+  for (std::size_t at = 0; at < line.size(); ++at) {
+    if (line[at] != '{') {
+      out += line[at];
+      continue;
+    }
+    std::size_t close = at + 1;
+    for (int depth = 1; close < line.size(); ++close)
+      if ((depth += (line[close] == '{') - (line[close] == '}')) == 0) break;
+    const std::string name = line.substr(at + 1, close - at - 1);
+    const std::size_t star = name.find('*');
+    at = close;
+    if (name == "TAB") out += '\t';
+    else if (name == "CR") out += '\r';
+    else if (name == "LF") out += '\n';
+    else if (name == "NUL") out += '\0';
+    else if (name == "ESC") out += '\x1b';
+    else if (name == "DIR") out += dir;
+    else if (name == "EOF" && no_end != nullptr && close + 1 == line.size()) *no_end = true;
+    else if (name.size() == 3 && name[0] == 'x') out += static_cast<char>(std::stoi(name.substr(1), nullptr, 16));
+    else if (star != std::string::npos && star > 0 && std::isdigit(static_cast<unsigned char>(name[0])))
+      for (long n = std::stol(name.substr(0, star)); n > 0; --n) out += decode(name.substr(star + 1), dir);
+    else ADD_FAILURE() << "no such escape {" << name << "} in: " << line;
+  }
+  return out;
+}
+
+std::string text_of(const Section& section, const std::string& line_end, const std::string& dir) {
+  std::string text;
+  for (const std::string& line : section.lines) {
+    bool no_end = false;
+    text += decode(line, dir, &no_end);
+    if (!no_end) text += line_end;
+  }
+  return text;
+}
+
+std::vector<Example> load(const fs::path& file) {
+  std::vector<Example> examples;
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  Example* open = nullptr;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (line.rfind("Example: ", 0) == 0) {
+      const std::string title = line.substr(9);
+      examples.push_back({file.filename().string() + ":" + std::to_string(number) + ": " + title,
+                          file.stem().string() + "_" + std::to_string(number) + "_", {}});
+      open = &examples.back();
+      for (char c : title) open->name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    } else if (open != nullptr && line.rfind("~~~", 0) == 0) {
+      const std::string header = line.size() > 4 ? line.substr(4) : "";
+      const std::size_t blank = header.find(' ');
+      if (header.empty()) open = nullptr;
+      else open->sections.push_back({header.substr(0, blank), blank == std::string::npos ? "" : header.substr(blank + 1), {}});
+    } else if (open != nullptr && !open->sections.empty()) {
+      open->sections.back().lines.push_back(line);
+    }
+  }
+  return examples;
+}
+
+std::vector<Example> all_examples() {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(fs::path(KESTRAM_SOURCE_DIR) / "tests/examples"))
+    if (entry.path().extension() == ".txt" && entry.path().filename() != "README.txt") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  std::vector<Example> examples;
+  for (const fs::path& file : files)
+    for (Example& example : load(file)) examples.push_back(std::move(example));
+  return examples;
+}
+
+// Keys and typed lines from one stream of bytes, as from a pipe: a key is one
+// byte, a line runs to "\n" (a "\r" right before it is dropped).
+class StreamOfKeys : public Console {
+ public:
+  StreamOfKeys(std::string input, int width) : input_(std::move(input)), width_(width) {}
+  void write(std::string_view text) override { transcript += text; }
+  std::optional<std::string> read_key() override {
+    if (at_ >= input_.size()) return std::nullopt;
+    return std::string(1, input_[at_++]);
+  }
+  std::optional<std::string> read_line() override {
+    if (at_ >= input_.size()) return std::nullopt;
+    const std::size_t end = std::min(input_.find('\n', at_), input_.size());
+    std::string line = input_.substr(at_, end - at_);
+    if (end < input_.size() && !line.empty() && line.back() == '\r') line.pop_back();
+    at_ = end + 1;
+    return line;
+  }
+  int width() const override { return width_; }
+  std::string transcript;
+
+ private:
+  std::string input_;
+  std::size_t at_ = 0;
+  int width_;
+};
+
+// The listed times of day, one per reading, then the last one again.
+class ListedClock : public Clock {
+ public:
+  explicit ListedClock(std::vector<TimeOfDay> times) : times_(std::move(times)) {}
+  TimeOfDay now() const override { return times_[std::min(next_++, times_.size() - 1)]; }
+
+ private:
+  std::vector<TimeOfDay> times_;
+  mutable std::size_t next_ = 0;
+};
+
+// The interpreter of a system that lacks some programs: a line that calls
+// one of them runs nothing, and its output file is left empty.
+class ShellLacking : public Shell {
+ public:
+  ShellLacking(Shell& shell, std::vector<std::string> missing) : shell_(shell), missing_(std::move(missing)) {}
+  void run(std::string_view line) override {
+    for (const std::string& program : missing_) {
+      if ((" " + std::string(line) + " ").find(" " + program + " ") == std::string::npos) continue;
+      const std::string target(line.substr(line.rfind('>') + 1));
+      testing::write_file(target.substr(target.find_first_not_of(' ')), "");
+      return;
+    }
+    shell_.run(line);
+  }
+
+ private:
+  Shell& shell_;
+  std::vector<std::string> missing_;
+};
+
+// The "answers" section: "key: value" lines.
+using Answers = std::map<std::string, std::string>;
+
+std::string answer(const Answers& answers, const std::string& key, const std::string& otherwise = "") {
+  const auto found = answers.find(key);
+  return found == answers.end() ? otherwise : found->second;
+}
+
+// The keys a user types for the answers: terms and notes accepted, the
+// document's list number, indentation step, contents, unit code; then the
+// start chapter and the extra lines (step 0), or the index question.
+std::string keys_for(const Answers& answers) {
+  std::string keys = "11" + answer(answers, "file", "1") + "\n" + answer(answers, "indent") + "\n" +
+                     answer(answers, "contents") + "\n" + answer(answers, "unit") + "\n";
+  if (answer(answers, "indent") == "0")
+    return keys + answer(answers, "start chapter") + "\n" + answer(answers, "extra lines") + "\nx";
+  return keys + answer(answers, "index", "2");
+}
+
+// The "input" section: "keys ..." lines are key presses, "type ..." lines
+// typed lines, each ended with Enter.
+std::string keys_of(const Section& section) {
+  std::string keys;
+  for (const std::string& line : section.lines) {
+    const std::string text = decode(line.size() > 5 ? line.substr(5) : "", "");
+    if (line.rfind("keys ", 0) == 0) keys += text;
+    else if (line.rfind("type", 0) == 0) keys += text + "\n";
+    else ADD_FAILURE() << "an input line is \"keys ...\" or \"type ...\": " << line;
+  }
+  return keys;
+}
+
+// Whether `line` matches the expected line, in which "{*}" stands for any text.
+bool matches(const std::string& line, const std::string& expected, const std::string& dir) {
+  const std::vector<std::string> parts = split(expected, "{*}");
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string part = decode(parts[i], dir);
+    const std::size_t found = i + 1 == parts.size() && i > 0 ? line.size() - std::min(line.size(), part.size())
+                                                             : line.find(part, at);
+    if (found == std::string::npos || found < at || (i == 0 && found != 0) ||
+        line.compare(found, part.size(), part) != 0)
+      return false;
+    at = found + part.size();
+  }
+  return at == line.size();
+}
+
+// Where the expected lines stand among the actual lines.
+enum class Where { kWhole, kFromLine, kAnywhere, kAtEnd };
+
+void expect_lines(const std::string& what, const std::string& actual, const Section& expected, Where where,
+                  std::size_t first_line, const std::string& dir) {
+  if (where == Where::kWhole && text_of(expected, "\r\n", dir) == actual) return;
+  std::vector<std::string> lines = split(actual, "\r\n");
+  const bool ends_whole = lines.back().empty();
+  if (ends_whole) lines.pop_back();
+  const std::vector<std::string>& want = expected.lines;
+  std::vector<std::size_t> starts;
+  if (where == Where::kWhole && ends_whole && lines.size() == want.size()) starts = {0};
+  if (where == Where::kFromLine) starts = {first_line - 1};
+  if (where == Where::kAtEnd && lines.size() >= want.size()) starts = {lines.size() - want.size()};
+  for (std::size_t s = 0; where == Where::kAnywhere && s + want.size() <= lines.size(); ++s) starts.push_back(s);
+  std::string difference = "the lines are not there";
+  for (std::size_t start : starts) {
+    std::size_t i = 0;
+    while (i < want.size() && start + i < lines.size() && matches(lines[start + i], want[i], dir)) ++i;
+    if (i == want.size()) return;
+    if (where != Where::kAnywhere)
+      difference = "line " + std::to_string(start + i + 1) + "\n  expected: " + (i < want.size() ? want[i] : "") +
+                   "\n  actual:   " + (start + i < lines.size() ? lines[start + i] : "<end>");
+  }
+  ADD_FAILURE() << what << ": " << difference << "\n----- actual:\n" << actual.substr(0, 8000);
+}
+
+// The outputs of the document a.txt, by the section names of the examples.
+const std::map<std::string, std::string> kOutputs = {{"chapters", "a_chapters.txt"}, {"indented", "a_indent.txt"},
+                                                     {"page", "a_indent.htm"},       {"body", "a_indent.htm"},
+                                                     {"companion", "a_com_ndx.txt"}, {"table", "a_table.txt"}};
+
+// The page without its frame: eight opening lines and four closing lines.
+std::string body_of(const std::string& page) {
+  const std::vector<std::string> lines = split(page, "\r\n");
+  std::string body;
+  for (std::size_t i = 8; i + 5 < lines.size(); ++i) body += lines[i] + "\r\n";
+  return body;
+}
+
+class Examples : public ::testing::TestWithParam<Example> {};
+void PrintTo(const Example& example, std::ostream* out) { *out << example.place; }
+
+TEST_P(Examples, Run) {
+  const Example& example = GetParam();
+  SCOPED_TRACE(example.place);
+  testing::TempDir dir;
+  const std::string root = dir.path().string();
+  Answers answers;
+  std::string keys;
+  std::vector<std::string> commands;
+  std::map<std::string, std::string> given;  // files to be left as they were
+  for (const Section& s : example.sections) {
+    const std::string name = s.kind != "document" ? s.argument : s.argument.empty() ? "a.txt" : "a.txt " + s.argument;
+    if (s.kind == "answers") {
+      for (const std::string& line : s.lines) answers[line.substr(0, line.find(':'))] = line.substr(line.find(':') + 2);
+    } else if (s.kind == "input") {
+      keys = keys_of(s);
+    } else if (s.kind == "commands") {
+      for (const std::string& line : s.lines) commands.push_back(decode(line, root));
+    } else if (s.kind == "given" && name.rfind("dir ", 0) == 0) {
+      fs::create_directories(dir.path() / name.substr(4));
+    } else if (s.kind == "document" || s.kind == "given") {
+      // "from PATH": the file of the source tree.
+      const std::size_t from = name.find("from ");
+      const std::string file = name.substr(0, from - (from > 0 && from != std::string::npos));
+      fs::create_directories((dir.path() / file).parent_path());
+      given[file] = from == std::string::npos ? text_of(s, "\n", root)
+                                              : testing::read_file(fs::path(KESTRAM_SOURCE_DIR) / name.substr(from + 5));
+      testing::write_file(dir.file(file), given[file]);
+      testing::write_file(dir.file(name), given[name]);
+    }
+  }
+  // "missing: find convertcp.exe": programs the system or the installation lacks.
+  std::vector<std::string> missing;
+  std::istringstream missing_list(answer(answers, "missing"));
+  for (std::string program; missing_list >> program;) missing.push_back(program);
+  const bool dialogue = commands.empty();
+  if (dialogue) {
+    for (const char* program : {"convertcp.exe", "wget.exe", "lexpage_1_0.exe"})
+      if (std::find(missing.begin(), missing.end(), program) == missing.end())
+        testing::write_file(dir.file(program), "program\n");
+    if (keys.empty()) keys = keys_for(answers);
+  }
+
+  StreamOfKeys console(keys, std::stoi(answer(answers, "width", "80")));
+  testing::FakeLauncher launcher;
+  ShellEmulator emulator(dir.path(), console, launcher);
+  ShellLacking shell(emulator, missing);
+  std::vector<TimeOfDay> times;
+  for (const std::string& time : split(answer(answers, "clock", "12:34:56"), " "))
+    times.push_back({std::stoi(time.substr(0, 2)), std::stoi(time.substr(3, 2)), std::stoi(time.substr(6, 2))});
+  ListedClock clock(times);
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  if (dialogue) {
+    Platform platform{console, shell, clock};
+    RunState state;
+    state.started_path = "kestram";
+    run_program(platform, state);
+  }
+  for (const std::string& line : commands) emulator.run(line);
+  fs::current_path(before);
+
+  for (const Section& s : example.sections) {
+    const auto output = kOutputs.find(s.kind);
+    if (s.kind == "console") {
+      expect_lines("console", console.transcript, s, s.argument == "end" ? Where::kAtEnd : Where::kAnywhere, 0, root);
+    } else if (s.kind == "started") {
+      std::string starts;
+      for (const testing::FakeLauncher::Start& start : launcher.starts)
+        starts += start.dir.lexically_relative(dir.path()).generic_string() + " " + start.program + "\r\n";
+      expect_lines("started", starts, s, Where::kWhole, 0, root);
+    } else if (s.kind == "absent") {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / s.argument))) << s.argument;
+      given.erase(s.argument);
+    } else if (output != kOutputs.end() || s.kind == "out") {
+      const std::size_t from = s.argument.find("from line ");
+      const std::string name = output != kOutputs.end() ? output->second : s.argument.substr(0, from - (from > 0));
+      given.erase(name);
+      EXPECT_TRUE(fs::is_regular_file(dir.path() / name)) << name << " is no file";
+      std::string actual = testing::read_file(dir.file(name));
+      if (s.kind == "body") actual = body_of(actual);
+      if (from == std::string::npos) expect_lines(name, actual, s, Where::kWhole, 0, root);
+      else expect_lines(name, actual, s, Where::kFromLine, std::stoul(s.argument.substr(from + 10)), root);
+    }
+  }
+  for (const auto& [name, bytes] : given) EXPECT_TRUE(bytes == testing::read_file(dir.file(name))) << name << " changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(File, Examples, ::testing::ValuesIn(all_examples()),
+                         [](const ::testing::TestParamInfo<Example>& param) { return param.param.name; });
+
+}  // namespace
+}  // namespace kestram
