@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <initializer_list>
 #include <random>
 #include <sstream>
 #include <string>
@@ -13,7 +11,6 @@
 #include "restructure/indent_pass.h"
 #include "support/chapter_rows.h"
 #include "support/page_lines.h"
-#include "support/temp_dir.h"
 #include "text/lines.h"
 
 namespace kestram {
@@ -70,27 +67,6 @@ std::string contents_from_table(const ChapterTable& table, std::string_view unit
   return out.substr(head, out.size() - head - kContentsTail.size());
 }
 
-TEST(PageFrame, ContentsEntries) {
-  struct Case {
-    const char* line;
-    const char* number;
-    const char* expected;
-  };
-  for (const Case& c : std::initializer_list<Case>{
-           {"    2.1 Budget (HR)", "2.1", "    <b>2.1 Budget (HR) <a href=\"#2.1\">2.1</a> </b>"},
-           {"  3. Results  ", "3.", "  <b>3. Results <a href=\"#3.\">3.</a> </b>"},
-           {"1. A<B> & C", "1.", "<b>1. A&lt;B&gt; & C <a href=\"#1.\">1.</a> </b>"},
-           {"\t1. Tab", "1.", "<b>\t1. Tab <a href=\"#1.\">1.</a> </b>"},
-           {"", "", "<b> <a href=\"#\"></a> </b>"},
-       }) {
-    std::string out;
-    StringSink sink(out);
-    Page page(chapter_table_of({}), sink);
-    page.add_contents_entry(c.line, c.number);
-    EXPECT_EQ(lines({c.expected}), out.substr(kOpening.size())) << c.line;
-  }
-}
-
 // The entries made from the table alone are those made from the indented
 // text: titles of every length with blanks and brackets anywhere, numbers of
 // every length, with and without a unit code.
@@ -122,104 +98,6 @@ TEST(PageFrame, ContentsFromTheTableAreThoseOfTheIndentedText) {
     const std::string from_table = contents_from_table(table, unit);
     ASSERT_EQ(page.substr(head, from_table.size() + kContentsTail.size()), from_table + kContentsTail) << document;
   }
-}
-
-TEST(PageFrame, FrameWithAndWithoutContents) {
-  const ChapterTable none = chapter_table_of({});
-  EXPECT_EQ(kOpening + lines({"text"}) + kClosing, page_of("text", none, false));
-  // Contents asked for but no heading line: the four contents lines stand together.
-  EXPECT_EQ(kOpening +
-                lines({"<b>TABLE OF CONTENTS</b>", "<br>", "<b>END TABLE OF CONTENTS</b>", "<br>", "text"}) +
-                kClosing,
-            page_of("text", none, true));
-  EXPECT_EQ(kOpening + kClosing, page_of("", none, false));
-}
-
-// Golden pages: tests/golden/html/<case>/ holds indented.txt, case.txt
-// ("contents: yes|no" and "chapter: <mark line> <chapter number>" lines) and
-// the expected page, companion text and last table file.
-struct GoldenCase {
-  bool with_contents = false;
-  std::vector<ChapterRow> rows;
-};
-
-GoldenCase read_case(const std::string& path) {
-  GoldenCase golden;
-  std::istringstream in(testing::read_file(path));
-  std::string key;
-  while (in >> key) {
-    if (key == "contents:") {
-      std::string value;
-      in >> value;
-      golden.with_contents = value == "yes";
-    } else if (key == "chapter:") {
-      ChapterRow row;
-      in >> row.mark_line >> row.chapter_number;
-      golden.rows.push_back(row);
-    }
-  }
-  return golden;
-}
-
-// The first differing line, for a readable failure.
-std::string first_difference(const std::string& expected, const std::string& actual) {
-  std::istringstream e(expected), a(actual);
-  std::string el, al;
-  for (int number = 1;; ++number) {
-    const bool more_e = static_cast<bool>(std::getline(e, el));
-    const bool more_a = static_cast<bool>(std::getline(a, al));
-    if (!more_e && !more_a) return "same lines, different bytes";
-    if (el != al || more_e != more_a)
-      return "line " + std::to_string(number) + ":\n  expected: " + (more_e ? el : "<end>") +
-             "\n  actual:   " + (more_a ? al : "<end>");
-  }
-}
-
-TEST(PageFrame, GoldenPages) {
-  const std::filesystem::path root = std::filesystem::path(KESTRAM_SOURCE_DIR) / "tests/golden/html";
-  const std::filesystem::path out_dir = std::filesystem::path(KESTRAM_BINARY_DIR) / "html_pages";
-  std::filesystem::create_directories(out_dir);
-  int cases = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(root)) {
-    const std::string name = entry.path().filename().string();
-    SCOPED_TRACE(name);
-    ++cases;
-    const GoldenCase golden = read_case((entry.path() / "case.txt").string());
-    const ChapterTable table = chapter_table_of(golden.rows);
-
-    // The page with its companion text, and the last table block, as a run
-    // makes them from the indented text file.
-    std::string page;
-    std::string companion;
-    StringSink page_sink(page);
-    StringSink companion_sink(companion);
-    CompanionFilter filter(companion_sink);
-    Tee page_lines(page_sink, filter);
-    const std::string indented = (entry.path() / "indented.txt").string();
-    Page html(table, page_lines);
-    if (golden.with_contents) {
-      LineReader headings(indented);
-      html.begin_contents();
-      add_contents_from_text(headings, table, html);
-      html.end_contents();
-    }
-    LineReader body(indented);
-    std::string_view line;
-    while (body.next(line)) html.write_line(line);
-    html.finish();
-    std::string table_file;
-    if (const TableBlockLines* block = html.last_table_block())
-      for (std::size_t i = 0; i < block->size(); ++i) table_file += std::string((*block)[i]) + "\r\n";
-
-    const std::string expected_page = testing::read_file((entry.path() / "expected_indent.htm").string());
-    EXPECT_EQ(expected_page, page) << first_difference(expected_page, page);
-    const std::string expected_companion = testing::read_file((entry.path() / "expected_com_ndx.txt").string());
-    EXPECT_EQ(expected_companion, companion) << first_difference(expected_companion, companion);
-    EXPECT_EQ(testing::read_file((entry.path() / "expected_table.txt").string()), table_file);
-    // Kept for the browser check (tests/browser/check_page.py).
-    testing::write_file((out_dir / (name + "_indent.htm")).string(), page);
-  }
-  EXPECT_GE(cases, 2);
 }
 
 // Random documents made of the notation's keywords: whatever the mix, the

@@ -90,23 +90,5 @@ TEST(ShellNames, NamesResolveWithoutRegardToCase) {
   EXPECT_FALSE(resolve_name(dir.path(), std::string("a\0b", 3)).valid);
 }
 
-TEST(ShellNames, ListingsCarryTheirDirectoryPart) {
-  testing::TempDir dir;
-  fs::create_directories(dir.path() / "lexpage" / "htm_in");
-  testing::write_file(dir.file("lexpage/htm_in/old.htm"), "12345");
-  testing::write_file(dir.file("lexpage/htm_in/Older.HTM"), "");
-  const Listing pattern = list_matching(dir.path(), "LEXPAGE\\htm_in\\*.*");
-  ASSERT_TRUE(pattern.directory_found);
-  ASSERT_EQ(2u, pattern.entries.size());
-  EXPECT_EQ("old.htm", pattern.entries[0].name);
-  EXPECT_EQ(5u, pattern.entries[0].size);
-  EXPECT_EQ("LEXPAGE\\htm_in\\", pattern.prefix_as_written);
-  // A plain directory name stands for its contents.
-  const Listing whole = list_matching(dir.path(), "lexpage\\htm_in");
-  EXPECT_EQ(2u, whole.entries.size());
-  EXPECT_EQ("lexpage\\htm_in\\", whole.prefix_as_written);
-  EXPECT_FALSE(list_matching(dir.path(), "nowhere\\*.txt").directory_found);
-}
-
 }  // namespace
 }  // namespace kestram

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "support/scripted_console.h"
+#include "support/recording_console.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -16,13 +16,13 @@ TEST(ProcessShell, WorksInTheCurrentDirectoryOfItsMaking) {
   testing::TempDir dir;
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
-  testing::ScriptedConsole console;
+  testing::RecordingConsole console;
   std::unique_ptr<Shell> shell = make_process_shell(console);
   std::filesystem::current_path(before);
   testing::write_file(dir.file("here.txt"), "");
   shell->run("dir /b *.txt");
   shell->run("md made");
-  EXPECT_EQ("here.txt\r\n", console.transcript());
+  EXPECT_EQ("here.txt\r\n", console.transcript);
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "made"));
   EXPECT_FALSE(std::filesystem::exists(before / "made"));
 }

@@ -10,48 +10,6 @@
 namespace kestram {
 namespace {
 
-struct Texts {
-  std::string mark;
-  std::string components;
-  std::string chapter;
-};
-
-Texts texts_of(const ChapterTable& table, std::size_t row) {
-  return {std::string(table.mark_number(row)), std::string(table.components(row)),
-          std::string(table.chapter_number(row))};
-}
-
-void expect_texts(const Texts& expected, const ChapterTable& table, std::size_t row, const char* what) {
-  const Texts actual = texts_of(table, row);
-  EXPECT_EQ(expected.mark, actual.mark) << what;
-  EXPECT_EQ(expected.components, actual.components) << what;
-  EXPECT_EQ(expected.chapter, actual.chapter) << what;
-}
-
-// Every sequence of changes reads back exactly what was set; a chapter
-// number equal to the components, or components left as they were, too.
-TEST(ChapterTable, ChangesReadBackExactly) {
-  ChapterTable table;
-  table.add_row("2.1..", 7, "2.1.. Data");
-  expect_texts({"2.1..", "2.1", ""}, table, 1, "as added");
-  table.set_mark_number(1, "2.1.");
-  table.set_components(1, "2.1");
-  table.set_chapter(1, "2.1", 2);
-  expect_texts({"2.1.", "2.1", "2.1"}, table, 1, "renumbered as it was");
-  table.set_components(1, "5");
-  expect_texts({"2.1.", "5", "2.1"}, table, 1, "the chapter keeps its own text");
-  table.set_chapter(1, "5.", 1);
-  table.set_chapter(1, "", 0);
-  expect_texts({"2.1.", "5", ""}, table, 1, "set twice");
-  EXPECT_EQ(0, table.level(1));
-  EXPECT_EQ(7u, table.mark_line(1));
-  EXPECT_EQ("2.1.. Data", table.mark_line_text(1));
-
-  table.add_row("", 8);
-  expect_texts({"", "", ""}, table, 2, "an empty mark");
-  EXPECT_EQ("", table.mark_line_text(2));
-}
-
 // A large table keeps every row and text, among them texts larger than a
 // block of texts, and views handed out stay valid while the table grows.
 TEST(ChapterTable, LargeTableReadsBackWhole) {

@@ -1,3 +1,5 @@
+// The parse rules of typed answers; the dialogue itself is shown by
+// tests/examples/dialogue.txt.
 #include "run/dialogue.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "support/scripted_console.h"
 
 namespace kestram {
 namespace {
-
-using testing::ScriptedConsole;
 
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
@@ -105,80 +104,6 @@ TEST(ParseLeadingDecimal, IndentationAnswers) {
                                          {"1e999999999", kMax},
                                          {"\t3", 0}}) {
     EXPECT_EQ(c.expected, parse_leading_decimal(c.text)) << c.text;
-  }
-}
-
-TEST(Printing, LineEndsAndBytes) {
-  ScriptedConsole console;
-  print_line(console, "one");
-  print_text(console, "two ");
-  print_text(console, std::string("a\0b", 3));
-  print_empty_line(console);
-  print_line(console, "");
-  EXPECT_EQ(std::string("one\r\ntwo a\0b\r\n\r\n", 16), console.transcript());
-}
-
-TEST(Asking, PromptThenFirstField) {
-  ScriptedConsole console({}, {"  word, second", "  \"word, second\"", "   "});
-  EXPECT_EQ("word", ask_text(console, "name = "));
-  EXPECT_EQ("word, second", ask_text(console, "name = "));
-  EXPECT_EQ("", ask_text(console, "name = "));
-  EXPECT_EQ("", ask_text(console, "name = "));  // end of input
-  EXPECT_EQ("name = ? name = ? name = ? name = ? ", console.transcript());
-
-  ScriptedConsole numbers({}, {"3.5", "2.5", "x", "7 9", std::string(100, '1')});
-  EXPECT_EQ(4, ask_number(numbers, "n"));
-  EXPECT_EQ(2, ask_number(numbers, "n"));
-  EXPECT_EQ(0, ask_number(numbers, "n"));
-  EXPECT_EQ(7, ask_number(numbers, "n"));
-  EXPECT_EQ(kMax, ask_number(numbers, "n"));
-  EXPECT_EQ(0, ask_number(numbers, "n"));  // end of input
-  EXPECT_EQ(0u, numbers.keys_read());
-}
-
-TEST(Menus, KeysAndEndOfInput) {
-  using Keys = std::vector<std::string>;
-  enum Menu { kContinueOrEnd, kEnd, kPause };
-  struct Case {
-    Menu menu;
-    Keys keys;
-    Flow expected;
-    std::size_t keys_taken;  // keys the menu consumed before it returned
-  };
-  for (const Case& c : std::vector<Case>{
-           {kContinueOrEnd, {"1", "2"}, Flow::kGoOn, 1},
-           {kContinueOrEnd, {"3", "a", "\n", "", "\x1b", "12", "1"}, Flow::kGoOn, 7},
-           {kContinueOrEnd, {"x", "2", "1"}, Flow::kEndRun, 2},
-           {kContinueOrEnd, {"x", ""}, Flow::kEndRun, 2},
-           {kContinueOrEnd, {}, Flow::kEndRun, 0},
-           {kEnd, {"2", "x", "", "1", "1"}, Flow::kEndRun, 4},
-           {kEnd, {"2"}, Flow::kEndRun, 1},
-           {kPause, {"", "1"}, Flow::kEndRun, 1},
-           {kPause, {"\n"}, Flow::kEndRun, 1},
-           {kPause, {}, Flow::kEndRun, 0}}) {
-    const std::size_t given = c.keys.size();
-    ScriptedConsole console(c.keys, {});
-    Flow flow = Flow::kGoOn;
-    std::string printed;
-    switch (c.menu) {
-      case kContinueOrEnd:
-        flow = offer_continue_or_end(console, "<1> yes, continue", "<2> no, end");
-        printed = "<1> yes, continue\r\n<2> no, end\r\n";
-        break;
-      case kEnd:
-        flow = offer_end(console);
-        printed = "<1> = continue and end\r\n";
-        break;
-      case kPause:
-        flow = pause_then_end(console, "<...> any key for continue, end");
-        printed = "<...> any key for continue, end\r\n";
-        break;
-    }
-    const std::string label = std::to_string(c.menu) + " with " + std::to_string(given) + " keys";
-    EXPECT_EQ(c.expected, flow) << label;
-    EXPECT_EQ(c.keys_taken, given - console.keys_left()) << label;
-    // The choices are printed once, however many keys were ignored.
-    EXPECT_EQ(printed, console.transcript()) << label;
   }
 }
 

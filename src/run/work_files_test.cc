@@ -4,11 +4,7 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "platform/shell_emulator.h"
-#include "support/scripted_console.h"
-#include "support/fake_launcher.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -54,24 +50,6 @@ TEST(WorkFiles, LastListedName) {
     EXPECT_EQ(c.expected, last_listed_name(dir.file("exe_files.txt"))) << c.bytes;
   }
   EXPECT_EQ("", last_listed_name(dir.file("missing.txt")));
-}
-
-TEST(WorkFiles, StartUpCleanUpRemovesEveryReservedFileSilently) {
-  testing::TempDir dir;
-  testing::ScriptedConsole console;
-  testing::FakeLauncher launcher;
-  ShellEmulator shell(dir.path(), console, launcher);
-  for (const char* name : {"f_notes.txt", "F_OLD.TXT", "Report.txt", "f_notes.doc", "off_1.txt"})
-    testing::write_file(dir.file(name), "x");
-  start_up_clean_up(shell);
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ((std::vector<std::string>{"Report.txt", "f_notes.doc", "off_1.txt"}), left);
-  EXPECT_EQ("", console.transcript());
-  // Without any f_*.txt it prints nothing either.
-  start_up_clean_up(shell);
-  EXPECT_EQ("", console.transcript());
 }
 
 }  // namespace

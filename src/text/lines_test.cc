@@ -26,28 +26,6 @@ std::vector<std::string> lines_of_file(const std::string& bytes) {
   return read_all(reader);
 }
 
-TEST(LineReader, SplitsOnEveryKindOfLineEnd) {
-  using Lines = std::vector<std::string>;
-  struct Case {
-    std::string bytes;
-    Lines expected;
-  };
-  for (const Case& c : std::initializer_list<Case>{
-           {"", {}},
-           {"a", {"a"}},
-           {"a\n", {"a"}},
-           {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-           {"\n\n", {"", ""}},
-           {"\r\r\n\n", {"", "", ""}},
-           {"a\n\rb", {"a", "", "b"}},
-           {std::string("x\0y\n", 4), {std::string("x\0y", 3)}},
-           {"tab\there \n", {"tab\there "}}}) {
-    EXPECT_EQ(c.expected, lines_of_file(c.bytes)) << c.bytes;
-    LineReader memory = LineReader::from_memory(c.bytes);
-    EXPECT_EQ(c.expected, read_all(memory)) << c.bytes;
-  }
-}
-
 TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd) {
   // Place the CR as the last byte of the first read and the LF as the first
   // of the next, for several read sizes the reader may use.
@@ -161,32 +139,6 @@ TEST(LineReader, RandomLinesMatchASimpleSplit) {
       EXPECT_EQ(expected, lines) << line_ends_in << " " << in_memory;
     }
   }
-}
-
-TEST(LineReader, MissingFileReadsAsNoLines) {
-  testing::TempDir dir;
-  LineReader missing(dir.file("absent.txt"));
-  EXPECT_FALSE(missing.is_open());
-  std::string_view line;
-  EXPECT_FALSE(missing.next(line));
-}
-
-TEST(LineWriter, EndsEveryLineWithCrLfAndReportsFailures) {
-  testing::TempDir dir;
-  {
-    LineWriter out(dir.file("out.txt"));
-    out.write_line("a");
-    out.write_blanks(3);
-    out.write_line(std::string("b\0", 2));
-    EXPECT_TRUE(out.close());
-  }
-  EXPECT_EQ(std::string("a\r\n   b\0\r\n", 10), testing::read_file(dir.file("out.txt")));
-
-  LineWriter blocked(dir.path().string());  // a directory is in the way
-  EXPECT_FALSE(blocked.ok());
-  EXPECT_FALSE(blocked.error().empty());
-  blocked.write_line("ignored");
-  EXPECT_FALSE(blocked.close());
 }
 
 // Pieces from one byte to more than the buffer holds, in random order, so

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -15,23 +14,6 @@ std::size_t find_lower_by_definition(std::string_view text, std::string_view nee
   for (std::size_t at = 0; at + needle.size() <= text.size(); ++at)
     if (starts_with_lower(text.substr(at), needle)) return at;
   return std::string_view::npos;
-}
-
-TEST(FindLower, Cases) {
-  constexpr std::size_t kNone = std::string_view::npos;
-  struct Case {
-    std::string text;
-    const char* needle;
-    std::size_t expected;
-  };
-  for (const Case& c : std::initializer_list<Case>{
-           {"", "", 0},
-           {"abc", "", 0},
-           {"see HTTP://x", "http", 4},
-           // Folding applies to letters only: 0x1A is not ':'.
-           {"file\x1a///", "file:///", kNone},
-       })
-    EXPECT_EQ(c.expected, find_lower(c.text, c.needle)) << c.text << " / " << c.needle;
 }
 
 TEST(FindLower, AgreesWithTheDefinitionOnRandomTexts) {
