@@ -1,22 +1,28 @@
 // Runs the examples of tests/examples/*.txt (the format: tests/examples/README.txt),
 // each one a test case named after its file and line. An example is a whole
 // run of the dialogue (files and keys in; console and files out) through
-// run_program, or command lines for the built-in interpreter, in a scratch
-// directory that is the current directory meanwhile.
+// run_program, command lines for the built-in interpreter, or rows of a rule,
+// in a scratch directory that is the current directory meanwhile.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/shell_emulator.h"
+#include "platform/shell_names.h"
+#include "run/command_line.h"
+#include "run/dialogue.h"
 #include "run/driver.h"
+#include "run/work_files.h"
 #include "support/fake_launcher.h"
 #include "support/temp_dir.h"
 
@@ -26,9 +32,10 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Section {
-  std::string kind;      // "document", "given", "indented", "console", ...
-  std::string argument;  // the rest of the header: a file name, "from line 3", "end"
+  std::string kind;      // "document", "given", "indented", "console", "rows", ...
+  std::string argument;  // the rest of the header: a file name, "from line 3", "end", a rule
   std::vector<std::string> lines;
+  int first_line = 0;    // of the file, for messages
 };
 
 struct Example {
@@ -36,6 +43,8 @@ struct Example {
   std::string name;   // the test's name
   std::vector<Section> sections;
 };
+
+void PrintTo(const Example& example, std::ostream* out) { *out << example.place; }
 
 std::vector<std::string> split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
@@ -104,7 +113,7 @@ std::vector<Example> load(const fs::path& file) {
       const std::string header = line.size() > 4 ? line.substr(4) : "";
       const std::size_t blank = header.find(' ');
       if (header.empty()) open = nullptr;
-      else open->sections.push_back({header.substr(0, blank), blank == std::string::npos ? "" : header.substr(blank + 1), {}});
+      else open->sections.push_back({header.substr(0, blank), blank == std::string::npos ? "" : header.substr(blank + 1), {}, number + 1});
     } else if (open != nullptr && !open->sections.empty()) {
       open->sections.back().lines.push_back(line);
     }
@@ -229,7 +238,7 @@ bool matches(const std::string& line, const std::string& expected, const std::st
   return at == line.size();
 }
 
-// Where the expected lines stand among the actual lines.
+// Where the expected lines stand among the actual CR LF lines.
 enum class Where { kWhole, kFromLine, kAnywhere, kAtEnd };
 
 void expect_lines(const std::string& what, const std::string& actual, const Section& expected, Where where,
@@ -257,6 +266,74 @@ void expect_lines(const std::string& what, const std::string& actual, const Sect
   ADD_FAILURE() << what << ": " << difference << "\n----- actual:\n" << actual.substr(0, 8000);
 }
 
+// A parsed command line in one line: words in brackets (q marks a quoted
+// one), redirections as <name, >name, >>name, stages joined by " | ".
+std::string parsed_line(const std::string& line) {
+  const ParsedCommandLine parsed = parse_command_line(line);
+  if (!parsed.ok()) return "refused";
+  std::string text;
+  for (const CommandStage& stage : parsed.stages) {
+    if (!text.empty()) text += " | ";
+    for (const CommandWord& word : stage.words) text += (word.quoted ? "q[" : "[") + word.text + "]";
+    for (const Redirection& r : stage.redirections)
+      text += (r.kind == Redirection::Kind::kRead ? " <" : r.kind == Redirection::Kind::kAppend ? " >>" : " >") +
+              r.target.text;
+  }
+  return text;
+}
+
+// A "for" command's set and number of body words, or "refused".
+std::string for_parts(const std::string& words) {
+  const ParsedCommandLine parsed = parse_command_line(words);
+  ForCommand command;
+  if (!parsed.ok() || parsed.stages.empty() || !parse_for(parsed.stages[0].words, command)) return "refused";
+  std::string text = "(";
+  for (const std::string& item : command.set_items) text += (text.size() > 1 ? "," : "") + item;
+  return text + ") " + std::to_string(command.body.size());
+}
+
+// The rules that rows ("input -> result") are given for; the input and the
+// result in the notation of the section lines, in the directory of the run.
+using Rule = std::function<std::string(const std::string& input, const fs::path& dir)>;
+const std::map<std::string, Rule>& rules() {
+  static const std::map<std::string, Rule> kRules = {
+      {"number", [](const std::string& in, const fs::path&) { return std::to_string(parse_number(in)); }},
+      {"indentation", [](const std::string& in, const fs::path&) { return std::to_string(parse_leading_decimal(in)); }},
+      {"text field", [](const std::string& in, const fs::path&) { return first_answer_field(in, 4096, false); }},
+      {"number field", [](const std::string& in, const fs::path&) { return first_answer_field(in, 67, true); }},
+      {"command line", [](const std::string& in, const fs::path&) { return parsed_line(in); }},
+      {"for", [](const std::string& in, const fs::path&) { return for_parts(in); }},
+      {"quoted name", [](const std::string& in, const fs::path&) {
+         return command_word(in) + " " + parsed_line("copy " + kestram::quoted(in) + " x");
+       }},
+      {"wildcard", [](const std::string& in, const fs::path&) {
+         const std::size_t blank = in.find(' ');
+         return std::string(matches_wildcard(in.substr(0, blank), in.substr(blank + 1)) ? "yes" : "no");
+       }},
+      {"listing order", [](const std::string& in, const fs::path&) {
+         std::vector<std::string> names = split(in, " ");
+         std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return listing_order_less(a, b); });
+         std::string sorted;
+         for (const std::string& name : names) sorted += (sorted.empty() ? "" : " ") + name;
+         return sorted;
+       }},
+      {"name", [](const std::string& in, const fs::path& dir) {
+         const ResolvedName resolved = resolve_name(dir, in);
+         if (!resolved.valid) return std::string("invalid");
+         return resolved.path.lexically_normal().lexically_relative(dir).generic_string() + (resolved.exists ? "" : " (missing)");
+       }},
+      {"nonblank lines", [](const std::string& in, const fs::path& dir) {
+         testing::write_file((dir / "lines.txt").string(), in);
+         return std::to_string(count_nonblank_lines((dir / "lines.txt").string()));
+       }},
+      {"last listed name", [](const std::string& in, const fs::path& dir) {
+         testing::write_file((dir / "names.txt").string(), in);
+         return last_listed_name((dir / "names.txt").string());
+       }},
+  };
+  return kRules;
+}
+
 // The outputs of the document a.txt, by the section names of the examples.
 const std::map<std::string, std::string> kOutputs = {{"chapters", "a_chapters.txt"}, {"indented", "a_indent.txt"},
                                                      {"page", "a_indent.htm"},       {"body", "a_indent.htm"},
@@ -271,7 +348,6 @@ std::string body_of(const std::string& page) {
 }
 
 class Examples : public ::testing::TestWithParam<Example> {};
-void PrintTo(const Example& example, std::ostream* out) { *out << example.place; }
 
 TEST_P(Examples, Run) {
   const Example& example = GetParam();
@@ -286,12 +362,15 @@ TEST_P(Examples, Run) {
   // Names may hold bytes in braces as well.
   std::vector<Section> sections = example.sections;
   for (Section& s : sections) s.argument = decode(s.argument, root);
+
   Answers answers;
   std::string keys;
   std::vector<std::string> commands;
+  bool dialogue = false;
   std::map<std::string, std::string> given;  // files to be left as they were
   for (const Section& s : sections) {
     const std::string name = s.kind != "document" ? s.argument : s.argument.empty() ? "a.txt" : "a.txt " + s.argument;
+    dialogue = dialogue || s.kind == "document" || s.kind == "answers" || s.kind == "input";
     if (s.kind == "answers") {
       for (const std::string& line : s.lines) answers[line.substr(0, line.find(':'))] = line.substr(line.find(':') + 2);
     } else if (s.kind == "input") {
@@ -307,12 +386,12 @@ TEST_P(Examples, Run) {
       fs::create_symlink(name.substr(blank + 1), dir / name.substr(5, blank - 5), ec);
       if (ec) GTEST_SKIP() << "no symbolic link can be made here: " << ec.message();
     } else if (s.kind == "document" || s.kind == "given") {
-      // "from PATH": the file of the source tree.
-      const std::size_t from = name.find("from ");
-      const std::string file = name.substr(0, from - (from > 0 && from != std::string::npos));
+      // "NAME from PATH": a file of the source tree.
+      const std::size_t from = name.find(" from ");
+      const std::string file = name.substr(0, from);
       fs::create_directories((dir / file).parent_path());
       given[file] = from == std::string::npos ? text_of(s, "\n", root)
-                                              : testing::read_file(fs::path(KESTRAM_SOURCE_DIR) / name.substr(from + 5));
+                                              : testing::read_file((fs::path(KESTRAM_SOURCE_DIR) / name.substr(from + 6)).string());
       testing::write_file(file_of(file), given[file]);
     }
   }
@@ -320,11 +399,9 @@ TEST_P(Examples, Run) {
   std::vector<std::string> missing;
   std::istringstream missing_list(answer(answers, "missing"));
   for (std::string program; missing_list >> program;) missing.push_back(program);
-  const bool dialogue = commands.empty();
   if (dialogue) {
     for (const char* program : {"convertcp.exe", "wget.exe", "lexpage_1_0.exe"})
-      if (std::find(missing.begin(), missing.end(), program) == missing.end())
-        testing::write_file(file_of(program), "program\n");
+      if (std::find(missing.begin(), missing.end(), program) == missing.end()) testing::write_file(file_of(program), "program\n");
     if (keys.empty()) keys = keys_for(answers);
   }
 
@@ -363,7 +440,8 @@ TEST_P(Examples, Run) {
     } else if (s.kind == "out" && s.argument.rfind("dir ", 0) == 0) {
       EXPECT_TRUE(fs::is_directory(dir / s.argument.substr(4))) << s.argument;
     } else if (output != kOutputs.end() || s.kind == "out") {
-      const std::size_t from = s.argument.find("from line ");
+      // "[NAME ]from line N": the lines from line N on only.
+      const std::size_t from = (" " + s.argument).find(" from line ");
       const std::string name = output != kOutputs.end() ? output->second : s.argument.substr(0, from - (from > 0));
       given.erase(name);
       EXPECT_TRUE(fs::is_regular_file(dir / name)) << name << " is no file";
@@ -371,6 +449,15 @@ TEST_P(Examples, Run) {
       if (s.kind == "body") actual = body_of(actual);
       if (from == std::string::npos) expect_lines(name, actual, s, Where::kWhole, 0, root);
       else expect_lines(name, actual, s, Where::kFromLine, std::stoul(s.argument.substr(from + 10)), root);
+    } else if (s.kind == "rows") {
+      const auto rule = rules().find(s.argument);
+      ASSERT_NE(rules().end(), rule) << "no rule " << s.argument;
+      for (std::size_t i = 0; i < s.lines.size(); ++i) {
+        const std::size_t arrow = s.lines[i].find(" -> ");
+        ASSERT_NE(std::string::npos, arrow) << "line " << s.first_line + i << " has no \" -> \"";
+        EXPECT_EQ(decode(s.lines[i].substr(arrow + 4), root), rule->second(decode(s.lines[i].substr(0, arrow), root), dir))
+            << "line " << s.first_line + i << ": " << s.lines[i];
+      }
     }
   }
   for (const auto& [name, bytes] : given) EXPECT_TRUE(bytes == testing::read_file(file_of(name))) << name << " changed";
