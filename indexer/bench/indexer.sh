@@ -24,7 +24,7 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/htm_in"
-"$gen_doc" --mb "$mb" --seed 1 | python3 "$repo/indexer/tests/make_page.py" --toc \
+"$gen_doc" --mb "$mb" --seed 1 | python3 "$repo/bench/make_page.py" --toc \
   > "$work/htm_in/bench_indent.htm"
 page_bytes=$(stat -c %s "$work/htm_in/bench_indent.htm")
 

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "indexer_run.h"
+#include "output_pages.h"
+#include "page_scan.h"
 #include "platform/command_line.h"
 #include "platform/shell_emulator.h"
 #include "platform/shell_names.h"
@@ -25,6 +28,8 @@
 #include "run/work_files.h"
 #include "support/fake_launcher.h"
 #include "support/temp_dir.h"
+#include "word_index.h"
+#include "word_text.h"
 
 namespace kestram {
 namespace {
@@ -292,6 +297,49 @@ std::string for_parts(const std::string& words) {
   return text + ") " + std::to_string(command.body.size());
 }
 
+// The words of a page as the indexing program finds them, with the chapter
+// of each when `chapters` is set ("word/chapter").
+std::string words_of(const std::string& page, bool chapters) {
+  const lexpage::PageScan scan = lexpage::scan_page(page);
+  std::string words;
+  for (const lexpage::WordSpan& word : scan.words)
+    words += (words.empty() ? "" : " ") + page.substr(word.page_offset, word.length) +
+             (chapters ? "/" + scan.chapters[word.chapter] : "");
+  return words;
+}
+
+// The distinct words of a page in their order ("word:count"), then the
+// initials ("initial:occurrences") and the chapter totals ("words/different").
+std::string word_counts(const std::string& page) {
+  const lexpage::PageScan scan = lexpage::scan_page(page);
+  const lexpage::WordIndex index = lexpage::build_word_index(page, scan);
+  std::string text;
+  for (std::size_t rank = 0; rank < index.words.size(); ++rank)
+    text += std::string(index.words[rank]) + ":" + std::to_string(index.count(rank)) + " ";
+  text += "|";
+  for (const lexpage::InitialGroup& group : lexpage::initial_groups(index))
+    text += " " + std::string(group.name) + ":" + std::to_string(group.occurrences);
+  text += " |";
+  for (const lexpage::ChapterTotals& totals : index.chapters)
+    text += " " + std::to_string(totals.words) + "/" + std::to_string(totals.different_words);
+  return text;
+}
+
+// "WIDTH plain text with the [word]": the line of context shown for the word,
+// as "before[word]after".
+std::string context_of(const std::string& in) {
+  const std::size_t blank = in.find(' ');
+  std::string plain = in.substr(blank + 1);
+  const std::size_t open = plain.find('[');
+  const std::size_t close = plain.find(']', open);
+  const std::string word = plain.substr(open + 1, close - open - 1);
+  plain.erase(close, 1);
+  plain.erase(open, 1);
+  const lexpage::WordSpan span{0, static_cast<std::uint32_t>(word.size()), static_cast<std::uint32_t>(open), 0};
+  const lexpage::ContextLine line = lexpage::context_line(plain, span, std::stoul(in.substr(0, blank)));
+  return std::string(line.before) + "[" + std::string(line.word) + "]" + std::string(line.after);
+}
+
 // The rules that rows ("input -> result") are given for; the input and the
 // result in the notation of the section lines, in the directory of the run.
 using Rule = std::function<std::string(const std::string& input, const fs::path& dir)>;
@@ -326,6 +374,23 @@ const std::map<std::string, Rule>& rules() {
          testing::write_file((dir / "lines.txt").string(), in);
          return std::to_string(count_nonblank_lines((dir / "lines.txt").string()));
        }},
+      {"words", [](const std::string& in, const fs::path&) { return words_of(in, false); }},
+      {"words by chapter", [](const std::string& in, const fs::path&) { return words_of(in, true); }},
+      {"visible text", [](const std::string& in, const fs::path&) { return lexpage::scan_page(in).plain; }},
+      {"body end", [](const std::string& in, const fs::path&) { return std::to_string(lexpage::scan_page(in).body_end); }},
+      {"chapter number", [](const std::string& in, const fs::path&) {
+         return std::string(lexpage::is_chapter_number(in) ? "yes" : "no");
+       }},
+      {"word counts", [](const std::string& in, const fs::path&) { return word_counts(in); }},
+      {"keywords", [](const std::string& in, const fs::path&) {
+         std::string found;
+         for (const lexpage::Keyword& keyword : lexpage::find_keywords(lexpage::scan_page(in)))
+           found += (found.empty() ? "" : " | ") + keyword.text;
+         return found;
+       }},
+      {"context", [](const std::string& in, const fs::path&) { return context_of(in); }},
+      {"browser text", [](const std::string& in, const fs::path&) { return lexpage::browser_text(in); }},
+      {"entry link", [](const std::string& in, const fs::path&) { return lexpage::entry_link(in); }},
       {"last listed name", [](const std::string& in, const fs::path& dir) {
          testing::write_file((dir / "names.txt").string(), in);
          return last_listed_name((dir / "names.txt").string());
@@ -424,6 +489,9 @@ TEST_P(Examples, Run) {
   }
   for (const std::string& line : commands) emulator.run(line);
   fs::current_path(before);
+  // "~~~ index": the indexing program's run in the directory; its message goes to the console.
+  if (std::any_of(sections.begin(), sections.end(), [](const Section& s) { return s.kind == "index"; }))
+    console.write(lexpage::index_directory(dir).message + "\r\n");
 
   for (const Section& s : sections) {
     const auto output = kOutputs.find(s.kind);
@@ -442,12 +510,15 @@ TEST_P(Examples, Run) {
     } else if (output != kOutputs.end() || s.kind == "out") {
       // "[NAME ]from line N": the lines from line N on only.
       const std::size_t from = (" " + s.argument).find(" from line ");
-      const std::string name = output != kOutputs.end() ? output->second : s.argument.substr(0, from - (from > 0));
+      const std::string name = output != kOutputs.end() ? output->second
+                               : s.argument.substr(0, std::min(from - (from > 0), s.argument.rfind(" contains")));
       given.erase(name);
       EXPECT_TRUE(fs::is_regular_file(dir / name)) << name << " is no file";
       std::string actual = testing::read_file(file_of(name));
       if (s.kind == "body") actual = body_of(actual);
-      if (from == std::string::npos) expect_lines(name, actual, s, Where::kWhole, 0, root);
+      if (s.argument.size() > 9 && s.argument.compare(s.argument.size() - 9, 9, " contains") == 0)
+        expect_lines(name, actual, s, Where::kAnywhere, 0, root);
+      else if (from == std::string::npos) expect_lines(name, actual, s, Where::kWhole, 0, root);
       else expect_lines(name, actual, s, Where::kFromLine, std::stoul(s.argument.substr(from + 10)), root);
     } else if (s.kind == "rows") {
       const auto rule = rules().find(s.argument);

@@ -1,4 +1,5 @@
-// The conversions of convertcp.exe, on the code page back end of each system.
+// The conversions of convertcp.exe: the same cases on the code page back end
+// of each system (iconv, or the code page functions of Windows).
 #include "code_page_conversion.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,12 @@ TEST(ConvertFile, ConvertsBetweenCodePages) {
            {"ISO-8859-2", "UTF-8", "\xA9", "\xC5\xA0"},
            {"UTF-8", "UTF-16LE", "A\xC3\xA9", std::string("A\0\xE9\0", 4)},
            {"CP1250", "UTF-8", nul_line, nul_line},  // NUL bytes and line ends pass
-           {"CP1250", "UTF-8", "", ""}}) {
+           {"CP1250", "UTF-8", "", ""},
+           {"UTF-8", "cp1250", "\xC5\xA0\xC4\x8D\xC5\xA1", "\x8A\xE8\x9A"},  // names in any case
+           {"IBM852", "WINDOWS-1250", "\xE6", "\x8A"},
+           {"UTF-16BE", "UTF-8", std::string("\0A\xD8\x3D\xDE\x00", 6), "A\xF0\x9F\x98\x80"},  // a surrogate pair
+           {"UTF-8", "UTF-16BE", "\xF0\x9F\x98\x80", std::string("\xD8\x3D\xDE\x00", 4)},
+           {"CP932", "UTF-8", "a\x82\xA0", "a\xE3\x81\x82"}}) {  // a double-byte character
     TempDir dir;
     write_file(dir.file("in.txt"), c.input);
     ConversionResult result = convert_file(c.from, c.to, dir.file("in.txt"), dir.file("out.txt"));
@@ -42,18 +48,24 @@ TEST(ConvertFile, FailuresNameTheCauseAndKeepTheOldOutput) {
   struct Case {
     const char* from;
     const char* to;
-    const char* input;   // nullptr: the input file does not exist
+    std::string input;  // "<none>": the input file does not exist
     const char* expected_error_part;
   };
   for (const Case& c : std::initializer_list<Case>{
+           {"UTF-8", "CP1250", "a\xC0\x80", "byte offset 1 "},                    // an overlong NUL
+           {"UTF-8", "CP1250", "x\xE4\xB8\xAD", "byte offset 1 "},                // no look-alike
+           {"UTF-16LE", "UTF-8", std::string("A\0\0\xDC", 4), "byte offset 2 "},  // a lone low surrogate
+           {"UTF-16LE", "UTF-8", std::string("A\0B", 3), "ends inside a UTF-16LE character at byte offset 2"},
+           {"CP932", "UTF-8", "a\x82", "ends inside a CP932 character at byte offset 1"},
+           {"UTF-8", "CP99999", "x", "unknown code page: CP99999"},
            {"UTF-8", "CP1250", "ab\xFF" "cd", "byte offset 2 "},
            {"UTF-8", "CP1250", "abc\xC4", "ends inside a UTF-8 character at byte offset 3"},
            {"UTF-8", "ISO-8859-1", "a\xE2\x82\xAC", "byte offset 1 "},  // no euro sign there
            {"NO-SUCH-PAGE", "UTF-8", "x", "unknown code page: NO-SUCH-PAGE"},
            {"UTF-8", "NO-SUCH-PAGE", "x", "unknown code page: NO-SUCH-PAGE"},
-           {"UTF-8", "CP1250", nullptr, "cannot read "}}) {
+           {"UTF-8", "CP1250", "<none>", "cannot read "}}) {
     TempDir dir;
-    if (c.input != nullptr) write_file(dir.file("in.txt"), c.input);
+    if (c.input != "<none>") write_file(dir.file("in.txt"), c.input);
     write_file(dir.file("out.txt"), "old");
     ConversionResult result = convert_file(c.from, c.to, dir.file("in.txt"), dir.file("out.txt"));
     EXPECT_FALSE(result.ok) << c.expected_error_part;
@@ -61,7 +73,7 @@ TEST(ConvertFile, FailuresNameTheCauseAndKeepTheOldOutput) {
     EXPECT_EQ("old", read_file(dir.file("out.txt"))) << c.expected_error_part;
     int files = 0;
     for (auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
-    EXPECT_EQ(c.input != nullptr ? 2 : 1, files) << "a temporary file was left behind";
+    EXPECT_EQ(c.input != "<none>" ? 2 : 1, files) << "a temporary file was left behind";
   }
 }
 

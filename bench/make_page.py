@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Wraps a plain-text document in the frame of the pages that the main program
-writes, for tests and benchmarks of the indexer only.
+writes, for benchmarks of the indexer only.
 
 usage: make_page.py [--toc] < document.txt > page.htm
 
