@@ -79,17 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(parse_number(typed) == *expected);
     FUZZ_CHECK(parse_leading_decimal(typed) == *expected);
   }
-  // Rounding to the nearest whole number never moves by more than a half, so
-  // "N.5" reads as N or N+1 and "N.4" as N.
-  if (std::optional<std::int64_t> whole = plain_integer(typed)) {
-    if (*whole >= 0 && *whole < std::numeric_limits<std::int64_t>::max()) {
-      const std::string half = std::string(typed) + ".5";
-      const std::int64_t rounded = parse_leading_decimal(half);
-      FUZZ_CHECK(rounded == *whole || rounded == *whole + 1);
-      FUZZ_CHECK(rounded % 2 == 0);
-      FUZZ_CHECK(parse_leading_decimal(std::string(typed) + ".4999") == *whole);
-    }
-  }
   parse_leading_decimal(typed);
   return 0;
 }

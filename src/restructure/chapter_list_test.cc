@@ -19,23 +19,6 @@ std::string chapters_file(const ChapterTable& table) {
   return bytes;
 }
 
-// Mark lines in any order and of any size: each row's own number.
-TEST(ChapterList, EveryMarkLineAsItIs) {
-  const std::vector<std::uint64_t> lines = {1,  9,       10,        99,         100,       1000000,   99999999,
-                                            7,  8,       100000000, 100000019,  12345679,  UINT64_MAX, 3,
-                                            123456789012, 5};
-  ChapterTable table;
-  for (std::uint64_t line : lines) table.add_row("1.", line);
-  renumber_chapters(table, 0);
-  std::string expected;
-  for (std::size_t row = 1; row <= lines.size(); ++row) {
-    const std::string chapter = std::to_string(row);
-    expected += "1.  " + std::to_string(lines[row - 1]) + "  0  " + chapter + ".  " + (row == 1 ? "1" : chapter) +
-                "    \r\n  \r\n";
-  }
-  EXPECT_EQ(expected, chapters_file(table));
-}
-
 // Long lists and long marks go out in several blocks or in one grown block;
 // every line and every byte stays as it would be alone.
 TEST(ChapterList, BlocksKeepEveryLineWhole) {

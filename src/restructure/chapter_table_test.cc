@@ -7,6 +7,9 @@
 #include <thread>
 #include <vector>
 
+#include "restructure/chapter_list.h"
+#include "restructure/renumber.h"
+
 namespace kestram {
 namespace {
 
@@ -67,7 +70,8 @@ TEST(ChapterTable, LookUpsFromSeveralThreadsAtOnce) {
   }
 }
 
-// Line numbers of any size read back, and the cursor finds each row.
+// Line numbers of any size read back, the cursor finds each row, and the
+// chapters file writes them.
 TEST(ChapterTable, LineNumbersOfAnySize) {
   const std::vector<std::uint64_t> lines = {1, 5, 0x7FFFFFFC, 0x7FFFFFFE, 0x80000000, 0x80000002,
                                             0xFFFFFFFF, 0x100000002, UINT64_MAX - 2, UINT64_MAX};
@@ -79,6 +83,16 @@ TEST(ChapterTable, LineNumbersOfAnySize) {
     EXPECT_EQ(0u, cursor.row_for_line(lines[row - 1] - 1)) << row;
     EXPECT_EQ(row, cursor.row_for_line(lines[row - 1])) << row;
   }
+  // The chapters file writes each as it is.
+  renumber_chapters(table, 0);
+  std::string expected;
+  for (std::size_t row = 1; row <= lines.size(); ++row)
+    expected += "1.  " + std::to_string(lines[row - 1]) + "  0  " + std::to_string(row) + ".  " + std::to_string(row) +
+                "    \r\n  \r\n";
+  std::string written;
+  StringSink out(written);
+  write_chapters_file(table, out);
+  EXPECT_EQ(expected, written);
 }
 
 // The cursor finds, for line numbers that never decrease (each asked once or

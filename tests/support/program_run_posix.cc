@@ -10,18 +10,16 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 
 namespace kestram::testing {
 
-ProgramResult run_program_in(const std::string& directory, const std::string& program,
-                             const std::vector<std::string>& arguments, const std::string& input,
-                             int seconds, const ProgramSetting& setting) {
+ProgramResult run_kestram(const std::string& directory, const std::string& input, int seconds,
+                          const ProgramSetting& setting) {
+  const std::string program = directory + "/kestram";
   ProgramResult result;
   // Made before the fork: the child only calls what is safe after it.
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
   std::vector<char*> envp;
   for (char** variable = environ; *variable != nullptr; ++variable) envp.push_back(*variable);
   for (const std::string& variable : setting.environment) envp.push_back(const_cast<char*>(variable.c_str()));
@@ -43,7 +41,7 @@ ProgramResult run_program_in(const std::string& directory, const std::string& pr
       const rlimit limit{setting.address_space_bytes, setting.address_space_bytes};
       if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
     }
-    execve(program.c_str(), argv.data(), envp.data());
+    execve(program.c_str(), argv, envp.data());
     _exit(127);
   }
   close(to_child[0]);
@@ -101,11 +99,6 @@ void install_into(const std::string& directory) {
   fs::copy_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt", fs::path(directory) / "Report.txt", options);
 }
 
-ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds,
-                          const ProgramSetting& setting) {
-  return run_program_in(directory, directory + "/kestram", {}, keys, seconds, setting);
-}
-
 ProgramResult run_kestram_ok(const std::string& directory, const std::string& keys, int seconds) {
   ProgramResult result = run_kestram(directory, keys, seconds);
   EXPECT_FALSE(result.timed_out) << keys;
@@ -114,7 +107,9 @@ ProgramResult run_kestram_ok(const std::string& directory, const std::string& ke
 }
 
 std::string list_number_of(const std::string& output, const std::string& name) {
-  for (const std::string& line : split_lines(output)) {
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t digits_end = line.find_first_not_of("0123456789", 1);
     if (line.size() > 2 && line[0] == ' ' && digits_end > 1 && digits_end != std::string::npos &&
         line[digits_end] == ' ' && line.compare(digits_end + 1, std::string::npos, name) == 0)
@@ -134,30 +129,6 @@ std::string list_number_in(const std::string& directory, const std::string& name
 ProgramResult run_kestram_on(const std::string& directory, const std::string& name, const std::string& answers,
                              int seconds) {
   return run_kestram_ok(directory, "11" + list_number_in(directory, name) + "\n" + answers, seconds);
-}
-
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t from = 0; from < text.size();) {
-    std::size_t end = text.find("\r\n", from);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(from, end - from));
-    from = end + 2;
-  }
-  return lines;
-}
-
-std::size_t line_count(const std::string& bytes) {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) ++count;
-  }
-  if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') ++count;
-  return count;
-}
-
-bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace kestram::testing
