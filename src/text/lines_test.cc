@@ -19,26 +19,6 @@ std::vector<std::string> read_all(LineReader& reader) {
   return lines;
 }
 
-std::vector<std::string> lines_of_file(const std::string& bytes) {
-  testing::TempDir dir;
-  testing::write_file(dir.file("in.txt"), bytes);
-  LineReader reader(dir.file("in.txt"));
-  return read_all(reader);
-}
-
-TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd) {
-  // Place the CR as the last byte of the first read and the LF as the first
-  // of the next, for several read sizes the reader may use.
-  for (std::size_t first : {std::size_t{1} << 20, (std::size_t{1} << 20) - 1, std::size_t{1} << 21}) {
-    std::string bytes(first - 1, 'a');
-    bytes += "\r\nnext\r";
-    std::vector<std::string> lines = lines_of_file(bytes);
-    ASSERT_EQ(2u, lines.size()) << first;
-    EXPECT_EQ(first - 1, lines[0].size());
-    EXPECT_EQ("next", lines[1]);
-  }
-}
-
 // The rule of the reader, one byte at a time.
 std::vector<std::string> split_simply(const std::string& bytes) {
   std::vector<std::string> lines;
@@ -76,9 +56,9 @@ TEST(LineReader, LineEndBitsMarkExactlyTheLfAndCrBytes) {
 }
 
 // Line ends on and around the edges of the 64-byte blocks (and of the runs
-// of blocks) the reader looks
-// at: a CR as the last byte of a block with its LF opening the next, a CR
-// or LF as the first or last byte of the input, lines of NUL bytes.
+// of blocks) the reader looks at, and of the reads it makes: a CR as the last
+// byte of a block or a read with its LF opening the next, a CR or LF as the
+// first or last byte of the input, lines of NUL bytes.
 TEST(LineReader, LineEndsAtBlockEdgesMatchASimpleSplit) {
   const std::string nul(1, '\0');
   const std::vector<std::string> ends = {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n"};
@@ -93,6 +73,8 @@ TEST(LineReader, LineEndsAtBlockEdgesMatchASimpleSplit) {
       documents.push_back(end + filler + end + filler);
     }
   }
+  for (std::size_t first_read : {std::size_t{1} << 20, (std::size_t{1} << 20) - 1, std::size_t{1} << 21})
+    documents.push_back(std::string(first_read - 1, 'a') + "\r\nnext\r");
   testing::TempDir dir;
   for (const std::string& bytes : documents) {
     const std::vector<std::string> expected = split_simply(bytes);
@@ -182,21 +164,7 @@ TEST(LineWriter, FailureInTheMiddleIsKeptAndStopsTheWriting) {
   }
 }
 
-// A refused output keeps what was written before the refusal, also over a
-// longer earlier file, and nothing after it.
-TEST(LineWriter, RefusedOutputKeepsTheCallersReason) {
-  testing::TempDir dir;
-  const std::string path = dir.file("out.txt");
-  testing::write_file(path, std::string(100, 'o'));
-  LineWriter out(path);
-  out.write_line("kept");
-  out.fail("indentation too wide");
-  out.write_line("dropped");
-  EXPECT_FALSE(out.close());
-  EXPECT_EQ("indentation too wide", out.error());
-  EXPECT_EQ("kept\r\n", testing::read_file(path));
-}
-
+// An existing file, longer, shorter or as long, holds exactly the new text.
 TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
   testing::TempDir dir;
   const std::string path = dir.file("out.txt");
@@ -212,11 +180,20 @@ TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {
       EXPECT_EQ(text + "\r\n", testing::read_file(path)) << before.size() << " " << text.size();
     }
   }
-  // Nothing written leaves an empty file.
+  // Nothing written leaves an empty file; a refusal keeps what was written
+  // before it and nothing after it.
   testing::write_file(path, "old");
-  LineWriter out(path);
-  ASSERT_TRUE(out.close());
+  LineWriter empty(path);
+  ASSERT_TRUE(empty.close());
   EXPECT_EQ("", testing::read_file(path));
+  testing::write_file(path, std::string(100, 'o'));
+  LineWriter refused(path);
+  refused.write_line("kept");
+  refused.fail("indentation too wide");
+  refused.write_line("dropped");
+  EXPECT_FALSE(refused.close());
+  EXPECT_EQ("indentation too wide", refused.error());
+  EXPECT_EQ("kept\r\n", testing::read_file(path));
 }
 
 }  // namespace

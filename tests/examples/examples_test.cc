@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "code_page_conversion.h"
 #include "indexer_run.h"
 #include "output_pages.h"
 #include "page_scan.h"
@@ -323,6 +324,22 @@ std::string context_of(const std::string& in) {
   return std::string(line.before) + "[" + std::string(line.word) + "]" + std::string(line.after);
 }
 
+// "FROM TO bytes": the bytes converted, or why not; a failure must leave an
+// earlier output as it was and no file behind.
+std::string conversion(const std::string& in, const fs::path& dir) {
+  const Texts words = split(in, " ");
+  testing::write_file((dir / "in.txt").string(), in.substr(std::min(in.size(), words[0].size() + words[1].size() + 2)));
+  testing::write_file((dir / "out.txt").string(), "old");
+  const ConversionResult result = convert_file(words[0], words[1], (dir / "in.txt").string(), (dir / "out.txt").string());
+  if (result.ok) return testing::read_file((dir / "out.txt").string());
+  const auto files = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+  std::string error = result.error;  // the input named by its name alone
+  if (error.find((dir / "in.txt").string()) != std::string::npos)
+    error.replace(error.find((dir / "in.txt").string()), (dir / "in.txt").string().size(), "in.txt");
+  return "failed: " + error + (testing::read_file((dir / "out.txt").string()) == "old" ? "" : " (output changed)") +
+         (files == 2 ? "" : " (a file left behind)");
+}
+
 // The rules that rows ("input -> result") are given for, in the directory of
 // the run.
 using Rule = std::function<std::string(const std::string& input, const fs::path& dir)>;
@@ -375,6 +392,7 @@ const std::map<std::string, Rule>& rules() {
       {"context", text_rule(context_of)},
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
+      {"conversion", conversion},
   };
   return kRules;
 }
