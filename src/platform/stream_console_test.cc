@@ -28,12 +28,12 @@ TEST(StreamConsole, KeysAreBytesAndLinesRunToTheLineFeed) {
       {true, "3"},      {false, "last"},  {false, std::nullopt}, {true, std::nullopt}, {false, std::nullopt}};
   for (bool regular_file : {false, true}) {
     PipedConsole piped(input, regular_file);
-    EXPECT_EQ(80, piped.console().width());
+    EXPECT_EQ(80, piped.console->width());
     for (std::size_t i = 0; i < steps.size(); ++i) {
-      const Read got = steps[i].key ? piped.console().read_key() : piped.console().read_line();
+      const Read got = steps[i].key ? piped.console->read_key() : piped.console->read_line();
       EXPECT_EQ(steps[i].expected, got) << "step " << i << (regular_file ? " from a file" : " from a pipe");
     }
-    piped.end_console();
+    piped.console.reset();
     EXPECT_EQ("", piped.output());
   }
 }
@@ -42,9 +42,9 @@ TEST(StreamConsole, KeysAreBytesAndLinesRunToTheLineFeed) {
 TEST(StreamConsole, ReadsTakeNothingBeyondTheirKeyOrLine) {
   for (bool regular_file : {false, true}) {
     PipedConsole piped("1answer\r\n2rest", regular_file);
-    EXPECT_EQ("1", piped.console().read_key());
-    EXPECT_EQ("answer", piped.console().read_line());
-    EXPECT_EQ("2", piped.console().read_key());
+    EXPECT_EQ("1", piped.console->read_key());
+    EXPECT_EQ("answer", piped.console->read_line());
+    EXPECT_EQ("2", piped.console->read_key());
     EXPECT_EQ("rest", piped.rest_of_input()) << (regular_file ? "file" : "pipe");
   }
 }
@@ -54,8 +54,8 @@ TEST(StreamConsole, OverlongLineIsCutAndTheNextLineIsIntact) {
   for (const auto& [line, expected] : std::vector<std::pair<std::string, std::string>>{
            {fill, fill}, {fill + "b", fill + "b"}, {fill + "bcdef", fill + "b"}}) {
     PipedConsole piped(line + "\r\nnext\n", true);
-    EXPECT_TRUE(expected == piped.console().read_line()) << line.size();
-    EXPECT_EQ("next", piped.console().read_line()) << line.size();
+    EXPECT_TRUE(expected == piped.console->read_line()) << line.size();
+    EXPECT_EQ("next", piped.console->read_line()) << line.size();
   }
 }
 
@@ -63,30 +63,30 @@ TEST(StreamConsole, OverlongLineIsCutAndTheNextLineIsIntact) {
 TEST(StreamConsole, OutputIsWrittenBeforeEveryReadAndKeepsEveryByte) {
   PipedConsole piped("k", false);
   const std::string bytes("prompt a\r\nb\nc\x1a" "d\0e\r\r\n\x80\xff", 22);
-  piped.console().write(bytes);
+  piped.console->write(bytes);
   EXPECT_EQ("", piped.output());
-  EXPECT_EQ("k", piped.console().read_key());
+  EXPECT_EQ("k", piped.console->read_key());
   EXPECT_EQ(bytes, piped.output());
-  piped.console().write("held");
-  piped.console().flush();
+  piped.console->write("held");
+  piped.console->flush();
   EXPECT_EQ(bytes + "held", piped.output());
   std::string expected = bytes + "held";
   for (int i = 0; i < 200000; ++i) {
     const std::string line = "line " + std::to_string(i) + std::string("\0\r\n", 3);
-    piped.console().write(line);
+    piped.console->write(line);
     expected += line;
   }
-  piped.end_console();
+  piped.console.reset();
   EXPECT_TRUE(expected == piped.output());
 }
 
 // Output nobody reads is dropped; the program neither ends nor stops.
 TEST(StreamConsole, OutputNobodyReadsIsDroppedAndTheRunGoesOn) {
   PipedConsole piped("x\n", false, true);
-  piped.console().write("lost");
-  piped.console().flush();
-  piped.console().write(std::string(1 << 20, 'z'));
-  EXPECT_EQ("x", piped.console().read_line());
+  piped.console->write("lost");
+  piped.console->flush();
+  piped.console->write(std::string(1 << 20, 'z'));
+  EXPECT_EQ("x", piped.console->read_line());
 }
 
 }  // namespace

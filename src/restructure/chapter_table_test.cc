@@ -13,36 +13,6 @@
 namespace kestram {
 namespace {
 
-// A large table keeps every row and text, among them texts larger than a
-// block of texts, and views handed out stay valid while the table grows.
-TEST(ChapterTable, LargeTableReadsBackWhole) {
-  ChapterTable table;
-  const std::size_t rows = 200000;
-  const std::string long_mark(300000, '7');
-  auto mark_of = [&long_mark](std::size_t row) {
-    return row % 1000 == 0 ? long_mark : std::to_string(row % 97) + "." + std::to_string(row);
-  };
-  auto line_of = [&mark_of](std::size_t row) {
-    return row % 1000 == 0 ? std::string() : mark_of(row) + " Title of chapter " + std::to_string(row);
-  };
-  table.add_row(mark_of(1), 2, line_of(1));
-  const std::string_view first_mark = table.mark_number(1);
-  const std::string_view first_line = table.mark_line_text(1);
-  std::string line;
-  for (std::size_t row = 2; row <= rows; ++row) {
-    line = line_of(row);
-    table.add_row(mark_of(row), 2 * row, line);
-  }
-  ASSERT_EQ(rows, table.chapter_count());
-  for (std::size_t row = 1; row <= rows; ++row) {
-    ASSERT_EQ(mark_of(row), table.mark_number(row)) << row;
-    ASSERT_EQ(line_of(row), table.mark_line_text(row)) << row;
-    ASSERT_EQ(2 * row, table.mark_line(row)) << row;
-  }
-  EXPECT_EQ(mark_of(1), first_mark);
-  EXPECT_EQ(line_of(1), first_line);
-}
-
 // Threads that look up at once in a finished table all find what one thread
 // alone finds: the first of them builds each index, the others wait for it.
 TEST(ChapterTable, LookUpsFromSeveralThreadsAtOnce) {

@@ -1,14 +1,10 @@
 // End-to-end runs of the installed program with keys on standard input: the
-// sample document's whole run, the hand-off that really starts the indexing
-// program, and input that ends anywhere. (The dialogue's cases are in
-// tests/examples/.)
+// sample document's whole run, and input that ends anywhere. (The dialogue's
+// cases are in tests/examples/.)
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -49,30 +45,6 @@ TEST_F(Run, SampleRunMatchesItsGoldenFiles) {
   for (const char* name :
        {"Report_chapters.txt", "Report_indent.txt", "Report_indent.htm", "Report_com_ndx.txt", "Report_table.txt"})
     EXPECT_EQ(read_file((golden / name).string()), read_file(file(name))) << name;
-}
-
-// The page of a document with a hostile name goes to the indexing program,
-// which is started in its own directory and writes its index there. Of two
-// indexing programs the one whose name sorts last is taken, in lower case.
-TEST_F(Run, HandOffStartsTheIndexerInItsOwnDirectory) {
-  const std::string name = "my \"quoted\" report & a|b <c> ;d %e% !f! ^g (h) \xC3\xA9";
-  fs::rename(file("Report.txt"), file(name + ".txt"));
-  fs::create_directories(dir_.path() / "lexpage/htm_in");
-  write_file(file("lexpage/htm_in/old_indent.htm"), "old page\n");
-  fs::copy_file(file("lexpage_1_0.exe"), file("LEXPAGE_2_0.EXE"));
-  testing::ProgramResult result = run_on(name + ".txt", "\n" "\n" "\n" "1" "x");
-  EXPECT_NE(std::string::npos, result.output.find("\r\nlexpage_2_0.exe\r\n")) << result.output;
-  EXPECT_EQ(std::string::npos, result.output.find("cannot")) << result.output;
-  std::vector<std::string> page_dir;
-  for (const auto& entry : fs::directory_iterator(dir_.path() / "lexpage/htm_in"))
-    page_dir.push_back(entry.path().filename().string());
-  EXPECT_EQ(std::vector<std::string>{name + "_indent.htm"}, page_dir);
-  EXPECT_EQ(read_file(file(name + "_indent.htm")), read_file(file("lexpage/htm_in/" + name + "_indent.htm")));
-  // The indexer runs on by itself; wait for its index.
-  for (int i = 0; i < 100 && !exists("lexpage/htm_out/s_1.htm"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_TRUE(exists("lexpage/htm_out/page1.htm"));
-  EXPECT_FALSE(exists("lexpage/lexpage_1_0.exe"));
 }
 
 // Every prefix of a complete dialogue, cut at any byte: the run ends by

@@ -30,7 +30,6 @@
 #include "run/work_files.h"
 #include "support/fake_launcher.h"
 #include "support/temp_dir.h"
-#include "word_index.h"
 #include "word_text.h"
 
 namespace kestram {
@@ -62,6 +61,12 @@ Texts split(const std::string& text, const std::string& separator) {
     if (at == std::string::npos) return parts;
     from = at + separator.size();
   }
+}
+
+std::string join(const Texts& parts, const std::string& separator) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : separator) + part;
+  return text;
 }
 
 // A section line as bytes: {TAB} {CR} {LF} {NUL} {ESC} {xHH}, {N*text} for
@@ -281,47 +286,14 @@ std::string for_parts(const std::string& words) {
   const ParsedCommandLine parsed = parse_command_line(words);
   ForCommand command;
   if (!parsed.ok() || parsed.stages.empty() || !parse_for(parsed.stages[0].words, command)) return "refused";
-  std::string set;
-  for (const std::string& item : command.set_items) set += (set.empty() ? "" : ",") + item;
-  return "(" + set + ") " + std::to_string(command.body.size());
+  return "(" + join(command.set_items, ",") + ") " + std::to_string(command.body.size());
 }
 
-// The words of a page as the indexing program finds them ("word", or with
-// `chapters` "word/chapter").
-std::string words_of(const std::string& page, bool chapters) {
-  const lexpage::PageScan scan = lexpage::scan_page(page);
-  std::string words;
-  for (const lexpage::WordSpan& word : scan.words)
-    words += (words.empty() ? "" : " ") + page.substr(word.page_offset, word.length) + (chapters ? "/" + scan.chapters[word.chapter] : "");
-  return words;
-}
-
-// The distinct words of a page ("word:count"), then the initials
-// ("initial:occurrences"), then every chapter's words and different words.
-std::string word_counts(const std::string& page) {
-  const lexpage::PageScan scan = lexpage::scan_page(page);
-  const lexpage::WordIndex index = lexpage::build_word_index(page, scan);
-  std::string text;
-  for (std::size_t rank = 0; rank < index.words.size(); ++rank)
-    text += std::string(index.words[rank]) + ":" + std::to_string(index.count(rank)) + " ";
-  text += "|";
-  for (const lexpage::InitialGroup& group : lexpage::initial_groups(index))
-    text += " " + std::string(group.name) + ":" + std::to_string(group.occurrences);
-  text += " |";
-  for (const lexpage::ChapterTotals& totals : index.chapters)
-    text += " " + std::to_string(totals.words) + "/" + std::to_string(totals.different_words);
-  return text;
-}
-
-// "WIDTH text with the [word]": the line of context shown for the word.
-std::string context_of(const std::string& in) {
-  std::string plain = in.substr(in.find(' ') + 1);
-  const std::size_t open = plain.find('[');
-  const std::size_t length = plain.find(']') - open - 1;
-  plain.erase(open + length + 1, 1).erase(open, 1);
-  const lexpage::WordSpan span{0, static_cast<std::uint32_t>(length), static_cast<std::uint32_t>(open), 0};
-  const lexpage::ContextLine line = lexpage::context_line(plain, span, std::stoul(in));
-  return std::string(line.before) + "[" + std::string(line.word) + "]" + std::string(line.after);
+// The words of a page as the indexing program finds them.
+std::string words_of(const std::string& page) {
+  Texts words;
+  for (const lexpage::WordSpan& word : lexpage::scan_page(page).words) words.push_back(page.substr(word.page_offset, word.length));
+  return join(words, " ");
 }
 
 // "FROM TO bytes": the bytes converted, or why not; a failure must leave an
@@ -366,9 +338,7 @@ const std::map<std::string, Rule>& rules() {
       {"listing order", text_rule([](auto& in) {
          Texts names = split(in, " ");
          std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return listing_order_less(a, b); });
-         std::string sorted;
-         for (const std::string& name : names) sorted += (sorted.empty() ? "" : " ") + name;
-         return sorted;
+         return join(names, " ");
        })},
       {"name", [](const std::string& in, const fs::path& dir) {
          const ResolvedName resolved = resolve_name(dir, in);
@@ -377,19 +347,15 @@ const std::map<std::string, Rule>& rules() {
        }},
       {"nonblank lines", file_rule([](auto& path) { return std::to_string(count_nonblank_lines(path)); })},
       {"last listed name", file_rule([](auto& path) { return last_listed_name(path); })},
-      {"words", text_rule([](auto& in) { return words_of(in, false); })},
-      {"words by chapter", text_rule([](auto& in) { return words_of(in, true); })},
+      {"words", text_rule(words_of)},
       {"visible text", text_rule([](auto& in) { return lexpage::scan_page(in).plain; })},
       {"body end", text_rule([](auto& in) { return std::to_string(lexpage::scan_page(in).body_end); })},
       {"chapter number", text_rule([yes_no](auto& in) { return yes_no(lexpage::is_chapter_number(in)); })},
-      {"word counts", text_rule(word_counts)},
       {"keywords", text_rule([](auto& in) {
-         std::string found;
-         for (const lexpage::Keyword& keyword : lexpage::find_keywords(lexpage::scan_page(in)))
-           found += (found.empty() ? "" : " | ") + keyword.text;
-         return found;
+         Texts found;
+         for (const lexpage::Keyword& keyword : lexpage::find_keywords(lexpage::scan_page(in))) found.push_back(keyword.text);
+         return join(found, " | ");
        })},
-      {"context", text_rule(context_of)},
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
       {"conversion", conversion},
