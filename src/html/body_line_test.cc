@@ -12,13 +12,11 @@
 #include <vector>
 
 #include "html/html_escape.h"
-#include "support/chapter_rows.h"
 #include "text/text.h"
 
 namespace kestram {
 namespace {
 
-using testing::chapter_table_of;
 
 // One body line written to a string: the rule and the text.
 std::pair<BodyRule, std::string> body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table) {
@@ -34,7 +32,17 @@ std::pair<BodyRule, std::string> body_line(std::string_view line, std::size_t he
 
 // Chapters 1. (line 4), 2.1 (line 10) and 3. (line 20).
 const ChapterTable& sample_table() {
-  static const ChapterTable table = chapter_table_of({{4, "1."}, {10, "2.1"}, {20, "3."}});
+  static const ChapterTable table = [] {
+    ChapterTable chapters;
+    chapters.add_row("1.", 4);
+    chapters.set_chapter(1, "1.", 1);
+    chapters.add_row("2.1.", 10);
+    chapters.set_chapter(2, "2.1", 2);
+    chapters.add_row("3.", 20);
+    chapters.set_chapter(3, "3.", 1);
+    chapters.finish();
+    return chapters;
+  }();
   return table;
 }
 

@@ -10,33 +10,25 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "code_page_conversion.h"
+#include "example_rules.h"
 #include "indexer_run.h"
-#include "output_pages.h"
-#include "page_scan.h"
-#include "platform/command_line.h"
 #include "platform/shell_emulator.h"
-#include "platform/shell_names.h"
-#include "run/command_line.h"
-#include "run/dialogue.h"
 #include "run/driver.h"
-#include "run/work_files.h"
 #include "support/fake_launcher.h"
 #include "support/temp_dir.h"
-#include "word_text.h"
 
 namespace kestram {
 namespace {
 
 namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
+using examples::rules;
+using examples::split;
+using examples::Texts;
 
 struct Section {
   std::string kind;      // "document", "given", "indented", "console", "rows", ...
@@ -52,22 +44,6 @@ struct Example {
 };
 
 void PrintTo(const Example& example, std::ostream* out) { *out << example.place; }
-
-Texts split(const std::string& text, const std::string& separator) {
-  Texts parts;
-  for (std::size_t from = 0;;) {
-    const std::size_t at = text.find(separator, from);
-    parts.push_back(text.substr(from, at - from));
-    if (at == std::string::npos) return parts;
-    from = at + separator.size();
-  }
-}
-
-std::string join(const Texts& parts, const std::string& separator) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : separator) + part;
-  return text;
-}
 
 // A section line as bytes: {TAB} {CR} {LF} {NUL} {ESC} {xHH}, {N*text} for
 // the text N times, {DIR} for the directory of the run. {EOF} at the end of a
@@ -127,7 +103,9 @@ std::vector<Example> all_examples() {
         const std::string header = line.size() > 4 ? line.substr(4) : "";
         const std::size_t blank = std::min(header.find(' '), header.size());
         open = !header.empty();
-        if (open) examples.back().sections.push_back({header.substr(0, blank), header.substr(std::min(blank + 1, header.size())), {}, number + 1});
+        if (open)
+          examples.back().sections.push_back(
+              {header.substr(0, blank), header.substr(std::min(blank + 1, header.size())), {}, number + 1});
       } else if (open && !examples.back().sections.empty()) {
         examples.back().sections.back().lines.push_back(line);
       }
@@ -167,7 +145,8 @@ class StreamOfKeys : public Console {
 class ListedClock : public Clock {
  public:
   explicit ListedClock(const std::string& times) {
-    for (const std::string& t : split(times, " ")) times_.push_back({std::stoi(t), std::stoi(t.substr(3)), std::stoi(t.substr(6))});
+    for (const std::string& t : split(times, " "))
+      times_.push_back({std::stoi(t), std::stoi(t.substr(3)), std::stoi(t.substr(6))});
   }
   TimeOfDay now() const override { return times_[std::min(next_++, times_.size() - 1)]; }
 
@@ -206,7 +185,8 @@ struct Answers {
   }
   std::string keys() const {
     const Answers& a = *this;
-    const std::string keys = "11" + a("file", "1") + "\n" + a("indent") + "\n" + a("contents") + "\n" + a("unit") + "\n";
+    const std::string keys =
+        "11" + a("file", "1") + "\n" + a("indent") + "\n" + a("contents") + "\n" + a("unit") + "\n";
     return a("indent") == "0" ? keys + a("start chapter") + "\n" + a("extra lines") + "\nx" : keys + a("index", "2");
   }
 };
@@ -230,8 +210,11 @@ bool matches(const std::string& line, const std::string& expected, const std::st
   std::size_t at = 0;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const std::string part = decode(parts[i], dir);
-    const std::size_t found = i + 1 == parts.size() && i > 0 ? line.size() - std::min(line.size(), part.size()) : line.find(part, at);
-    if (found == std::string::npos || found < at || (i == 0 && found != 0) || line.compare(found, part.size(), part) != 0)
+    // The last part ends the line; the others are found from the left.
+    const std::size_t found =
+        i + 1 == parts.size() && i > 0 ? line.size() - std::min(line.size(), part.size()) : line.find(part, at);
+    if (found == std::string::npos || found < at || (i == 0 && found != 0) ||
+        line.compare(found, part.size(), part) != 0)
       return false;
     at = found + part.size();
   }
@@ -244,7 +227,8 @@ enum class Where { kWhole, kFromLine, kAnywhere, kAtEnd };
 void expect_lines(const std::string& what, const std::string& actual, const Section& expected, Where where,
                   std::size_t first_line, const std::string& dir) {
   const Texts& want = expected.lines;
-  const bool any_text = std::any_of(want.begin(), want.end(), [](const std::string& l) { return l.find("{*}") != std::string::npos; });
+  const bool any_text =
+      std::any_of(want.begin(), want.end(), [](const std::string& l) { return l.find("{*}") != std::string::npos; });
   if (where == Where::kWhole && !any_text && text_of(expected, "\r\n", dir) == actual) return;
   Texts lines = split(actual, "\r\n");
   const bool ends_whole = lines.back().empty();
@@ -264,103 +248,6 @@ void expect_lines(const std::string& what, const std::string& actual, const Sect
                    "\n  actual:   " + (start + i < lines.size() ? lines[start + i] : "<end>");
   }
   ADD_FAILURE() << what << ": " << difference << "\n----- actual:\n" << actual.substr(0, 8000);
-}
-
-// A parsed command line in one line: words in brackets (q marks a quoted
-// one), redirections as <name, >name, >>name, stages joined by " | ".
-std::string parsed_line(const std::string& line) {
-  const ParsedCommandLine parsed = parse_command_line(line);
-  if (!parsed.ok()) return "refused";
-  std::string text;
-  for (const CommandStage& stage : parsed.stages) {
-    if (!text.empty()) text += " | ";
-    for (const CommandWord& word : stage.words) text += (word.quoted ? "q[" : "[") + word.text + "]";
-    for (const Redirection& r : stage.redirections)
-      text += (r.kind == Redirection::Kind::kRead ? " <" : r.kind == Redirection::Kind::kAppend ? " >>" : " >") + r.target.text;
-  }
-  return text;
-}
-
-// A "for" command's set and number of body words, or "refused".
-std::string for_parts(const std::string& words) {
-  const ParsedCommandLine parsed = parse_command_line(words);
-  ForCommand command;
-  if (!parsed.ok() || parsed.stages.empty() || !parse_for(parsed.stages[0].words, command)) return "refused";
-  return "(" + join(command.set_items, ",") + ") " + std::to_string(command.body.size());
-}
-
-// The words of a page as the indexing program finds them.
-std::string words_of(const std::string& page) {
-  Texts words;
-  for (const lexpage::WordSpan& word : lexpage::scan_page(page).words) words.push_back(page.substr(word.page_offset, word.length));
-  return join(words, " ");
-}
-
-// "FROM TO bytes": the bytes converted, or why not; a failure must leave an
-// earlier output as it was and no file behind.
-std::string conversion(const std::string& in, const fs::path& dir) {
-  const Texts words = split(in, " ");
-  testing::write_file((dir / "in.txt").string(), in.substr(std::min(in.size(), words[0].size() + words[1].size() + 2)));
-  testing::write_file((dir / "out.txt").string(), "old");
-  const ConversionResult result = convert_file(words[0], words[1], (dir / "in.txt").string(), (dir / "out.txt").string());
-  if (result.ok) return testing::read_file((dir / "out.txt").string());
-  const auto files = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
-  std::string error = result.error;  // the input named by its name alone
-  if (error.find((dir / "in.txt").string()) != std::string::npos)
-    error.replace(error.find((dir / "in.txt").string()), (dir / "in.txt").string().size(), "in.txt");
-  return "failed: " + error + (testing::read_file((dir / "out.txt").string()) == "old" ? "" : " (output changed)") +
-         (files == 2 ? "" : " (a file left behind)");
-}
-
-// The rules that rows ("input -> result") are given for, in the directory of
-// the run.
-using Rule = std::function<std::string(const std::string& input, const fs::path& dir)>;
-const std::map<std::string, Rule>& rules() {
-  auto text_rule = [](std::function<std::string(const std::string&)> rule) -> Rule {
-    return [rule](const std::string& in, const fs::path&) { return rule(in); };
-  };
-  auto file_rule = [](std::function<std::string(const std::string&)> rule) -> Rule {
-    return [rule](const std::string& in, const fs::path& dir) {
-      testing::write_file((dir / "rows.txt").string(), in);
-      return rule((dir / "rows.txt").string());
-    };
-  };
-  auto yes_no = [](bool yes) { return std::string(yes ? "yes" : "no"); };
-  static const std::map<std::string, Rule> kRules = {
-      {"number", text_rule([](auto& in) { return std::to_string(parse_number(in)); })},
-      {"indentation", text_rule([](auto& in) { return std::to_string(parse_leading_decimal(in)); })},
-      {"text field", text_rule([](auto& in) { return first_answer_field(in, 4096, false); })},
-      {"number field", text_rule([](auto& in) { return first_answer_field(in, 67, true); })},
-      {"command line", text_rule(parsed_line)},
-      {"for", text_rule(for_parts)},
-      {"quoted name", text_rule([](auto& in) { return command_word(in) + " " + parsed_line("copy " + kestram::quoted(in) + " x"); })},
-      {"wildcard", text_rule([yes_no](auto& in) { return yes_no(matches_wildcard(in.substr(0, in.find(' ')), in.substr(in.find(' ') + 1))); })},
-      {"listing order", text_rule([](auto& in) {
-         Texts names = split(in, " ");
-         std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return listing_order_less(a, b); });
-         return join(names, " ");
-       })},
-      {"name", [](const std::string& in, const fs::path& dir) {
-         const ResolvedName resolved = resolve_name(dir, in);
-         if (!resolved.valid) return std::string("invalid");
-         return resolved.path.lexically_normal().lexically_relative(dir).generic_string() + (resolved.exists ? "" : " (missing)");
-       }},
-      {"nonblank lines", file_rule([](auto& path) { return std::to_string(count_nonblank_lines(path)); })},
-      {"last listed name", file_rule([](auto& path) { return last_listed_name(path); })},
-      {"words", text_rule(words_of)},
-      {"visible text", text_rule([](auto& in) { return lexpage::scan_page(in).plain; })},
-      {"body end", text_rule([](auto& in) { return std::to_string(lexpage::scan_page(in).body_end); })},
-      {"chapter number", text_rule([yes_no](auto& in) { return yes_no(lexpage::is_chapter_number(in)); })},
-      {"keywords", text_rule([](auto& in) {
-         Texts found;
-         for (const lexpage::Keyword& keyword : lexpage::find_keywords(lexpage::scan_page(in))) found.push_back(keyword.text);
-         return join(found, " | ");
-       })},
-      {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
-      {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
-      {"conversion", conversion},
-  };
-  return kRules;
 }
 
 // The outputs of the document a.txt, by the section names of the examples.
@@ -399,7 +286,8 @@ TEST_P(Examples, Run) {
     const std::string name = s.kind != "document" ? s.argument : s.argument.empty() ? "a.txt" : "a.txt " + s.argument;
     dialogue = dialogue || s.kind == "document" || s.kind == "answers" || s.kind == "input";
     if (s.kind == "answers") {
-      for (const std::string& line : s.lines) answers.values[line.substr(0, line.find(':'))] = line.substr(line.find(':') + 2);
+      for (const std::string& line : s.lines)
+        answers.values[line.substr(0, line.find(':'))] = line.substr(line.find(':') + 2);
     } else if (s.kind == "input") {
       keys = keys_of(s);
     } else if (s.kind == "commands") {
@@ -415,8 +303,8 @@ TEST_P(Examples, Run) {
       const std::size_t from = name.find(" from ");
       const std::string file = name.substr(0, from);
       fs::create_directories((dir / file).parent_path());
-      given[file] = from == std::string::npos ? text_of(s, "\n", root)
-                                              : testing::read_file((fs::path(KESTRAM_SOURCE_DIR) / name.substr(from + 6)).string());
+      const fs::path source = fs::path(KESTRAM_SOURCE_DIR) / name.substr(std::min(from + 6, name.size()));
+      given[file] = from == std::string::npos ? text_of(s, "\n", root) : testing::read_file(source.string());
       testing::write_file(file_of(file), given[file]);
     }
   }
@@ -424,7 +312,8 @@ TEST_P(Examples, Run) {
   missing.erase(std::remove(missing.begin(), missing.end(), ""), missing.end());
   if (dialogue) {
     for (const char* program : {"convertcp.exe", "wget.exe", "lexpage_1_0.exe"})
-      if (std::find(missing.begin(), missing.end(), program) == missing.end()) testing::write_file(file_of(program), "program\n");
+      if (std::find(missing.begin(), missing.end(), program) == missing.end())
+        testing::write_file(file_of(program), "program\n");
     if (keys.empty()) keys = answers.keys();
   }
 
@@ -468,7 +357,8 @@ TEST_P(Examples, Run) {
                                : s.argument.substr(0, std::min(from - (from > 0), s.argument.size() - 9 * contains));
       given.erase(name);
       EXPECT_TRUE(fs::is_regular_file(dir / name)) << name << " is no file";
-      const std::string actual = s.kind == "body" ? body_of(testing::read_file(file_of(name))) : testing::read_file(file_of(name));
+      std::string actual = testing::read_file(file_of(name));
+      if (s.kind == "body") actual = body_of(actual);
       if (contains) expect_lines(name, actual, s, Where::kAnywhere, 0, root);
       else if (from == std::string::npos) expect_lines(name, actual, s, Where::kWhole, 0, root);
       else expect_lines(name, actual, s, Where::kFromLine, std::stoul(s.argument.substr(from + 10)), root);
@@ -477,7 +367,8 @@ TEST_P(Examples, Run) {
       for (std::size_t i = 0; i < s.lines.size(); ++i) {
         const std::size_t arrow = s.lines[i].find(" -> ");
         ASSERT_NE(std::string::npos, arrow) << "line " << s.first_line + i << " has no \" -> \"";
-        EXPECT_EQ(decode(s.lines[i].substr(arrow + 4), root), rules().at(s.argument)(decode(s.lines[i].substr(0, arrow), root), dir))
+        const std::string result = rules().at(s.argument)(decode(s.lines[i].substr(0, arrow), root), dir);
+        EXPECT_EQ(decode(s.lines[i].substr(arrow + 4), root), result)
             << "line " << s.first_line + i << ": " << s.lines[i];
       }
     }
