@@ -1,10 +1,7 @@
-// The installed program on input nobody checked, where only a real process
-// and a real file system will do: a line of 50 MB, pipes named like the files
-// a run reads and writes, and a disk that fills up. (Documents, names and
-// directories in the way are in tests/examples/hostile.txt.)
+// The installed program on a disk that fills up, where only a real process
+// and a real file system will do. (Documents, names, directories and pipes in
+// the way are in tests/examples/hostile.txt.)
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -23,57 +20,6 @@ using testing::read_file;
 using testing::write_file;
 
 constexpr char kIndexQuestionEnd[] = "<1> yes, continue\r\n<2> no, end of program\r\n";
-
-TEST(Hostile, FiftyMegabyteLine) {
-  testing::TempDir dir;
-  testing::install_into(dir.path().string());
-  // One heading line of 50 MB: the title reaches the indented text, the
-  // contents entry and the heading anchor whole.
-  const std::string title(50u << 20, 't');
-  const std::string content = "Intro\n1. " + title + "\nbody";
-  write_file(dir.file("huge.txt"), content);
-  const testing::ProgramResult result = testing::run_kestram_on(dir.path().string(), "huge.txt", "\n" "y\n" "\n" "2", 240);
-  EXPECT_NE(std::string::npos, result.output.find("\r\n====================\r\n1.            1.\r\n")) << result.output;
-  EXPECT_TRUE(ends_with(result.output, kIndexQuestionEnd));
-    const std::string indented = read_file(dir.file("huge_indent.txt"));
-  EXPECT_TRUE("Intro\r\n  1. " + title + "\r\n  body\r\n" == indented);
-  const std::string page = read_file(dir.file("huge_indent.htm"));
-  EXPECT_NE(std::string::npos, page.find("\r\n  <b>1. " + title + " <a href=\"#1.\">1.</a> </b>\r\n"));
-  EXPECT_NE(std::string::npos, page.find("\r\n  <span style=\"color:blue\"; ID=\"1.\"><b>1. " + title + "</b></span>\r\n"));
-}
-
-// Opening a pipe waits for the other side: a pipe under the name of a
-// file the run reads or writes is refused, never opened.
-TEST(Hostile, PipesInTheWayAreNeverOpened) {
-  testing::TempDir dir;
-  testing::install_into(dir.path().string());
-  const std::string number = testing::list_number_in(dir.path().string(), "Report.txt");
-  struct Case {
-    const char* name;
-    std::string keys;  // after the terms and notes
-    const char* message;
-    const char* end;
-  };
-  for (const Case& c : std::vector<Case>{
-           {"Report_indent.htm", number + "\n\ny\n\n2", "cannot write Report_indent.htm: not a plain file\r\n",
-            kIndexQuestionEnd},
-           {"sour_in.txt", number + "\n\ny\n\n2", "cannot write sour_in.txt: not a plain file\r\n", kIndexQuestionEnd},
-           {"dir_a_01.txt", "1\nx", "cannot write dir_a_01.txt: not a plain file\r\n",
-            "line number is out of range\r\n\r\n<...> any key for continue, end\r\n"},
-           {"pipe.txt", "", "Access is denied.\r\n", "The file does not have a chapter marked.\r\n<...> any key for continue, end\r\n"},
-       }) {
-    fs::remove(dir.path() / c.name);
-    ASSERT_EQ(0, mkfifo(dir.file(c.name).c_str(), 0600));
-    std::string keys = c.keys;
-    if (keys.empty()) keys = testing::list_number_in(dir.path().string(), c.name) + "\n\n\n\nx";
-    const testing::ProgramResult result = testing::run_kestram_ok(dir.path().string(), "11" + keys);
-    EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.name << "\n" << result.output;
-    EXPECT_TRUE(ends_with(result.output, c.end)) << c.name << "\n" << result.output;
-    EXPECT_TRUE(fs::is_fifo(dir.path() / c.name)) << c.name;
-    fs::remove(dir.path() / c.name);
-  }
-  EXPECT_EQ(read_file(std::string(KESTRAM_SOURCE_DIR) + "/sample/Report.txt"), read_file(dir.file("Report.txt")));
-}
 
 // A document whose indented text is far larger than itself: two chapters,
 // many lines, indented by 1000 blanks per level.

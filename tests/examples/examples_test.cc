@@ -5,6 +5,9 @@
 // the indexing program, or rows of a rule, in a scratch directory that is the
 // current directory meanwhile.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -60,14 +63,16 @@ std::string decode(const std::string& line, const std::string& dir, bool* no_end
       if ((depth += (line[close] == '{') - (line[close] == '}')) == 0) break;
     const std::string name = line.substr(at + 1, close - at - 1);
     const std::size_t star = name.find('*');
+    const bool repeat = star != std::string::npos && star > 0 && std::isdigit(static_cast<unsigned char>(name[0]));
+    const std::string unit = repeat ? decode(name.substr(star + 1), dir) : "";  // {N*unit}
     at = close;
     const std::map<std::string, std::string> named = {{"TAB", "\t"}, {"CR", "\r"}, {"LF", "\n"},
                                                       {"NUL", std::string(1, '\0')}, {"ESC", "\x1b"}, {"DIR", dir}};
     if (named.count(name) != 0) out += named.at(name);
     else if (name == "EOF" && no_end != nullptr && close + 1 == line.size()) *no_end = true;
     else if (name.size() == 3 && name[0] == 'x') out += static_cast<char>(std::stoi(name.substr(1), nullptr, 16));
-    else if (star != std::string::npos && star > 0 && std::isdigit(static_cast<unsigned char>(name[0])))
-      for (long n = std::stol(name.substr(0, star)); n > 0; --n) out += decode(name.substr(star + 1), dir);
+    else if (repeat)
+      for (long n = std::stol(name.substr(0, star)); n > 0; --n) out += unit;
     else ADD_FAILURE() << "no such escape {" << name << "} in: " << line;
   }
   return out;
@@ -204,12 +209,12 @@ std::string keys_of(const Section& section) {
   return keys;
 }
 
-// Whether `line` matches the expected line, in which "{*}" stands for any text.
-bool matches(const std::string& line, const std::string& expected, const std::string& dir) {
-  const Texts parts = split(expected, "{*}");
+// Whether `line` matches the expected line, given as its decoded parts
+// between the "{*}" that stand for any text.
+bool matches(const std::string& line, const Texts& parts) {
   std::size_t at = 0;
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    const std::string part = decode(parts[i], dir);
+    const std::string& part = parts[i];
     // The last part ends the line; the others are found from the left.
     const std::size_t found =
         i + 1 == parts.size() && i > 0 ? line.size() - std::min(line.size(), part.size()) : line.find(part, at);
@@ -233,6 +238,11 @@ void expect_lines(const std::string& what, const std::string& actual, const Sect
   Texts lines = split(actual, "\r\n");
   const bool ends_whole = lines.back().empty();
   if (ends_whole) lines.pop_back();
+  std::vector<Texts> patterns;
+  for (const std::string& line : want) {
+    patterns.push_back(split(line, "{*}"));
+    for (std::string& part : patterns.back()) part = decode(part, dir);
+  }
   std::vector<std::size_t> starts;
   if (where == Where::kWhole && ends_whole && lines.size() == want.size()) starts = {0};
   if (where == Where::kFromLine) starts = {first_line - 1};
@@ -241,11 +251,11 @@ void expect_lines(const std::string& what, const std::string& actual, const Sect
   std::string difference = "the lines are not there";
   for (std::size_t start : starts) {
     std::size_t i = 0;
-    while (i < want.size() && start + i < lines.size() && matches(lines[start + i], want[i], dir)) ++i;
+    while (i < want.size() && start + i < lines.size() && matches(lines[start + i], patterns[i])) ++i;
     if (i == want.size()) return;
     if (where != Where::kAnywhere)
       difference = "line " + std::to_string(start + i + 1) + "\n  expected: " + (i < want.size() ? want[i] : "") +
-                   "\n  actual:   " + (start + i < lines.size() ? lines[start + i] : "<end>");
+                   "\n  actual:   " + (start + i < lines.size() ? lines[start + i].substr(0, 2000) : "<end>");
   }
   ADD_FAILURE() << what << ": " << difference << "\n----- actual:\n" << actual.substr(0, 8000);
 }
@@ -282,6 +292,7 @@ TEST_P(Examples, Run) {
   Texts commands;
   bool dialogue = false;
   std::map<std::string, std::string> given;  // files to be left as they were
+  Texts pipes;                              // named pipes, never to be opened
   for (const Section& s : sections) {
     const std::string name = s.kind != "document" ? s.argument : s.argument.empty() ? "a.txt" : "a.txt " + s.argument;
     dialogue = dialogue || s.kind == "document" || s.kind == "answers" || s.kind == "input";
@@ -299,6 +310,13 @@ TEST_P(Examples, Run) {
       std::error_code ec;
       fs::create_symlink(name.substr(blank + 1), dir / name.substr(5, blank - 5), ec);
       if (ec) GTEST_SKIP() << "no symbolic link can be made here: " << ec.message();
+    } else if (s.kind == "given" && name.rfind("pipe ", 0) == 0) {
+#ifdef _WIN32
+      GTEST_SKIP() << "no named pipes here";
+#else
+      ASSERT_EQ(0, mkfifo(file_of(name.substr(5)).c_str(), 0600));
+      pipes.push_back(name.substr(5));
+#endif
     } else if (s.kind == "document" || s.kind == "given") {  // "NAME from PATH": a file of the source tree
       const std::size_t from = name.find(" from ");
       const std::string file = name.substr(0, from);
@@ -336,6 +354,7 @@ TEST_P(Examples, Run) {
   if (std::any_of(sections.begin(), sections.end(), [](const Section& s) { return s.kind == "index"; }))
     console.write(lexpage::index_directory(dir).message + "\r\n");
 
+  for (const std::string& pipe : pipes) EXPECT_TRUE(fs::is_fifo(dir / pipe)) << pipe;
   for (const Section& s : sections) {
     const auto output = kOutputs.find(s.kind);
     const std::size_t from = (" " + s.argument).find(" from line ");  // "[NAME ]from line N"

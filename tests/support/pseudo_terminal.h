@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -52,16 +51,13 @@ struct TerminalSetup {
   // typed Ctrl-C and Ctrl-\ reach it as signals. Without, the child is a job
   // of the test's session, where a stop signal stops it.
   bool controlling = true;
-  // Carriage returns are left out of the transcript and of awaited text: the
-  // terminal turns every line end a program writes, CR LF, into CR CR LF.
-  bool drop_returns = false;
 };
 
 class TerminalChild {
  public:
   // Runs `body` in the child, with standard input, output and error on the
   // terminal and a descriptor for report(); the child ends when it returns.
-  TerminalChild(const std::function<void(int report_fd)>& body, const TerminalSetup& setup) : setup_(setup) {
+  TerminalChild(const std::function<void(int report_fd)>& body, const TerminalSetup& setup) {
     winsize size{24, setup.columns, 0, 0};
     int reports[2];
     if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 || tcgetattr(slave_, &initial_) != 0 ||
@@ -98,14 +94,12 @@ class TerminalChild {
   TerminalChild(const TerminalChild&) = delete;
   TerminalChild& operator=(const TerminalChild&) = delete;
 
-  bool started() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
   const std::string& transcript() const { return transcript_; }
 
   // Reads until the transcript holds `text` after the previous match; false
   // after ten seconds without it.
-  bool wait_for(const std::string& awaited) {
-    const std::string text = shown(awaited);
+  bool wait_for(const std::string& text) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (;;) {
       std::size_t found = transcript_.find(text, matched_);
@@ -116,13 +110,6 @@ class TerminalChild {
       if (std::chrono::steady_clock::now() > deadline) return false;
       read_master(100);
     }
-  }
-
-  // Everything that arrives within `wait` and was not matched yet.
-  std::string unmatched_after(std::chrono::milliseconds wait) {
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (std::chrono::steady_clock::now() < deadline) read_master(20);
-    return transcript_.substr(matched_);
   }
 
   void type(const std::string& bytes) {
@@ -170,16 +157,10 @@ class TerminalChild {
     char buffer[4096];
     ssize_t n = ::read(master_, buffer, sizeof buffer);
     if (n <= 0) return false;
-    transcript_ += shown(std::string(buffer, static_cast<std::size_t>(n)));
+    transcript_.append(buffer, static_cast<std::size_t>(n));
     return true;
   }
 
-  std::string shown(std::string text) const {
-    if (setup_.drop_returns) text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-  }
-
-  TerminalSetup setup_;
   int master_ = -1;
   int slave_ = -1;  // kept open, so the terminal outlives the child
   int reports_ = -1;
