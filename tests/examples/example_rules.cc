@@ -123,6 +123,9 @@ const std::map<std::string, Rule>& rules() {
          const TimeOfDay time{std::stoi(in), std::stoi(in.substr(3)), std::stoi(in.substr(6))};
          return std::to_string(IdentifierGenerator::pool_length(time));
        })},
+      {"digit of a draw", text_rule([](auto& in) {
+         return std::to_string(static_cast<int>(10 * IdentifierGenerator::to_unit(std::stoul(in))));
+       })},
       {"frame line", text_rule([yes_no](auto& in) { return yes_no(is_frame_line(in)); })},
       {"number", text_rule([](auto& in) { return std::to_string(parse_number(in)); })},
       {"indentation", text_rule([](auto& in) { return std::to_string(parse_leading_decimal(in)); })},
