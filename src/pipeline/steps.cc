@@ -38,6 +38,20 @@ void list_chapters(Console& console, const RunState& state, LineWriter& chapters
   write_chapters_file(state.chapter_table, chapters_file);
 }
 
+std::string write_supplemented_text(const RunState& state, std::string start_chapter, std::int64_t extra_lines,
+                                    const std::string& work_copy_name, const std::string& out_name,
+                                    const Clock& clock) {
+  LineReader input(state.input_file_name);
+  LineReader work_copy(work_copy_name);
+  LineWriter out(out_name);
+  Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, clock);
+  Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
+  feed_lines(input, indenter);
+  if (!indenter.refusal().empty()) out.fail(indenter.refusal());
+  out.close();
+  return out.ok() ? "" : out.error();
+}
+
 Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   if (state.indent_increment != 0) return Flow::kGoOn;
   Console& console = platform.console;
@@ -56,14 +70,9 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   const std::int64_t extra_lines = ask_number(console, kExtraLineCountPrompt);
 
   const std::string indented_name = indented_file_name(state.base_name);
-  LineReader input(state.input_file_name);
-  LineReader work_copy(kWorkCopyName);
-  LineWriter out(indented_name);
-  Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
-  Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
-  feed_lines(input, indenter);
-  if (!indenter.refusal().empty()) out.fail(indenter.refusal());
-  close_and_report(console, indented_name, out);
+  report_write_failure(console, indented_name,
+                       write_supplemented_text(state, std::move(start_chapter), extra_lines, kWorkCopyName,
+                                               indented_name, platform.clock));
 
   for (const std::string& closing : supplement_closing_lines(indented_name)) print_line(console, closing);
   return pause_then_end(console, kSupplementEndMessage);

@@ -2,6 +2,10 @@
 // open every file of the run and connect the stages that fill them.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
 #include "run/dialogue.h"
 #include "run/run_state.h"
 #include "text/lines.h"
@@ -15,6 +19,14 @@ Flow recognise_chapters(Platform& platform, RunState& state);
 // The chapter list on the console and in the chapters file (which the caller
 // closes and reports): written and new chapter numbers.
 void list_chapters(Console& console, const RunState& state, LineWriter& chapters_file);
+
+// The supplemented text in `out_name`: the indentation pass over the input
+// with identification lines from the start chapter on, `work_copy_name`
+// read beside it (a copy of the input, or the input itself). Returns why the
+// text could not be fully written, or "".
+std::string write_supplemented_text(const RunState& state, std::string start_chapter, std::int64_t extra_lines,
+                                    const std::string& work_copy_name, const std::string& out_name,
+                                    const Clock& clock);
 
 // With indentation step 0 only: lists the chapters, asks for the start
 // chapter and the number of extra lines, writes the supplemented text in
