@@ -10,6 +10,7 @@
 #include "cli/batch.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/process.h"
 #include "platform/shell.h"
 #include "run/dialogue.h"
 #include "run/driver.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   const std::string started_path = argc > 0 && argv[0] != nullptr ? argv[0] : "";
   // Any argument at all: no dialogue, and nothing of its start-up.
   if (argc > 1) {
+    write_standard_streams_unchanged();
     SystemClock clock;
     return run_command_line(std::vector<std::string>(argv + 1, argv + argc), started_path, std::cout, std::cerr,
                             clock);

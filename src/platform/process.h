@@ -16,6 +16,10 @@ std::filesystem::path program_directory(std::string_view started_path);
 // elsewhere.
 std::string_view native_line_end();
 
+// Makes standard output and standard error pass every byte unchanged, so
+// that a line ends exactly as written.
+void write_standard_streams_unchanged();
+
 // Runs `program`, a file in `dir`, with `dir` as its working directory and no
 // arguments, and waits until it ends. Its standard input and output lead
 // nowhere; its error output is this program's. Returns "" when it ran and

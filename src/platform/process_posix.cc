@@ -19,6 +19,8 @@ std::filesystem::path program_directory(std::string_view started_path) {
 
 std::string_view native_line_end() { return "\n"; }
 
+void write_standard_streams_unchanged() {}
+
 std::string run_and_wait(const std::filesystem::path& dir, const std::string& program) {
   const std::string dir_text = dir.string();
   std::string exec_path = "./" + program;

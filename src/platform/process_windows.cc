@@ -1,6 +1,10 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
 
 #include <string>
 #include <vector>
@@ -20,6 +24,11 @@ std::filesystem::path program_directory(std::string_view started_path) {
 }
 
 std::string_view native_line_end() { return "\r\n"; }
+
+void write_standard_streams_unchanged() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
 
 std::string run_and_wait(const std::filesystem::path& dir, const std::string& program) {
   const std::string dir_text = dir.string();
