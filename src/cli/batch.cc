@@ -50,8 +50,8 @@ std::string convert_one(const Options& options, const std::string& file, std::st
     // The dialogue's list for a console of unknown width.
     print_chapter_list(state.chapter_table, 0, [&out](std::string_view lines) { put_line(out, lines); });
   }
-  std::string line = file + ": " + std::to_string(state.chapter_table.chapter_count()) + " chapters ->";
-  for (const std::string& output : conversion.outputs) line += " " + output;
+  std::string line = one_line(file) + ": " + std::to_string(state.chapter_table.chapter_count()) + " chapters ->";
+  for (const std::string& output : conversion.outputs) line += " " + one_line(output);
   if (options.index) {
     const fs::path page(conversion.page);
     const fs::path folder = options.index_dir.empty() ? page.parent_path() / kIndexFolderName : fs::path(options.index_dir);
@@ -59,7 +59,7 @@ std::string convert_one(const Options& options, const std::string& file, std::st
       put_line(out, line);
       return "cannot index: " + failure;
     }
-    line += " (indexed in " + folder.string() + ")";
+    line += " (indexed in " + one_line(folder.string()) + ")";
   }
   put_line(out, line);
   return "";
@@ -96,7 +96,7 @@ int run_command_line(const std::vector<std::string>& args, std::string_view star
     }
     if (!failure.empty()) {
       out.flush();
-      put_line(err, "kestram: " + file + ": " + failure);
+      put_line(err, "kestram: " + one_line(file) + ": " + one_line(failure));
       err.flush();
       status = 1;
     }

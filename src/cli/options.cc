@@ -78,10 +78,7 @@ bool reads_as_typed(const std::string& text) {
 // A value as an error line shows it: in quotes, on that one line, and short.
 std::string shown(const std::string& value) {
   constexpr std::size_t kShownBytes = 40;
-  std::string text = value.substr(0, kShownBytes);
-  for (char& c : text)
-    if (static_cast<unsigned char>(c) < 0x20) c = '?';
-  return "\"" + text + (value.size() > kShownBytes ? "...\"" : "\"");
+  return "\"" + one_line(value.substr(0, kShownBytes)) + (value.size() > kShownBytes ? "...\"" : "\"");
 }
 
 ParsedOptions usage_error(std::string message) {
@@ -96,6 +93,12 @@ bool is_help(const std::string& arg) { return arg == "--help" || arg == "-h" || 
 }  // namespace
 
 std::string_view usage_text() { return kUsage; }
+
+std::string one_line(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return text;
+}
 
 ParsedOptions parse_options(const std::vector<std::string>& args) {
   ParsedOptions parsed;

@@ -40,6 +40,10 @@ ParsedOptions parse_options(const std::vector<std::string>& args);
 // The usage text, lines ended by "\n".
 std::string_view usage_text();
 
+// The text with every control byte (a line end, a tab) turned into "?", so
+// that a name or value shown in a message keeps it on one line.
+std::string one_line(std::string text);
+
 // The hint that ends every usage error.
 constexpr std::string_view kUsageHint = " (see kestram --help)";
 

@@ -55,10 +55,9 @@ std::string Staging::put_in_place(const std::vector<std::string>& names, std::ve
 std::string in_the_way(const std::string& path) {
   std::error_code ec;
   const fs::file_status status = fs::symlink_status(path, ec);
-  if (!fs::exists(status) || fs::is_regular_file(status)) return "";
   // A link is replaced, never written through; only a directory or a special
   // file under the name stops the output.
-  if (fs::is_symlink(status)) return "";
+  if (!fs::exists(status) || fs::is_regular_file(status) || fs::is_symlink(status)) return "";
   return fs::is_directory(status) ? "Is a directory" : "not a plain file";
 }
 
