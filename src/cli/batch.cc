@@ -54,7 +54,8 @@ std::string convert_one(const Options& options, const std::string& file, std::st
   for (const std::string& output : conversion.outputs) line += " " + one_line(output);
   if (options.index) {
     const fs::path page(conversion.page);
-    const fs::path folder = options.index_dir.empty() ? page.parent_path() / kIndexFolderName : fs::path(options.index_dir);
+    const fs::path folder =
+        options.index_dir.empty() ? page.parent_path() / kIndexFolderName : fs::path(options.index_dir);
     if (std::string failure = index_page(page, folder, program_directory(started_path)); !failure.empty()) {
       put_line(out, line);
       return "cannot index: " + failure;

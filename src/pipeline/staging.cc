@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 Staging::Staging(fs::path final_dir) : final_dir_(std::move(final_dir)) {
   // Another run may pick the same name at the same moment; making the
   // directory is the test, since only one of them can.
-  static std::mt19937_64 random{std::random_device{}() ^
-                                static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+  static std::mt19937_64 random{
+      std::random_device{}() ^ static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
   const fs::path dir = final_dir_.empty() ? fs::path(".") : final_dir_;
   std::error_code ec;
   for (int attempt = 0; attempt < 64; ++attempt) {

@@ -188,7 +188,8 @@ TEST_F(Conversions, EachDocumentFailsAlone) {
   write_file(install_.file("notes.txt"), "no chapter here\n");
   write_file(install_.file("blocked.txt"), sample());
   fs::create_directory(install_.path() / "blocked_indent.htm");
-  const Outcome outcome = run(install_.path(), {"--toc", odd, "miss\ning.txt", "notes.txt", "blocked.txt", "Report.txt"});
+  const Outcome outcome =
+      run(install_.path(), {"--toc", odd, "miss\ning.txt", "notes.txt", "blocked.txt", "Report.txt"});
   EXPECT_EQ(1, outcome.status);
   EXPECT_EQ((std::vector<std::string>{"kestram: miss?ing.txt: cannot read: No such file or directory",
                                       "kestram: notes.txt: no chapter mark",
