@@ -34,11 +34,9 @@ struct StringParts {
 // The rest of a cross-reference line after the indentation: "look_at: " and
 // the renumbered number of the chapter it names, or the line unchanged when it
 // names none.
-void write_cross_reference(std::string_view stripped, const ChapterTable& table, LineParts& out) {
-  // One separator character after the colon is always skipped, so
-  // "look_at:2.1" names ".1".
-  std::string reference(trim_blanks(keyword_value(stripped, kCrossReferenceKeyword.size())));
-  if (reference.empty() || reference.back() != '.') reference += '.';
+void write_cross_reference(std::string_view stripped, const ChapterTable& table, std::string& reference,
+                           LineParts& out) {
+  cross_reference_target(stripped, reference);
   const std::size_t row = table.first_row_with_mark_number(reference);
   if (row == 0) {
     out.add(stripped);
@@ -49,6 +47,11 @@ void write_cross_reference(std::string_view stripped, const ChapterTable& table,
 }
 
 }  // namespace
+
+void cross_reference_target(std::string_view stripped_line, std::string& target) {
+  target.assign(trim_blanks(keyword_value(stripped_line, kCrossReferenceKeyword.size())));
+  if (target.empty() || target.back() != '.') target += '.';
+}
 
 std::string indented_file_name(std::string_view base_name) {
   return std::string(base_name) + "_indent.txt";
@@ -79,7 +82,7 @@ void Indenter::line(std::string_view text) {
   }
   if (starts_with_lower(stripped, kCrossReferenceKeyword) && label.empty()) {
     parts_.add_blanks(indent_);
-    write_cross_reference(stripped, table_, parts_);
+    write_cross_reference(stripped, table_, reference_, parts_);
     parts_.end_line();
     return;
   }

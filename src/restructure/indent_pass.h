@@ -19,6 +19,12 @@ namespace kestram {
 // The keyword of a cross-reference line, in lower case.
 constexpr std::string_view kCrossReferenceKeyword = "look_at:";
 
+// The chapter that a stripped cross-reference line names by its written
+// number, as a mark number: the text after the keyword and one separator
+// character, stripped, with a final point ("look_at: 2.1" names "2.1.", and
+// "look_at:2.1" names ".1.").
+void cross_reference_target(std::string_view stripped_line, std::string& target);
+
 // Where supplementation acts inside the pass, at chapter-mark lines with a
 // non-empty chapter number only. A normal run passes no hooks.
 class IndentHooks {
@@ -76,6 +82,7 @@ class Indenter : public WholeLineSink {
   HeadingCursor headings_;
   std::uint64_t line_number_ = 0;
   std::uint64_t indent_ = 0;
+  std::string reference_;  // the chapter a cross-reference line names
   std::string refusal_;
 };
 
