@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "pipeline/space_check.h"
 #include "pipeline/work_copy.h"
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
@@ -22,15 +23,25 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   LineReader input(state.input_file_name);
   const std::uint64_t candidates = scan_chapter_marks(input, table);
   work_copy.wait();
-  if (candidates == 0) {
-    print_empty_line(console);
-    print_line(console, kNoChapterMarkMessage);
-    return pause_then_end(console, "<...> any key for continue, end");
-  }
+  if (candidates == 0) return end_for(console, kNoChapterMarkMessage);
   table.set_candidate_count(candidates);
   renumber_chapters(table, state.indent_increment);
   state.base_name = base_name_of(state.input_file_name);
   return Flow::kGoOn;
+}
+
+Flow end_for(Console& console, std::string_view message) {
+  print_empty_line(console);
+  print_line(console, message);
+  return pause_then_end(console, "<...> any key for continue, end");
+}
+
+Flow check_indented_text_fits(Console& console, const RunState& state, std::uint64_t extra_bytes) {
+  const std::string name = indented_file_name(state.base_name);
+  const std::uint64_t size = indented_text_size(state.chapter_table, state.org_unit_code);
+  const std::uint64_t needed = size > UINT64_MAX - extra_bytes ? UINT64_MAX : size + extra_bytes;
+  const std::string refusal = space_refusal(name, needed, space_for(name));
+  return refusal.empty() ? Flow::kGoOn : end_for(console, refusal);
 }
 
 void list_chapters(Console& console, const RunState& state, LineWriter& chapters_file) {
@@ -55,6 +66,11 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   print_empty_line(console);
   const std::int64_t extra_lines = ask_number(console, kExtraLineCountPrompt);
 
+  {
+    LineReader look_ahead(kWorkCopyName);
+    const std::uint64_t added = identification_bytes(state.chapter_table, start_chapter, extra_lines, look_ahead);
+    if (check_indented_text_fits(console, state, added) == Flow::kEndRun) return Flow::kEndRun;
+  }
   const std::string indented_name = indented_file_name(state.base_name);
   LineReader input(state.input_file_name);
   LineReader work_copy(kWorkCopyName);
@@ -62,7 +78,6 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
   Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
   feed_lines(input, indenter);
-  if (!indenter.refusal().empty()) out.fail(indenter.refusal());
   close_and_report(console, indented_name, out);
 
   for (const std::string& closing : supplement_closing_lines(indented_name)) print_line(console, closing);
