@@ -27,7 +27,10 @@ std::string html_escape(std::string_view text) {
 }
 
 bool needs_attribute_escape(std::string_view text) {
-  return text.find_first_of("&\"<>") != std::string_view::npos;
+  // Addresses are short: one pass, not one search per byte value.
+  for (char c : text)
+    if (c == '&' || c == '"' || c == '<' || c == '>') return true;
+  return false;
 }
 
 void append_attribute_escaped(std::string& out, std::string_view text) {
