@@ -67,7 +67,9 @@ void heading_line(const ChapterTable& table, std::size_t row, std::string_view o
 
 std::uint64_t indented_text_size(const ChapterTable& table, std::string_view org_unit_code) {
   // Each term is below 2^64 times a line count, so the sum stays far below
-  // 2^128 for any document that can be read.
+  // 2^128 for any document that can be read. A term may take away bytes (a
+  // chapter number shorter than the one written): the sum then wraps around
+  // and back, as its true value never drops below 0.
   using Wide = unsigned __int128;
   const DocumentTotals& totals = table.totals();
   const std::uint64_t lines = totals.line_count;

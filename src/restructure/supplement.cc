@@ -94,9 +94,10 @@ std::uint64_t identification_bytes(const ChapterTable& table, std::string_view s
     // The key comes from the chapter-mark line: kept by the table, or read
     // from the work copy when it was too long to keep.
     std::string_view heading = table.mark_line_text(row);
-    if (heading.empty() && !lines.line(table.mark_line(row), heading)) heading = {};
+    if (heading.empty()) lines.line(table.mark_line(row), heading);
     key = title_key(trim_blanks(heading));
-    if (needs_identification_line(lines, table.mark_line(row), key)) size += key.size() + kIdentifierAndLineEnd + empty_lines;
+    if (needs_identification_line(lines, table.mark_line(row), key))
+      size += key.size() + kIdentifierAndLineEnd + empty_lines;
   }
   return size > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(size);
 }
