@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "output_pages.h"
+#include "page_encoding.h"
 #include "page_scan.h"
 #include "text/lines.h"
 #include "word_index.h"
@@ -151,6 +153,9 @@ RunOutcome index_directory(const fs::path& working_directory) {
   std::string page;
   if (!find_page(in_dir, page_path, error) || !read_page(page_path, page, error))
     return fail(out_dir, error);
+  page = page_in_utf8(std::move(page));
+  if (page.size() > kMaxPageSize)
+    return fail(out_dir, "the page htm_in/" + page_path.filename().string() + " is too large to index in UTF-8");
   if (!remove_results(out_dir, error)) return fail(out_dir, error);
 
   PageScan scan = scan_page(page);

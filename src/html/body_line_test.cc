@@ -29,8 +29,8 @@ std::pair<BodyRule, std::string> body_line(std::string_view line, std::size_t he
   std::string text;
   StringSink sink(text);
   LineParts parts(sink);
-  std::string escaped = "left over";
-  const BodyRule rule = write_body_line(line, heading_row, table, escaped, parts);
+  BodyScratch scratch{"left over", "left over"};
+  const BodyRule rule = write_body_line(line, heading_row, table, scratch, parts);
   parts.end_line();
   text.resize(text.size() - 2);  // the line end
   return {rule, text};
@@ -68,13 +68,21 @@ TEST(BodyLine, RulesInOrder) {
            {"", 0, BodyRule::kPlain, ""},
            {"    ", 0, BodyRule::kPlain, "    "},
            {"x\0<y"s, 0, BodyRule::kPlain, "x\0&lt;y"s},
-           // links: "http" before "file:///", first occurrence only
+           // links: "http" before "file:///", first occurrence only; the
+           // address in the attribute has its quotes and "&" escaped too
            {"  get http://a.b/c?d=1&e=<2> now", 0, BodyRule::kLink,
-            "  get <a href=\"http://a.b/c?d=1&e=&lt;2&gt;\">http://a.b/c?d=1&e=&lt;2&gt;</a> now"},
+            "  get <a href=\"http://a.b/c?d=1&amp;e=&lt;2&gt;\">http://a.b/c?d=1&e=&lt;2&gt;</a> now"},
+           {"see http://x/\"onclick=\"y\" z", 0, BodyRule::kLink,
+            "see <a href=\"http://x/&quot;onclick=&quot;y&quot;\">http://x/\"onclick=\"y\"</a> z"},
+           {"http://a?b=&lt;", 0, BodyRule::kLink, "<a href=\"http://a?b=&amp;lt;\">http://a?b=&lt;</a> "},
            {"file:///srv/http/x y", 0, BodyRule::kLink, "file:///srv/<a href=\"http/x\">http/x</a> y"},
            {"file:///a file:///b", 0, BodyRule::kLink,
             "<a href=\"file:///a\">file:///a</a> file:///b"},
-           {"  2.1 See http://h", 2, BodyRule::kLink, "  2.1 See <a href=\"http://h\">http://h</a> "},
+           // a heading keeps its anchor, with the link inside
+           {"  2.1 See http://h", 2, BodyRule::kHeading,
+            "  " + anchor_21 + "<b>2.1 See <a href=\"http://h\">http://h</a> </b></span>"},
+           {"2.1 <x> file:///a\"b  ", 2, BodyRule::kHeading,
+            anchor_21 + "<b>2.1 &lt;x&gt; <a href=\"file:///a&quot;b\">file:///a\"b</a> </b></span>"},
            {"table_start: http://t", 0, BodyRule::kLink, "table_start: <a href=\"http://t\">http://t</a> "},
            {"look_at: 2.1 http://x", 0, BodyRule::kLink, "look_at: 2.1 <a href=\"http://x\">http://x</a> "},
            {"HTTPS://X.ORG/P", 0, BodyRule::kLink, "<a href=\"HTTPS://X.ORG/P\">HTTPS://X.ORG/P</a> "},
@@ -112,17 +120,25 @@ TEST(BodyLine, RulesInOrder) {
   }
 }
 
-// The link rule as stated, on an escaped line: the first occurrence of the
-// marker (any case) and everything up to the next blank become a link, with
-// a blank behind when the address ends the line.
-bool link_by_definition(const std::string& escaped, const std::string& marker, std::string& out) {
-  const std::size_t at = ascii_lower(escaped).find(marker);
+// The link rule as stated, on a line: the first occurrence of the marker
+// (any case) and everything up to the next blank become a link, with a blank
+// behind when the address ends the line. The text is escaped; the address in
+// the attribute is escaped for an attribute.
+bool link_by_definition(const std::string& line, const std::string& marker, std::string& out) {
+  const std::size_t at = ascii_lower(line).find(marker);
   if (at == std::string::npos) return false;
-  const std::size_t blank = escaped.find(' ', at);
-  const std::string address = escaped.substr(at, blank == std::string::npos ? std::string::npos : blank - at);
-  out = escaped.substr(0, at) + "<a href=\"" + address + "\">" + address + "</a>" +
-        (blank == std::string::npos ? " " : escaped.substr(blank));
+  const std::size_t blank = line.find(' ', at);
+  const std::string address = line.substr(at, blank == std::string::npos ? std::string::npos : blank - at);
+  std::string attribute;
+  for (char c : address)
+    attribute += c == '&' ? "&amp;" : c == '"' ? "&quot;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+  out = html_escape(line.substr(0, at)) + "<a href=\"" + attribute + "\">" + html_escape(address) + "</a>" +
+        (blank == std::string::npos ? " " : html_escape(line.substr(blank)));
   return true;
+}
+
+bool any_link_by_definition(const std::string& line, std::string& out) {
+  return link_by_definition(line, "http", out) || link_by_definition(line, "file:///", out);
 }
 
 // The rules as stated: the bold rule on the line as read, every other rule
@@ -131,11 +147,15 @@ std::pair<BodyRule, std::string> render_by_definition(std::string_view line, std
                                                       const ChapterTable& table) {
   if (is_bold_line(line)) return {BodyRule::kBold, std::string(line)};
   const std::string escaped = html_escape(line);
-  std::string out;
-  if (link_by_definition(escaped, "http", out) || link_by_definition(escaped, "file:///", out))
-    return {BodyRule::kLink, out};
   const std::string blanks(leading_blanks(escaped), ' ');
   const std::string_view stripped = trim_blanks(escaped);
+  std::string out;
+  if (any_link_by_definition(std::string(line), out)) {
+    if (heading_row == 0) return {BodyRule::kLink, out};
+    any_link_by_definition(std::string(trim_blanks(line)), out);
+    const std::string number(table.chapter_number(heading_row));
+    return {BodyRule::kHeading, blanks + "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" + out + "</b></span>"};
+  }
   if (starts_with_lower(stripped, "look_at:")) {
     if (std::size_t row = table.first_row_with_chapter_number(keyword_value(stripped, 8))) {
       const std::string number(table.chapter_number(row));
@@ -156,7 +176,7 @@ TEST(BodyLine, RulesOnTheLineAsReadDecideAsOnTheEscapedLine) {
   // Lines pieced together from markers, keywords, brackets and entities in
   // every order, so that markers meet brackets and separators.
   const std::string pieces[] = {"http", "HTtp", "file:///", "FILE:/", "look_at:", "LOOK_AT: ", "table_start:",
-                                "<", ">", "<b>", "</b>", "&lt;", " ", "  ", "2.1", "3.", "x", "ht", "tp"};
+                                "<", ">", "<b>", "</b>", "&lt;", " ", "  ", "2.1", "3.", "x", "ht", "tp", "\"", "&"};
   std::mt19937 random(3);
   for (int round = 0; round < 20000; ++round) {
     std::string line;
@@ -181,14 +201,21 @@ TEST(BodyRenderer, LinesTableBlocksAndTheLastBlock) {
   };
   for (const Case& c : std::initializer_list<Case>{
            // line numbers count bold lines and block lines: headings on lines
-           // 3 and 9, and a heading row inside the block (line 6) is a cell
+           // 3 and 9, and a heading inside the block (line 6) is a cell that
+           // carries its id
            {{"<b>Title</b>", "plain", "1. One", "table_start:", "column: A", "1.1 Cell", "more", "table_end:",
              "1.2 Two"},
             {{3, "1."}, {6, "1.1"}, {9, "1.2"}},
             lines({"<b>Title</b>", "plain", anchor("1.", "1. One"), kTableTag, "<tr>", "<th>A</th>", "</tr>",
-                   "<tr>", "<td>1.1 Cell</td>", "</tr>", "<tr>", "<td>more</td>", "</tr>", " </table>",
+                   "<tr>", "<td ID=\"1.1\">1.1 Cell</td>", "</tr>", "<tr>", "<td>more</td>", "</tr>", " </table>",
                    anchor("1.2", "1.2 Two")}),
             lines({"table_start:", "column: A", "1.1 Cell", "more", "table_end:"})},
+           // headings that no cell holds get anchors in front of the table
+           {{"table_start: T", "1. Lost", "column: A", "x", "table_end:"},
+            {{2, "1."}},
+            lines({std::string("<a ID=\"1.\"></a>") + kTableTag, "<caption><b>T</b></caption>", "<tr>",
+                   "<th>A</th>", "</tr>", "<tr>", "<td>x</td>", "</tr>", " </table>"}),
+            lines({"table_start: T", "1. Lost", "column: A", "x", "table_end:"})},
            // an opening line with a link opens no block
            {{"table_start: see http://t", "column: A", "1. Head", "table_end:"},
             {{3, "1."}},

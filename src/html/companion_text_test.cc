@@ -42,6 +42,7 @@ TEST(CompanionText, FrameLineFilter) {
            {"<!doctype html>", true},
            {"text <!DocType HTML anything", true},
            {"<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">", true},
+           {"<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=windows-1252\">", true},
            {"<p style=\"font-family:Arial; font-size:100%;\">", true},
            {"<td>has <P STYLE=x> inside</td>", true},  // unescaped markup is dropped whole
            {"a <b> <<META HTTP-EQUIV", true},          // after other brackets

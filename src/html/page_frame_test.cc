@@ -135,6 +135,29 @@ TEST(PageFrame, FrameWithAndWithoutContents) {
   EXPECT_EQ(kOpening + kClosing, page_of("", none, false));
 }
 
+// The bytes pass unchanged; a document that is no UTF-8 (a Latin-1 "É") is
+// declared in windows-1252, and only that line changes.
+TEST(PageFrame, ContentTypeFollowsTheDocumentsBytes) {
+  struct Case {
+    std::string document;
+    std::string_view declaration;
+  };
+  const std::string utf8_line = "<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">";
+  for (const Case& c : std::initializer_list<Case>{
+           {"1. \xC3\x89" "cart\nplain\n", kUtf8ContentTypeLine},
+           {"1. \xC9" "cart\nplain\n", kWindows1252ContentTypeLine},
+           {"1. Ecart\nplain \xE2\x82\n", kWindows1252ContentTypeLine},  // cut off at the line end
+       }) {
+    const ChapterTable table = table_of_document(c.document, 2);
+    std::string opening = kOpening;
+    opening.replace(opening.find(utf8_line), utf8_line.size(), c.declaration);
+    const std::string indented = testing::indent_with(table, c.document);
+    const std::string page = page_of(indented, table, false);
+    EXPECT_EQ(0u, page.find(opening)) << c.document;
+    EXPECT_NE(std::string::npos, page.find(c.document.substr(3, 5))) << c.document;
+  }
+}
+
 // Golden pages: tests/golden/html/<case>/ holds indented.txt, case.txt
 // ("contents: yes|no" and "chapter: <mark line> <chapter number>" lines) and
 // the expected page, companion text and last table file.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <initializer_list>
 #include <string>
 
@@ -14,11 +15,22 @@ namespace {
 using testing::kTableTag;
 using testing::lines;
 
+// The lines of a block; a line that starts with "#N " is the heading of
+// chapter N (the mark is not part of the line).
 TableBlockLines block_lines(std::string_view text) {
   TableBlockLines lines;
   LineReader reader = LineReader::from_memory(text);
   std::string_view line;
-  while (reader.next(line)) lines.add(line);
+  static std::deque<std::string> ids;  // stay where they are for the views
+  while (reader.next(line)) {
+    if (line.substr(0, 1) != "#") {
+      lines.add(line);
+      continue;
+    }
+    const std::size_t blank = line.find(' ');
+    ids.emplace_back(line.substr(1, blank - 1));
+    lines.add(line.substr(blank + 1), ids.back());
+  }
   return lines;
 }
 
@@ -116,6 +128,20 @@ TEST(TableBlock, WritingRules) {
            // no column line: the tag, the caption and the end tag only
            {"table_start: &lt;b&gt;Cap\ntable_end:",
             lines({kTableTag, "<caption><b>&lt;b&gt;Cap</b></caption>", " </table>"})},
+           // an escaped bracket right after the keyword is no separator to skip
+           {"table_start:&lt;b&gt;Cap\ntable_end:",
+            lines({kTableTag, "<caption><b>&lt;b&gt;Cap</b></caption>", " </table>"})},
+           {"table_start:&gt;\ntable_end:", lines({kTableTag, "<caption><b>&gt;</b></caption>", " </table>"})},
+           {"table_start:&amp;x\ntable_end:", lines({kTableTag, "<caption><b>amp;x</b></caption>", " </table>"})},
+           // headings in a block: the cell that holds one carries its id (with
+           // the alignment behind it); one that no cell holds (before the
+           // first column line, or the opening line) gets an anchor in front
+           {"#9. table_start: T\n#1. 1. Lost\nstray\n#2. 2. Too\ncolumn: A\nalign: right\nx\n#3. 3. In\n"
+            "column: B\n#4. 4. Here\ntable_end:",
+            lines({"<a ID=\"9.\"></a><a ID=\"1.\"></a><a ID=\"2.\"></a>" + std::string(kTableTag),
+                   "<caption><b>T</b></caption>", "<tr>", "<th>A</th>", "<th>B</th>", "</tr>", "<tr>",
+                   "<td align=\"right\">x</td>", "<td ID=\"4.\">4. Here</td>", "</tr>", "<tr>",
+                   "<td ID=\"3.\" align=\"right\">3. In</td>", "<td></td>", "</tr>", " </table>"})},
            {"table_start:", lines({kTableTag, " </table>"})},
            // a header row with no data rows
            {"table_start:\ncolumn: A\ntable_end:", lines({kTableTag, "<tr>", "<th>A</th>", "</tr>", " </table>"})},
@@ -137,11 +163,12 @@ TEST(TableBlock, GridSizeGuard) {
   for (int i = 1; i < 2000; ++i) ragged += "x\n";
   for (int i = 0; i < 1000; ++i) ragged += "column: c\ny\n";
   ragged += "table_end:\n";
-  const std::string refused = collected("table_start: &lt;Big\n" + ragged);
+  const std::string refused = collected("table_start: &lt;Big\n#7. " + ragged);
   EXPECT_EQ(std::string::npos, refused.find("<table"));
   // The block is kept as text, one page line per line, escaped (the
   // opening line comes escaped already).
-  EXPECT_EQ(0u, refused.find("table_start: &lt;Big\r\ncolumn: long\r\n&lt;x&gt;\r\nx\r\n"));
+  // A heading's line keeps an anchor in front.
+  EXPECT_EQ(0u, refused.find("table_start: &lt;Big\r\n<a ID=\"7.\"></a>column: long\r\n&lt;x&gt;\r\nx\r\n"));
   std::size_t page_lines = 0;
   for (char ch : refused) page_lines += ch == '\n';
   EXPECT_EQ(4003u, page_lines);

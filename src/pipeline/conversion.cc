@@ -12,6 +12,7 @@
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
 #include "restructure/renumber.h"
+#include "restructure/supplement.h"
 #include "text/lines.h"
 
 namespace kestram {
@@ -89,6 +90,19 @@ Conversion convert_document(RunState& state, const SupplementAnswers& supplement
   auto note = [&](const std::string& name, const std::string& reason) {
     if (failure.empty() && !reason.empty()) failure = "cannot write " + staging.final_path(name) + ": " + reason;
   };
+  // The indented text's size is known before it is written: one that does
+  // not fit is not begun, nor is anything built from it.
+  std::uint64_t identification = 0;
+  if (supplementing) {
+    LineReader look_ahead(input);
+    identification = identification_bytes(state.chapter_table, supplement.start_chapter, supplement.extra_lines,
+                                          look_ahead);
+  }
+  if (std::string refusal = indented_text_refusal(state, staging.final_path(names.indented), identification);
+      !refusal.empty()) {
+    result.failure = refusal;
+    return result;
+  }
   note(names.chapters, write_chapters(state.chapter_table, staging.staged(names.chapters)));
   if (supplementing) {
     note(names.indented, write_supplemented_text(state, supplement.start_chapter, supplement.extra_lines, input,

@@ -116,7 +116,6 @@ TEST(Outputs, OneReadDoesNotServe) {
   for (const Case& c : std::vector<Case>{
            {"a CR in the unit code", "1. A\n", 2, "H\rR", "", ""},
            {"an LF in the unit code", "1. A\n", 2, "H\nR", "", ""},
-           {"indentation wider than the limit", "1. A\n1.1 B\n", 5001, "", "", ""},
            {"page linked to the indented text", "1. A\n", 2, "", "out_indent.htm", "out_indent.txt"},
            {"companion linked to the input", "1. A\n", 2, "", "out_com_ndx.txt", "doc.txt"},
            {"table file linked to the page, neither there yet", "1. A\n", 2, "", "out_table.txt",

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "pipeline/space_check.h"
 #include "pipeline/work_copy.h"
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
@@ -22,15 +23,28 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   LineReader input(state.input_file_name);
   const std::uint64_t candidates = scan_chapter_marks(input, table);
   work_copy.wait();
-  if (candidates == 0) {
-    print_empty_line(console);
-    print_line(console, kNoChapterMarkMessage);
-    return pause_then_end(console, "<...> any key for continue, end");
-  }
+  if (candidates == 0) return end_for(console, kNoChapterMarkMessage);
   table.set_candidate_count(candidates);
   renumber_chapters(table, state.indent_increment);
   state.base_name = base_name_of(state.input_file_name);
   return Flow::kGoOn;
+}
+
+Flow end_for(Console& console, std::string_view message) {
+  print_empty_line(console);
+  print_line(console, message);
+  return pause_then_end(console, "<...> any key for continue, end");
+}
+
+std::string indented_text_refusal(const RunState& state, const std::string& name, std::uint64_t extra_bytes) {
+  const std::uint64_t size = indented_text_size(state.chapter_table, state.org_unit_code);
+  const std::uint64_t needed = size > UINT64_MAX - extra_bytes ? UINT64_MAX : size + extra_bytes;
+  return space_refusal(name, needed, space_for(name));
+}
+
+Flow check_indented_text_fits(Console& console, const RunState& state, std::uint64_t extra_bytes) {
+  const std::string refusal = indented_text_refusal(state, indented_file_name(state.base_name), extra_bytes);
+  return refusal.empty() ? Flow::kGoOn : end_for(console, refusal);
 }
 
 void list_chapters(Console& console, const RunState& state, LineWriter& chapters_file) {
@@ -47,7 +61,6 @@ std::string write_supplemented_text(const RunState& state, std::string start_cha
   Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, clock);
   Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
   feed_lines(input, indenter);
-  if (!indenter.refusal().empty()) out.fail(indenter.refusal());
   out.close();
   return out.ok() ? "" : out.error();
 }
@@ -69,6 +82,11 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   print_empty_line(console);
   const std::int64_t extra_lines = ask_number(console, kExtraLineCountPrompt);
 
+  {
+    LineReader look_ahead(kWorkCopyName);
+    const std::uint64_t added = identification_bytes(state.chapter_table, start_chapter, extra_lines, look_ahead);
+    if (check_indented_text_fits(console, state, added) == Flow::kEndRun) return Flow::kEndRun;
+  }
   const std::string indented_name = indented_file_name(state.base_name);
   report_write_failure(console, indented_name,
                        write_supplemented_text(state, std::move(start_chapter), extra_lines, kWorkCopyName,

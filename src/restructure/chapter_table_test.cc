@@ -32,9 +32,10 @@ void expect_texts(const Texts& expected, const ChapterTable& table, std::size_t 
 // number equal to the components, or components left as they were, too.
 TEST(ChapterTable, ChangesReadBackExactly) {
   ChapterTable table;
-  table.add_row("2.1..", 7, "2.1.. Data");
-  expect_texts({"2.1..", "2.1", ""}, table, 1, "as added");
-  table.set_mark_number(1, "2.1.");
+  table.add_row("2.1", 7, "2.1 Data");
+  expect_texts({"2.1", "2.1", ""}, table, 1, "as added");
+  table.append_point_to_mark_number(1);
+  EXPECT_EQ(3u, table.written_number_length(1));
   table.set_components(1, "2.1");
   table.set_chapter(1, "2.1", 2);
   expect_texts({"2.1.", "2.1", "2.1"}, table, 1, "renumbered as it was");
@@ -45,7 +46,7 @@ TEST(ChapterTable, ChangesReadBackExactly) {
   expect_texts({"2.1.", "5", ""}, table, 1, "set twice");
   EXPECT_EQ(0, table.level(1));
   EXPECT_EQ(7u, table.mark_line(1));
-  EXPECT_EQ("2.1.. Data", table.mark_line_text(1));
+  EXPECT_EQ("2.1 Data", table.mark_line_text(1));
 
   table.add_row("", 8);
   expect_texts({"", "", ""}, table, 2, "an empty mark");

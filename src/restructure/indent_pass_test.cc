@@ -101,16 +101,15 @@ struct RecordingHooks : IndentHooks {
   void at_heading(std::string_view label) override {
     calls.push_back("A " + std::string(label) + " after " + std::to_string(output->size()) + " bytes");
   }
-  std::string after_heading(std::uint64_t line_number, std::string_view stripped, std::string_view label,
-                            LineSink& out) override {
+  void after_heading(std::uint64_t line_number, std::string_view stripped, std::string_view label,
+                     LineSink& out) override {
     calls.push_back("B " + std::to_string(line_number) + " [" + std::string(stripped) + "] " + std::string(label));
     out.write_line("hook");
-    return line_number == 4 ? "stop here" : "";
   }
 };
 
-TEST(IndentPass, HooksActAtChapterMarkLinesOnlyAndMayEndTheText) {
-  const std::string input = ". Alone\n1.2 Deep\nlook_at: 1.2\n  1.  Top  \ndropped\n2. Dropped\n";
+TEST(IndentPass, HooksActAtChapterMarkLinesOnly) {
+  const std::string input = ". Alone\n1.2 Deep\nlook_at: 1.2\n  1.  Top  \nbody\n";
   const ChapterTable table = table_of_document(input, 2);
   std::string bytes;
   StringSink out(bytes);
@@ -120,39 +119,50 @@ TEST(IndentPass, HooksActAtChapterMarkLinesOnlyAndMayEndTheText) {
   LineReader reader = LineReader::from_memory(input);
   std::string_view line;
   while (reader.next(line)) indenter.write_line(line);
-  // Row 1 has no chapter number and fires nothing; nothing is written or
-  // fired after the refusal.
+  // Row 1 has no chapter number and fires nothing.
   EXPECT_EQ((std::vector<std::string>{"A 1. after 9 bytes", "B 2 [1.2 Deep] 1.", "A 1. after 45 bytes",
                                       "B 4 [1.  Top] 1."}),
             hooks.calls);
-  EXPECT_EQ(". Alone\r\n  1. Deep (X)\r\nhook\r\n  look_at: 1.\r\n  1.  Top (X)\r\nhook\r\n", bytes);
-  EXPECT_EQ("stop here", indenter.refusal());
+  EXPECT_EQ(". Alone\r\n  1. Deep (X)\r\nhook\r\n  look_at: 1.\r\n  1.  Top (X)\r\nhook\r\n  body\r\n", bytes);
 }
 
-TEST(IndentPass, IndentationWiderThanTheLimitGivesUpOnTheFile) {
-  struct Case {
-    std::int64_t increment;
-    std::string written;  // everything before the first chapter that is too wide
-    std::string error;
+// The size known before the text is written is the size of the text
+// written, whatever the lines hold: renumbered chapters, marks without a
+// number, cross-references that name a chapter or none, unit codes, blanks
+// and tabs at the ends, line ends of every kind, no final line end.
+TEST(IndentPass, SizeKnownBeforehandIsTheSizeWritten) {
+  const std::string documents[] = {
+      "Title\n1. A\nbody\n1.1 B\nbody",
+      ". Alone\n1.2 Deep\nlook_at: 1.2\n  1.  Top  \n\tbody\t\n3.1 Skip\n",
+      "  look_at: 7.\n7. Seven\nLOOK_AT:  7  \nlook_at:7.\nlook_at: 2\n5. Five\nlook_at: 5\nlook_at: 5.\n",
+      "1. A\r\n\r\n   \r\n1.1.1.1 Deep\rtext\r2. B\n0009. Zeros\n1999. Big\nlook_at: 0009.\n",
+      "x\n2023.05.12 Meeting\n1..2 Odd\n1.1 . Dot\n",
   };
-  const std::string input = "Title\n1. A\nbody\n1.1 B\nbody\n";
-  const auto blanks = [](std::size_t n) { return std::string(n, ' '); };
-  for (const Case& c : std::vector<Case>{
-           {5000,
-            "Title\r\n" + blanks(5000) + "1. A\r\n" + blanks(5000) + "body\r\n" + blanks(10000) + "1.1 B\r\n" +
-                blanks(10000) + "body\r\n",
-            ""},
-           // The level-1 chapter fits, the level-2 one does not.
-           {5001, "Title\r\n" + blanks(5001) + "1. A\r\n" + blanks(5001) + "body\r\n",
-            "indentation of 10002 blanks is wider than 10000"},
-           {10001, "Title\r\n", "indentation of 10001 blanks is wider than 10000"},
-           {INT64_MAX, "Title\r\n", "indentation of 9223372036854775807 blanks is wider than 10000"},
-       }) {
-    std::string refusal;
-    const std::string bytes = indent_with(table_of_document(input, c.increment), input, "", &refusal);
-    EXPECT_EQ(c.error, refusal) << c.increment;
-    EXPECT_TRUE(c.written == bytes) << c.increment;
+  for (const std::string& document : documents) {
+    for (std::int64_t increment : {-3, 0, 1, 2, 7}) {
+      for (const char* unit : {"", "HR"}) {
+        const ChapterTable table = table_of_document(document, increment);
+        EXPECT_EQ(indent_with(table, document, unit).size(), indented_text_size(table, unit))
+            << document << " " << increment << " " << unit;
+      }
+    }
   }
+}
+
+// No bound on the indentation: a step of 5001 puts 10002 blanks before the
+// level-2 lines, and a step of 10^15 gives a size that no disk holds.
+TEST(IndentPass, WideIndentationIsWrittenWhole) {
+  const std::string input = "Title\n1. A\nbody\n1.1 B\n";
+  const std::string blanks_1(5001, ' ');
+  const std::string blanks_2(10002, ' ');
+  const ChapterTable table = table_of_document(input, 5001);
+  const std::string expected = "Title\r\n" + blanks_1 + "1. A\r\n" + blanks_1 + "body\r\n" + blanks_2 + "1.1 B\r\n";
+  EXPECT_TRUE(expected == indent_with(table, input));
+  EXPECT_EQ(expected.size(), indented_text_size(table, ""));
+  // Title 7 bytes, two level-1 lines of 10^15 + 6, one level-2 line of
+  // 2 x 10^15 + 7.
+  EXPECT_EQ(4'000'000'000'000'026u, indented_text_size(table_of_document(input, 1'000'000'000'000'000), ""));
+  EXPECT_EQ(UINT64_MAX, indented_text_size(table_of_document(input, INT64_MAX), ""));
 }
 
 }  // namespace

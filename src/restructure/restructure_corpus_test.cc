@@ -51,8 +51,11 @@ class FhsDocument : public ::testing::Test {
     Indenter indenter(table_, "", out, hooks);
     feed_lines(input, indenter);
     EXPECT_TRUE(out.ok()) << out.error();
-    EXPECT_EQ("", indenter.refusal());
-    return split_crlf(testing::read_file(out_name));
+    const std::string text = testing::read_file(out_name);
+    if (hooks == nullptr) {
+      EXPECT_EQ(text.size(), indented_text_size(table_, ""));
+    }
+    return split_crlf(text);
   }
 
   testing::TempDir dir_;

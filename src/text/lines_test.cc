@@ -224,25 +224,10 @@ TEST(LineWriter, FailureInTheMiddleIsKeptAndStopsTheWriting) {
     out.write(std::string(size, 'y'));
     EXPECT_FALSE(out.ok()) << size;
     EXPECT_EQ("No space left on device", out.error()) << size;
-    out.fail("a later reason");
+    out.write(std::string(size, 'z'));
     EXPECT_FALSE(out.close());
     EXPECT_EQ("No space left on device", out.error()) << size;
   }
-}
-
-// A refused output keeps what was written before the refusal, also over a
-// longer earlier file, and nothing after it.
-TEST(LineWriter, RefusedOutputKeepsTheCallersReason) {
-  testing::TempDir dir;
-  const std::string path = dir.file("out.txt");
-  testing::write_file(path, std::string(100, 'o'));
-  LineWriter out(path);
-  out.write_line("kept");
-  out.fail("indentation too wide");
-  out.write_line("dropped");
-  EXPECT_FALSE(out.close());
-  EXPECT_EQ("indentation too wide", out.error());
-  EXPECT_EQ("kept\r\n", testing::read_file(path));
 }
 
 TEST(LineWriter, ReplacedFileHoldsExactlyTheNewText) {

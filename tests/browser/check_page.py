@@ -6,13 +6,14 @@ Usage: check_page.py PAGE.htm [--screenshot OUT.png] [--expect-table ROWSxCOLS .
 
 Loads PAGE.htm in headless chromium, takes the DOM it built and checks that
   - every link to "#ID" names an element id that exists, and that element is a
-    chapter heading (a blue span holding the bold heading text);
+    chapter heading (a blue span holding the bold heading text), or, for a
+    heading inside a table block, the table cell that holds it or an empty
+    anchor in front of the table;
   - every chapter heading of the page source became such a span with its id;
   - every table block of the page source became a <table> with the same rows
     and cells per row, in order (or the shapes given by --expect-table, ROWS
     counting every <tr>, header row included).
-A heading inside a table block, or one that became a link, has no anchor by
-design; name its id with --allow-missing to accept links to it.
+Name an id with --allow-missing to accept links to it without an element.
 
 Exit status: 0 when every check passes, 1 with a message per failure, 2 on a
 usage or browser error, 77 ("SKIP: no chromium") when chromium is missing.
@@ -95,7 +96,7 @@ def source_tables(lines):
     """Shapes of the tables in the page source: per table, cells per <tr>."""
     tables, current, cells = [], None, 0
     for line in lines:
-        if line.startswith("<table ") and current is None:
+        if "<table " in line and current is None:
             current = []
         elif current is not None and line == " </table>":
             tables.append(current)
@@ -127,6 +128,13 @@ def parse_shape(text):
 def is_heading(element):
     return (element.tag == "span" and "color:blue" in element.attrs.get("style", "").replace(" ", "")
             and any(c.tag == "b" for c in element.children))
+
+
+def is_heading_in_table(element, chapter_number):
+    """The cell of a table block that holds the heading, or an empty anchor."""
+    if element.tag == "td":
+        return element.all_text().startswith(chapter_number)
+    return element.tag == "a" and "href" not in element.attrs and not element.all_text()
 
 
 def main():
@@ -183,7 +191,7 @@ def main():
             if target not in args.allow_missing:
                 failures.append('link to "#%s" (%r) has no element with that id'
                                 % (target, link.all_text().strip()))
-        elif not is_heading(element):
+        elif not is_heading(element) and not is_heading_in_table(element, target):
             failures.append('link to "#%s" ends at a <%s>, not at a chapter heading'
                             % (target, element.tag))
 

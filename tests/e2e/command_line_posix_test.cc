@@ -222,6 +222,14 @@ TEST_F(Conversions, EachDocumentFailsAlone) {
   EXPECT_EQ(1, refused.status);
   EXPECT_EQ(0u, refused.err.find("kestram: Report.txt: cannot write in " + unwritable + ": ")) << refused.err;
   EXPECT_EQ("", refused.out);
+
+  // An indented text larger than any disk is refused before anything is written.
+  write_file(install_.file("wide.txt"), sample());
+  const Outcome too_wide = run(install_.path(), {"--indent", "1000000000000000", "wide.txt"});
+  EXPECT_EQ(1, too_wide.status);
+  EXPECT_EQ(0u, too_wide.err.find("kestram: wide.txt: not enough space for wide_indent.txt: ")) << too_wide.err;
+  EXPECT_FALSE(fs::exists(install_.path() / "wide_chapters.txt"));
+  EXPECT_FALSE(fs::exists(install_.path() / "wide_indent.txt"));
 }
 
 // Two runs in one directory at once, a third on the first one's document:

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -375,30 +376,41 @@ TEST_F(Hostile, DirectoryInTheWayOfAnOutputIsReported) {
   }
 }
 
-TEST_F(Hostile, AbsurdAnswersAreRefusedAsWritesNotLoops) {
-  const std::string number = number_of("Report.txt");
-  const std::string original = read_file(file("Report.txt"));
-  {
-    const testing::ProgramResult result = run("11" + number + "\n" "1e15\n" "y\n" "\n" "2");
-    EXPECT_NE(std::string::npos,
-              result.output.find("\r\ncannot write Report_indent.txt: indentation of 1000000000000000 blanks is "
-                                 "wider than 10000\r\n====================\r\noutput files:"))
-        << result.output;
-    EXPECT_TRUE(ends_with(result.output, kIndexQuestionEnd));
-    // The lines before the first chapter were written; nothing after them.
-    EXPECT_EQ("Annual Report of the Harbour Works Department\r\nPrepared for the town council, second revision\r\n"
-              "\r\n",
-              read_file(file("Report_indent.txt")));
+// An indentation or a number of empty lines that no disk holds is refused
+// before anything of the indented text is written: the run says how much it
+// needs and ends as for a document without chapter marks.
+TEST_F(Hostile, TextsLargerThanTheDiskAreRefusedUpFront) {
+  const std::regex refusal("\r\nnot enough space for Report_indent\\.txt: ([0-9]+) bytes needed, ([0-9]+) bytes "
+                           "free\r\n<\\.\\.\\.> any key for continue, end\r\n$");
+  for (const char* answers : {"1e15\n" "y\n" "\n" "2",                   // indentation
+                              "0\n" "y\n" "\n" "1.\n" "1e15\n" "x"}) {  // empty lines under each id line
+    const testing::ProgramResult result = run_on("Report.txt", answers);
+    std::smatch numbers;
+    ASSERT_TRUE(std::regex_search(result.output, numbers, refusal)) << answers << "\n" << result.output;
+    EXPECT_LT(std::stoull(numbers[2]), std::stoull(numbers[1])) << answers;
+    EXPECT_GT(std::stoull(numbers[1]), 1'000'000'000'000'000u) << answers;
+    for (const char* output : {"Report_indent.txt", "Report_indent.htm", "Report_com_ndx.txt"})
+      EXPECT_FALSE(exists(output)) << answers << " " << output;
   }
-  {
-    const testing::ProgramResult result = run("11" + number + "\n" "0\n" "y\n" "\n" "1.\n" "99999999999\n" "x");
-    EXPECT_NE(std::string::npos,
-              result.output.find("? cannot write Report_indent.txt: 99999999999 additional lines under each "
-                                 "identification line are more than 10000\r\n"))
-        << result.output;
-    EXPECT_TRUE(ends_with(result.output, "<...> any key to continue and end\r\n"));
+}
+
+// A step of 5001 puts 5001 blanks per level where a step of 2 puts 2: the
+// text is written whole, and the page built from all of it.
+TEST_F(Hostile, WideIndentationIsWrittenWhole) {
+  const std::vector<std::string> narrow =
+      testing::split_lines(read_file(KESTRAM_SOURCE_DIR "/tests/golden/sample_run/Report_indent.txt"));
+  std::string expected;
+  for (const std::string& line : narrow) {
+    const std::size_t blanks = line.find_first_not_of(' ') == std::string::npos ? line.size()
+                                                                                   : line.find_first_not_of(' ');
+    expected += std::string(blanks / 2 * 5001, ' ') + line.substr(blanks) + "\r\n";
   }
-  EXPECT_TRUE(original == read_file(file("Report.txt")));
+  const testing::ProgramResult result = run_on("Report.txt", "5001\n" "y\n" "\n" "2");
+  EXPECT_TRUE(ends_with(result.output, kIndexQuestionEnd)) << result.output;
+  EXPECT_TRUE(expected == read_file(file("Report_indent.txt")));
+  const std::string page = read_file(file("Report_indent.htm"));
+  EXPECT_NE(std::string::npos, page.find(std::string(10002, ' ') + "<span style=\"color:blue\"; ID=\"3.2\">"));
+  EXPECT_TRUE(ends_with(page, "</p>\r\n</pre>\r\n</body>\r\n</html>\r\n"));
 }
 
 // A document whose indented text is far larger than itself: two chapters,
@@ -409,19 +421,31 @@ std::string wide_document() {
   return text + "1.1 Second\nlast\n";
 }
 
+// Its indented text with the step 1000.
+std::string wide_indented() {
+  std::string text = "Title\r\n" + std::string(1000, ' ') + "1. First\r\n";
+  for (int i = 0; i < 2000; ++i) text += std::string(1000, ' ') + "line " + std::to_string(i) + "\r\n";
+  return text + std::string(2000, ' ') + "1.1 Second\r\n" + std::string(2000, ' ') + "last\r\n";
+}
+
 TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
   testing::TempDir outside;
   fs::create_directory(outside.path() / "small");
   const std::string small = (outside.path() / "small").string();
   const std::string document = wide_document();
+  const std::string indented = wide_indented();
+  // Room for the work files, the copies and the chapters file.
+  const std::uint64_t room_for_the_run = 3 * document.size() + (256u << 10);
   struct Case {
     const char* what;
     std::uint64_t bytes_left;  // free space when the run starts
     std::string keys;
   };
   for (const Case& c : std::vector<Case>{
-           // Room for the work files and the copies, not for the indented text.
-           {"midway", 3 * document.size() + (256u << 10), "\n" "1000\n" "y\n" "\n" "2"},
+           // No room for the indented text: it is refused before it is written.
+           {"indented text", room_for_the_run, "\n" "1000\n" "y\n" "\n" "2"},
+           // Room for the indented text, not for the page beside it.
+           {"page", room_for_the_run + indented.size() + (64u << 10), "\n" "1000\n" "y\n" "\n" "2"},
            // Full from the start: the first work file cannot be written.
            {"from the start", 0, "\n" "\n" "y\n" "\n" "2"},
        }) {
@@ -441,6 +465,7 @@ TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
                      std::to_string(result.exit_status) + (result.timed_out ? " timed out" : ""));
           write_file((results / "wide.txt").string(), read_file(small + "/wide.txt"));
           write_file((results / "Report.txt").string(), read_file(small + "/Report.txt"));
+          write_file((results / "exists.txt").string(), fs::exists(small + "/wide_indent.txt") ? "yes" : "no");
           return 0;
         });
     if (!run.available) {
@@ -454,16 +479,22 @@ TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
     EXPECT_TRUE(read_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt") ==
                 read_file((results / "Report.txt").string()))
         << c.what;
-    if (std::string(c.what) == "midway") {
-      // The work files and the chapters file fit; the indented text is the
-      // first to run out of room, in its middle.
-      EXPECT_EQ(std::string::npos, output.find("cannot write out.list")) << output;
-      EXPECT_EQ(std::string::npos, output.find("cannot write wide_chapters.txt")) << output;
-      EXPECT_NE(std::string::npos, output.find("\r\ncannot write wide_indent.txt: No space left on device\r\n"))
-          << output;
-      // Whether the page of what was indented still fits depends on the
-      // blocks the file system has handed back by then: either way the run
-      // goes on to its end.
+    const std::string what = c.what;
+    if (what == "indented text") {
+      // The work files and the chapters file fit; the indented text is
+      // refused whole, with its exact size.
+      EXPECT_EQ(std::string::npos, output.find("cannot write")) << output;
+      const std::string refusal = "\r\nnot enough space for wide_indent.txt: " + std::to_string(indented.size()) +
+                                  " bytes needed, ";
+      EXPECT_NE(std::string::npos, output.find(refusal)) << output;
+      EXPECT_TRUE(ends_with(output, " bytes free\r\n<...> any key for continue, end\r\n")) << output;
+      EXPECT_EQ("no", read_file((results / "exists.txt").string()));
+    } else if (what == "page") {
+      // The indented text passes the check; the page, written beside it,
+      // runs out of room (and may take the indented text's room first).
+      // Whatever runs out is named, and the run goes on to its end.
+      EXPECT_EQ(std::string::npos, output.find("not enough space")) << output;
+      EXPECT_NE(std::string::npos, output.find(": No space left on device\r\n")) << output;
       EXPECT_TRUE(ends_with(output, kIndexQuestionEnd)) << output;
     } else {
       // The clean-up's listing is the first file of the run. (Later work

@@ -50,16 +50,13 @@ inline ChapterTable table_of_document(std::string_view text, std::int64_t increm
   return table_of_input(input, increment);
 }
 
-// The indented text of `text` as far as the pass writes it, and why it
-// ended early (or "").
-inline std::string indent_with(const ChapterTable& table, std::string_view text, std::string_view org = "",
-                               std::string* refusal = nullptr) {
+// The indented text of `text`.
+inline std::string indent_with(const ChapterTable& table, std::string_view text, std::string_view org = "") {
   std::string bytes;
   StringSink out(bytes);
   Indenter indenter(table, org, out);
   LineReader input = LineReader::from_memory(text);
   feed_lines(input, indenter);
-  if (refusal != nullptr) *refusal = indenter.refusal();
   return bytes;
 }
 
