@@ -140,6 +140,7 @@ TEST_F(Library, PagesThatCannotBeReadAreNamedAndTheLibraryKept) {
       if (error.code() == std::errc::function_not_supported) continue;
       throw;
     }
+    if (fs::is_empty(dir.path() / "htm_in")) continue;  // Windows makes no name with a line end
     RunOutcome outcome = run_indexer(dir.path(), Request{}, options);
     EXPECT_FALSE(outcome.ok) << c.name;
     EXPECT_EQ(std::string(c.problem) + "\nthe library holds 1 document; see htm_out/index1.htm\n", outcome.message)
