@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <set>
 #include <vector>
 
@@ -14,52 +13,14 @@
 #include "library_files.h"
 #include "library_pages.h"
 #include "output_pages.h"
+#include "page_files.h"
 #include "page_scan.h"
 #include "search_page.h"
-#include "word_index.h"
 #include "word_list.h"
 
 namespace kestram::lexpage {
 namespace fs = std::filesystem;
 namespace {
-
-// Reads a whole page, or its size and hash only (bytes == nullptr); false
-// with the reason. `shown` names it in the reason.
-bool read_page(const fs::path& path, const std::string& shown, std::string* bytes, std::uint64_t& size,
-               std::uint64_t& hash, std::string& error) {
-  std::error_code failure;
-  // A device or a pipe could be read without end.
-  if (fs::exists(path, failure) && !fs::is_regular_file(path, failure)) {
-    error = "the page " + shown + " is no regular file";
-    return false;
-  }
-  errno = 0;
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
-  if (file == nullptr) {
-    error = "cannot read the page " + shown + ": " + std::strerror(errno);
-    return false;
-  }
-  PageHash hasher;
-  size = 0;
-  std::vector<char> chunk(1 << 16);
-  std::size_t got;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-    size += got;
-    if (size > kMaxPageSize) {
-      std::fclose(file);
-      error = "the page " + shown + " is too large to index";
-      return false;
-    }
-    hasher.add(std::string_view(chunk.data(), got));
-    if (bytes != nullptr) bytes->append(chunk.data(), got);
-  }
-  bool failed = std::ferror(file) != 0;
-  int reason = errno;
-  std::fclose(file);
-  if (failed) error = "cannot read the page " + shown + ": " + std::strerror(reason);
-  hash = hasher.value();
-  return !failed;
-}
 
 std::string file_text(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -91,44 +52,6 @@ Current read_current(const fs::path& out) {
   return current;
 }
 
-// The page waiting in htm_in/, if there is one.
-struct Arrival {
-  std::string name;
-  std::string stamp;  // size, time and name, as the catalog keeps them
-  std::string bytes;
-  std::uint64_t size = 0;
-  std::uint64_t hash = 0;
-};
-
-// False with a problem when htm_in/ holds something that cannot be taken
-// in; true with an empty name when there is nothing to take in.
-bool find_arrival(const fs::path& in_dir, Arrival& arrival, std::string& problem) {
-  std::error_code failure;
-  if (!fs::is_directory(in_dir, failure)) return true;
-  std::vector<fs::path> files;
-  for (fs::directory_iterator it(in_dir, failure), end; !failure && it != end; it.increment(failure)) {
-    std::error_code ignored;
-    if (!it->is_directory(ignored)) files.push_back(it->path());
-  }
-  if (failure) {
-    problem = "cannot list the folder htm_in: " + failure.message();
-    return false;
-  }
-  if (files.size() > 1) {
-    problem = "the folder htm_in holds " + std::to_string(files.size()) +
-              " files; it must hold exactly the one page to take in";
-    return false;
-  }
-  if (files.empty()) return true;
-  arrival.name = files.front().filename().string();
-  const fs::file_time_type time = fs::last_write_time(files.front(), failure);
-  const std::uintmax_t size = fs::file_size(files.front(), failure);
-  arrival.stamp = std::to_string(failure ? 0 : size) + " " +
-                  std::to_string(failure ? 0 : static_cast<long long>(time.time_since_epoch().count())) +
-                  " " + arrival.name;
-  return true;
-}
-
 // Indexes a page into the next htm_out: its word page, lines of context and
 // word list.
 bool index_page(NextSite& site, std::size_t number, std::string_view page, std::string& error) {
@@ -143,14 +66,20 @@ bool index_page(NextSite& site, std::size_t number, std::string_view page, std::
                     error);
 }
 
+bool read_back(const NextSite& site, std::size_t number, DocumentWords& words, std::string& error) {
+  if (parse_word_list(file_text(site.next(word_list_name(number))), words)) return true;
+  error = "cannot read back " + site.next(word_list_name(number)).string();
+  return false;
+}
+
 // What an earlier run made of a kept page, when it is all there.
 bool load_made(const fs::path& root, std::size_t number, DocumentWords& words) {
   if (!parse_word_list(file_text(root / word_list_name(number)), words)) return false;
   std::uint64_t bytes = 0;
   for (const WordEntry& entry : words.words) bytes += entry.bytes;
   std::error_code ec;
-  return fs::is_regular_file(root / page_name(number), ec) && fs::file_size(root / context_name(number), ec) == bytes &&
-         !ec;
+  return fs::is_regular_file(root / page_name(number), ec) &&
+         fs::file_size(root / context_name(number), ec) == bytes && !ec;
 }
 
 // The lines of context of the next htm_out, each document's file read
@@ -158,8 +87,15 @@ bool load_made(const fs::path& root, std::size_t number, DocumentWords& words) {
 class FileContext : public ContextSource {
  public:
   FileContext(const NextSite& site, const Library& library) : buffer_(1 << 16) {
-    for (const LibraryDocument& document : library.documents)
-      files_.emplace_back(std::fopen(site.next(context_name(document.number)).string().c_str(), "rb"));
+    for (const LibraryDocument& document : library.documents) {
+      const fs::path path = site.next(context_name(document.number));
+      errno = 0;
+      files_.emplace_back(std::fopen(path.string().c_str(), "rb"));
+      // Every document's file stays open while the pages are written: a
+      // system's limit on open files limits the library.
+      if (files_.back() == nullptr && error_.empty())
+        error_ = "cannot read " + path.string() + ": " + std::strerror(errno);
+    }
   }
   ~FileContext() override {
     for (std::FILE* file : files_)
@@ -175,9 +111,14 @@ class FileContext : public ContextSource {
     }
     short_ = short_ || bytes > 0;
   }
-  bool whole() const { return !short_; }
+  // "" when every line was there to copy, else why not.
+  std::string error() const {
+    if (!error_.empty()) return error_;
+    return short_ ? "the lines of context in word_lists are shorter than their word lists say" : "";
+  }
 
  private:
+  std::string error_;
   std::vector<std::FILE*> files_;
   std::vector<char> buffer_;
   bool short_ = false;
@@ -195,8 +136,8 @@ bool write_pages(NextSite& site, const Library& library, std::string& error) {
                          [&](LineSink& out) { write_initial_page(library, library.groups[g], context, out); },
                          error);
   }
-  if (written && !context.whole()) {
-    error = "the lines of context in word_lists are shorter than their word lists say";
+  if (written && !context.error().empty()) {
+    error = context.error();
     written = false;
   }
   if (written && !library.problems.empty()) {
@@ -239,6 +180,67 @@ RunOutcome list_library(const Current& current) {
   return RunOutcome{true, listing};
 }
 
+// The documents of the next library with their numbers: a document keeps
+// its number; a new one gets the lowest free.
+struct Planned {
+  std::string name;
+  std::size_t number = 0;
+  const CatalogEntry* entry = nullptr;  // what the catalog says of it, if anything
+};
+
+std::vector<Planned> plan(const std::vector<std::string>& names, const Catalog& catalog) {
+  std::vector<Planned> documents;
+  std::set<std::size_t> used;
+  for (const std::string& name : names) {
+    Planned document{name};
+    for (const CatalogEntry& entry : catalog.documents) {
+      if (entry.name == name && used.insert(entry.number).second) {
+        document.entry = &entry;
+        document.number = entry.number;
+        break;
+      }
+    }
+    documents.push_back(document);
+  }
+  std::size_t free_number = 1;
+  for (Planned& document : documents) {
+    if (document.number != 0) continue;
+    while (used.count(free_number)) ++free_number;
+    document.number = free_number;
+    used.insert(free_number);
+  }
+  return documents;
+}
+
+// Puts a kept page into the next htm_out with what is made of it: carried
+// from the current htm_out when the page is unchanged and all of that is
+// there, else made anew. False with `error` when the run cannot go on; true
+// with an empty `words.text` and a problem when the page cannot be read.
+bool keep_document(NextSite& site, const fs::path& out, const Planned& planned, CatalogEntry& record,
+                   DocumentWords& words, std::vector<std::string>& problems, std::string& error) {
+  const std::string kept = "library/" + planned.name;
+  if (!site.carry(kept, error)) return false;
+  std::string bytes, problem;
+  if (!read_page(site.next(kept), kept, &bytes, record.size, record.hash, problem)) {
+    problems.push_back(problem + "; it is left out of the index");
+    return true;
+  }
+  const CatalogEntry* entry = planned.entry;
+  if (entry != nullptr) record.indexed = entry->indexed;
+  if (entry != nullptr && entry->size == record.size && entry->hash == record.hash &&
+      load_made(out, record.number, words))
+    return site.carry(page_name(record.number), error) && site.carry(word_list_name(record.number), error) &&
+           site.carry(context_name(record.number), error);
+  return index_page(site, record.number, bytes, error) && read_back(site, record.number, words, error);
+}
+
+std::string took_in(const Arrival& arrival, const LibraryDocument& document) {
+  return "took in htm_in/" + arrival.name + " as " + page_name(document.number) + ": " +
+         counted(document.words.occurrences, "word") + ", " +
+         counted(document.words.words.size(), "different word") + ", " +
+         counted(document.words.chapters, "chapter") + "\n";
+}
+
 }  // namespace
 
 RunOutcome run_indexer(const fs::path& working_directory, const Request& request, const RunOptions& options) {
@@ -250,9 +252,10 @@ RunOutcome run_indexer(const fs::path& working_directory, const Request& request
   if (!lock.ok()) return RunOutcome{false, lock.error() + "\n"};
   recover_site(working_directory, options.step);
 
-  Current current = read_current(out);
+  const Current current = read_current(out);
   if (request.kind == Request::Kind::kList) return list_library(current);
 
+  // What changes: a document removed, or the page of htm_in/ taken in.
   Catalog next_catalog;
   next_catalog.taken = current.catalog.taken;
   std::vector<std::string> problems;
@@ -281,67 +284,28 @@ RunOutcome run_indexer(const fs::path& working_directory, const Request& request
     }
   }
 
-  // Numbers: a document keeps its number; a new one gets the lowest free.
-  std::vector<const CatalogEntry*> entries(names.size(), nullptr);
-  std::vector<std::size_t> numbers(names.size(), 0);
-  std::set<std::size_t> used;
-  for (std::size_t d = 0; d < names.size(); ++d) {
-    for (const CatalogEntry& entry : current.catalog.documents) {
-      if (entry.name == names[d] && used.insert(entry.number).second) {
-        entries[d] = &entry;
-        numbers[d] = entry.number;
-        break;
-      }
-    }
-  }
-  std::size_t free_number = 1;
-  for (std::size_t d = 0; d < names.size(); ++d) {
-    if (numbers[d] != 0) continue;
-    while (used.count(free_number)) ++free_number;
-    numbers[d] = free_number;
-    used.insert(free_number);
-  }
-
   NextSite site(working_directory, options.step);
   std::string error;
   if (!site.begin(error)) return give_up(working_directory, error);
   Library library;
-  for (std::size_t d = 0; d < names.size(); ++d) {
-    const std::string& name = names[d];
-    const std::string kept = "library/" + name;
-    CatalogEntry record{numbers[d], 0, 0, options.now, name};
-    bool made = false;
-    if (taking_in && name == arrival.name) {
+  std::string message = current.note;
+  for (const Planned& planned : plan(names, current.catalog)) {
+    CatalogEntry record{planned.number, 0, 0, options.now, planned.name};
+    LibraryDocument document{planned.number, planned.name, "", {}};
+    if (taking_in && planned.name == arrival.name) {
       record.size = arrival.size;
       record.hash = arrival.hash;
-      made = site.write(kept, [&](LineSink& sink) { sink.write(arrival.bytes); }, error) &&
-             index_page(site, record.number, arrival.bytes, error);
-      if (!made) return give_up(working_directory, error);
+      if (!site.write("library/" + planned.name, [&](LineSink& sink) { sink.write(arrival.bytes); }, error) ||
+          !index_page(site, record.number, arrival.bytes, error) ||
+          !read_back(site, record.number, document.words, error))
+        return give_up(working_directory, error);
+      message += took_in(arrival, document);
     } else {
-      if (!site.carry(kept, error)) return give_up(working_directory, error);
-      std::string bytes;
-      if (!read_page(site.next(kept), kept, &bytes, record.size, record.hash, problem)) {
-        problems.push_back(problem + "; it is left out of the index");
-        continue;
-      }
-      const CatalogEntry* entry = entries[d];
-      if (entry != nullptr) record.indexed = entry->indexed;
-      LibraryDocument unchanged;
-      if (entry != nullptr && entry->size == record.size && entry->hash == record.hash &&
-          load_made(out, record.number, unchanged.words)) {
-        made = site.carry(page_name(record.number), error) && site.carry(word_list_name(record.number), error) &&
-               site.carry(context_name(record.number), error);
-      } else {
-        made = index_page(site, record.number, bytes, error);
-      }
-      if (!made) return give_up(working_directory, error);
+      if (!keep_document(site, out, planned, record, document.words, problems, error))
+        return give_up(working_directory, error);
+      if (!document.words.text) continue;  // unreadable: named in problems
     }
-    LibraryDocument document;
-    document.number = record.number;
-    document.name = name;
     document.indexed = record.indexed;
-    if (!parse_word_list(file_text(site.next(word_list_name(record.number))), document.words))
-      return give_up(working_directory, "cannot read back " + site.next(word_list_name(record.number)).string());
     library.documents.push_back(std::move(document));
     next_catalog.documents.push_back(record);
   }
@@ -352,19 +316,9 @@ RunOutcome run_indexer(const fs::path& working_directory, const Request& request
       !site.commit(options.replace_in_one_step, error))
     return give_up(working_directory, error);
 
-  std::string message = current.note;
   for (const std::string& p : problems) message += p + "\n";
-  if (taking_in) {
-    const auto it = std::find_if(library.documents.begin(), library.documents.end(),
-                                 [&](const LibraryDocument& doc) { return doc.name == arrival.name; });
-    message += "took in htm_in/" + arrival.name + " as " + page_name(it->number) + ": " +
-               counted(it->words.occurrences, "word") + ", " + counted(it->words.words.size(), "different word") +
-               ", " + counted(it->words.chapters, "chapter") + "\n";
-  } else if (request.kind == Request::Kind::kRemove) {
-    message += "removed " + request.name + " from the library\n";
-  } else if (problems.empty()) {
-    message += "no new page in htm_in\n";
-  }
+  if (request.kind == Request::Kind::kRemove) message += "removed " + request.name + " from the library\n";
+  if (!taking_in && request.kind == Request::Kind::kTakeIn && problems.empty()) message += "no new page in htm_in\n";
   message += "the library holds " + counted(library.documents.size(), "document") + "; see htm_out/index1.htm\n";
   return RunOutcome{problems.empty(), message};
 }
