@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Browser check of the indexer's pages: opens page1.htm in headless Chromium,
-double-clicks words (real mouse events through the DevTools protocol) and
-checks that each double-click lands on the word's entry in the index; then
-clicks a line of context in the index and checks that it lands on the word in
-the page.
+"""Browser check of the indexer's pages, for a library of two pages: opens
+page1.htm in headless Chromium, double-clicks words (real mouse events through
+the DevTools protocol) and checks that each double-click lands on the word's
+entry in the index; clicks a line of context in the index and checks that it
+lands on the word in the page; types into the search page's box and follows
+its results; and, with scripts off, follows the index's links.
 
 usage: browser_check.py LEXPAGE_EXE
 Exit status 0: passed; 1: failed; 77: skipped (no Chromium on this machine).
@@ -47,6 +48,15 @@ PAGE = (
     + "".join("  filler line %d of text\r\n" % n for n in range(120))
     + "  closing Zebra words\r\n"
     "</p>\r\n</pre>\r\n</body>\r\n</html>\r\n"
+).encode("utf-8")
+
+
+# The second document of the library.
+OTHER = (
+    "<html>\r\n<body>\r\n<pre>\r\n"
+    '<span style="color:blue"; ID="1."><b>1. Buoys</b></span>\r\n'
+    "  The budget of the other unit: a bulwark, and the budget again.\r\n"
+    "</pre>\r\n</body>\r\n</html>\r\n"
 ).encode("utf-8")
 
 
@@ -198,7 +208,7 @@ WORD_BOXES = r"""(() => {
   const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
   const word = /[0-9A-Za-z\u0080-\u009f\u00a1-\ufefe\uff00-\uffff]+/g;
   for (let node; (node = walker.nextNode());) {
-    if (node.parentNode.closest('script, style')) continue;
+    if (node.parentNode.closest('script, style, nav')) continue;
     for (let m; (m = word.exec(node.data));) {
       const range = document.createRange();
       range.setStart(node, m.index);
@@ -272,6 +282,78 @@ def check(tools, in_page, out_dir):
         raise Failure("the second line of context of 'zebra' landed on %r" % (landed,))
     print("ok: a line of context opens its occurrence, in view")
 
+    check_search(tools, out_dir)
+    check_without_scripts(tools, out_dir)
+
+
+def url_of(out_dir, name):
+    return "file://" + urllib.parse.quote(os.path.join(out_dir, name))
+
+
+def target_of(tools, page):
+    """Waits until `page` is shown; returns the tag and text of its :target."""
+    return tools.wait_for(
+        "location.pathname.endsWith('/%s') && document.readyState === 'complete' &&"
+        " document.querySelector(':target') && [document.querySelector(':target').tagName,"
+        " document.querySelector(':target').textContent]" % page)
+
+
+def click(tools, selector_script):
+    x, y = centre_of(tools, selector_script)
+    tools.mouse(x, y, clicks=1)
+
+
+RESULTS = "Array.from(document.querySelectorAll('#results li')).map(e => e.textContent)"
+EXPECTED_BU = [
+    "budget (6): Other_indent.htm 2, Report_indent.htm 4",
+    "bulwark (1): Other_indent.htm 1",
+    "buoys (1): Other_indent.htm 1",
+]
+
+
+def check_search(tools, out_dir):
+    # Typing a prefix lists the words as they are typed.
+    tools.open(url_of(out_dir, "search.htm"))
+    tools.evaluate("document.getElementById('q').focus()")
+    tools.call("Input.insertText", text="B")
+    tools.call("Input.insertText", text="u")
+    found = tools.wait_for("(() => { const r = %s; return r.length === 3 && r; })()" % RESULTS)
+    if found != EXPECTED_BU:
+        raise Failure("typing 'Bu' lists %r" % (found,))
+    print("ok: typing 'Bu' lists %d words with their counts per document" % len(found))
+    # A document of a result opens its first occurrence there.
+    click(tools, "Array.from(document.querySelectorAll('#results li:first-child a'))"
+                 ".find(a => a.textContent === 'Report_indent.htm')")
+    landed = target_of(tools, "page1.htm")
+    if landed != ["W", "Budget"]:
+        raise Failure("the result's document opened %r" % (landed,))
+    # The word of a result opens its entry.
+    tools.open(url_of(out_dir, "search.htm") + "?q=bul")
+    found = tools.wait_for("(() => { const r = %s; return r.length > 0 && r; })()" % RESULTS)
+    if found != EXPECTED_BU[1:2]:
+        raise Failure("search.htm?q=bul lists %r" % (found,))
+    click(tools, "document.querySelector('#results li a')")
+    landed = target_of(tools, "i_b.htm")
+    if not landed[1].startswith("bulwark (1)"):
+        raise Failure("the result's word opened %r" % (landed,))
+    print("ok: search.htm?q=bul searches at once; a result opens the word's entry or its place")
+
+
+def check_without_scripts(tools, out_dir):
+    tools.call("Emulation.setScriptExecutionDisabled", value=True)
+    tools.open(url_of(out_dir, "index1.htm"))
+    click(tools, "document.querySelector('a[href=\"i_b.htm\"]')")
+    tools.wait_for("location.pathname.endsWith('/i_b.htm') && document.readyState === 'complete'")
+    click(tools, "document.querySelector('a[href^=\"page2.htm#w\"]')")
+    landed = target_of(tools, "page2.htm")
+    if landed != ["W", "budget"]:
+        raise Failure("without scripts a line of context opened %r" % (landed,))
+    tools.open(url_of(out_dir, "search.htm"))
+    if "The search needs scripts" not in tools.evaluate("document.body.innerText"):
+        raise Failure("without scripts the search page does not say what to do")
+    tools.call("Emulation.setScriptExecutionDisabled", value=False)
+    print("ok: without scripts the index pages link to the words; the search page says so")
+
 
 def main():
     if len(sys.argv) != 2:
@@ -286,12 +368,17 @@ def main():
     browser_process = None
     try:
         os.makedirs(os.path.join(work, "htm_in"))
-        in_page = os.path.join(work, "htm_in", "Report_indent.htm")
+        for page, name in ((PAGE, "Report_indent.htm"), (OTHER, "Other_indent.htm")):
+            for old in os.listdir(os.path.join(work, "htm_in")):
+                os.remove(os.path.join(work, "htm_in", old))
+            with open(os.path.join(work, "htm_in", name), "wb") as out:
+                out.write(page)
+            run = subprocess.run([lexpage], cwd=work, capture_output=True, text=True, timeout=60)
+            if run.returncode != 0:
+                raise Failure("lexpage failed: " + run.stderr)
+        in_page = os.path.join(work, "Report_indent.htm")
         with open(in_page, "wb") as page:
             page.write(PAGE)
-        run = subprocess.run([lexpage], cwd=work, capture_output=True, text=True, timeout=60)
-        if run.returncode != 0:
-            raise Failure("lexpage failed: " + run.stderr)
         profile = os.path.join(work, "profile")
         browser_process = subprocess.Popen(
             [browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
@@ -314,7 +401,7 @@ def main():
         tools = DevTools(pages[0]["webSocketDebuggerUrl"])
         tools.call("Page.enable")
         check(tools, in_page, os.path.join(work, "htm_out"))
-        print("PASS: double-clicking a word lands on its index entry")
+        print("PASS: double-clicks, lines of context, the search page and plain links land on their words")
         return 0
     except (Failure, OSError, subprocess.SubprocessError, ValueError) as error:
         print("FAIL: %s" % error)

@@ -16,14 +16,10 @@ struct Indexed {
       : page(std::move(text)),
         scan(scan_page(page)),
         index(build_word_index(page, scan)),
-        groups(initial_groups(index)),
-        keywords(find_keywords(scan)),
-        view{"doc_indent.htm", page, scan, index, groups, keywords} {}
+        view{3, page, scan, index} {}
   std::string page;
   PageScan scan;
   WordIndex index;
-  std::vector<InitialGroup> groups;
-  std::vector<Keyword> keywords;
   IndexedPage view;
 };
 
@@ -90,6 +86,10 @@ TEST(WordPage, KeepsThePageAndWrapsEveryWord) {
 TEST(WordPage, ScriptOpensTheEntryOfTheWord) {
   Indexed indexed("<body>x</body>");
   std::string page1 = written([&](LineSink& out) { write_word_page(indexed.view, out); });
+  // The bar floats in the window's corner, out of the text's way.
+  EXPECT_NE(std::string::npos, page1.find("<nav class=\"lexpage\"><a href=\"index1.htm\">Index of all words</a> | "
+                                          "<a href=\"search.htm\">Search</a></nav>"));
+  EXPECT_NE(std::string::npos, page1.find("position:fixed"));
   // The script reads the anchor element's text and builds the same link as
   // entry_link: page of the initial, fragment of the encoded word.
   EXPECT_NE(std::string::npos, page1.find("addEventListener('dblclick'"));
@@ -112,68 +112,37 @@ TEST(WordPage, EntryLinks) {
     EXPECT_EQ(c.link, entry_link(c.word)) << c.word;
 }
 
-TEST(InitialPage, EveryOccurrenceGetsALineOfContext) {
+// The lines of every word in byte order, each occurrence's in page order.
+TEST(ContextLines, EveryOccurrenceGetsALine) {
   Indexed indexed(
       "<span style=\"color:blue\"; ID=\"2.1\"><b>2.1 Apples</b></span>\r\n"
       "An apple &lt;red&gt; and an APPLE\tgreen\r\n");
-  const InitialGroup& a = indexed.groups[2];
-  ASSERT_EQ("a", std::string(a.name));  // after "1" and "2"
-  std::string page = written([&](LineSink& out) { write_initial_page(indexed.view, a, out); });
-  EXPECT_NE(std::string::npos, page.find("<meta charset=\"UTF-8\">"));
-  EXPECT_NE(std::string::npos, page.find("<p class=\"w\" id=\"apple\"><b>apple</b> (2)</p>"));
-  EXPECT_NE(std::string::npos, page.find("<p class=\"w\" id=\"an\"><b>an</b> (2)</p>"));
-  EXPECT_LT(page.find("id=\"an\""), page.find("id=\"and\""));  // byte order
+  std::vector<std::uint64_t> bytes;
+  std::string lines = written([&](LineSink& out) { bytes = write_context_lines(indexed.view, out); });
+  // 1, 2, an, and, apple, apples, green, red: the sizes add up to the text.
+  ASSERT_EQ(8u, bytes.size());
+  std::uint64_t total = 0;
+  for (std::uint64_t b : bytes) total += b;
+  EXPECT_EQ(lines.size(), total);
+  // "an": two lines, "An" then "an".
+  std::string an = lines.substr(bytes[0] + bytes[1], bytes[2]);
+  EXPECT_EQ(2u, count_of(an, "\r\n"));
+  EXPECT_LT(an.find("<b>An</b>"), an.find("<b>an</b>"));
   // The second "apple" is word 9 of the page; its line names chapter 2.1,
   // shows the decoded text escaped again and the tab as a blank.
-  std::size_t line = page.find("<a href=\"page1.htm#w9\"><b>APPLE</b></a> green");
+  std::size_t line = lines.find("<a href=\"page3.htm#w9\"><b>APPLE</b></a> green");
   ASSERT_NE(std::string::npos, line);
-  std::size_t start = page.rfind('\n', line) + 1;
-  EXPECT_EQ("2.1  ", page.substr(start, 5));
-  EXPECT_NE(std::string::npos, page.substr(start, line - start).find("apple &lt;red&gt; and an "));
-  // An, an, and, apple, APPLE, Apples.
-  EXPECT_EQ(6u, count_of(page, "<a href=\"page1.htm#w"));
+  std::size_t start = lines.rfind('\n', line) + 1;
+  EXPECT_EQ("2.1  ", lines.substr(start, 5));
+  EXPECT_NE(std::string::npos, lines.substr(start, line - start).find("apple &lt;red&gt; and an "));
+  EXPECT_EQ(10u, count_of(lines, "<a href=\"page3.htm#w"));
 }
 
-TEST(InitialPage, LongWordsAreCutInContextOnly) {
+TEST(ContextLines, LongWordsAreCut) {
   std::string word(100, 'x');
   Indexed indexed(word + " " + word);
-  std::string page =
-      written([&](LineSink& out) { write_initial_page(indexed.view, indexed.groups[0], out); });
-  EXPECT_NE(std::string::npos, page.find("<b>" + word + "</b> (2)"));
-  EXPECT_EQ(2u, count_of(page, "<b>" + std::string(60, 'x') + "\xE2\x80\xA6</b>"));
-}
-
-TEST(IndexPage, ListsInitialsTotalsAndKeywords) {
-  Indexed indexed(
-      "<span style=\"color:blue\"; ID=\"1.\"><b>1. Plan</b></span>\r\n"
-      "Annual-budget-plan id=123456789\r\n"
-      "\xC3\xBC" "ber zebra\r\n");
-  std::string page = written([&](LineSink& out) { write_index_page(indexed.view, out); });
-  EXPECT_NE(std::string::npos, page.find("9 words, 8 different words, 1 chapter, 1 keyword."));
-  for (const char* initial : {"1", "a", "b", "i", "p", "z", "other"})
-    EXPECT_NE(std::string::npos, page.find("<tr><td><a href=\"i_" + std::string(initial) + ".htm\">"))
-        << initial;
-  EXPECT_NE(std::string::npos,
-            page.find("<tr><td><a href=\"page1.htm#w3\">Annual-budget-plan id=123456789</a></td>"
-                      "<td>1.</td></tr>"));
-}
-
-TEST(StatisticsPage, WordsByFrequencyAndChapters) {
-  Indexed indexed(
-      "b b\r\n<span style=\"color:blue\"; ID=\"1.\">c</span> b a a\r\n"
-      "<span style=\"color:blue\"; ID=\"1.1\"></span>\r\n");
-  std::string page = written([&](LineSink& out) { write_statistics_page(indexed.view, out); });
-  std::size_t b = page.find("         3  <a href=\"i_b.htm#b\">b</a>");
-  std::size_t a = page.find("         2  <a href=\"i_a.htm#a\">a</a>");
-  std::size_t c = page.find("         1  <a href=\"i_c.htm#c\">c</a>");
-  ASSERT_NE(std::string::npos, b);
-  EXPECT_LT(b, a);
-  EXPECT_LT(a, c);
-  EXPECT_NE(std::string::npos, page.find("before the first chapter</a></td><td class=\"n\">2</td>"
-                                         "<td class=\"n\">1</td>"));
-  EXPECT_NE(std::string::npos, page.find("<a href=\"page1.htm#1.\">1.</a></td><td class=\"n\">4</td>"
-                                         "<td class=\"n\">3</td>"));
-  EXPECT_NE(std::string::npos, page.find("<a href=\"page1.htm#1.1\">1.1</a></td><td class=\"n\">0</td>"));
+  std::string lines = written([&](LineSink& out) { write_context_lines(indexed.view, out); });
+  EXPECT_EQ(2u, count_of(lines, "<b>" + std::string(60, 'x') + "\xE2\x80\xA6</b>"));
 }
 
 }  // namespace

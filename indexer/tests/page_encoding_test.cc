@@ -55,7 +55,7 @@ TEST(PageEncoding, IndexOfALatin1Page) {
       "<html>\r\n<head>\r\n<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=windows-1252\">\r\n"
       "</head>\r\n<body>\r\n<pre>\r\n<span style=\"color:blue\"; ID=\"1.\"><b>1. \xC9" "cart</b></span>\r\n"
       "\xC9" "cart d\xE9j\xE0\r\n</pre>\r\n</body>\r\n</html>\r\n");
-  RunOutcome outcome = index_directory(dir.path());
+  RunOutcome outcome = run_indexer(dir.path(), Request{}, RunOptions{});
   ASSERT_TRUE(outcome.ok) << outcome.message;
   EXPECT_NE(std::string::npos, outcome.message.find("4 words, 3 different words")) << outcome.message;
   const std::string entries = kestram::testing::read_file(dir.file("htm_out/i_other.htm"));

@@ -28,12 +28,6 @@ TEST(WordIndex, FoldsAsciiCaseAndSortsByBytes) {
             std::vector<std::uint32_t>(index.occurrences.begin() + index.first[1],
                                        index.occurrences.begin() + index.first[2]));
 
-  std::vector<std::tuple<std::string, std::size_t, std::size_t, std::uint64_t>> groups;
-  for (const InitialGroup& g : initial_groups(index))
-    groups.emplace_back(std::string(g.name), g.begin, g.end, g.occurrences);
-  EXPECT_EQ((std::vector<std::tuple<std::string, std::size_t, std::size_t, std::uint64_t>>{
-                {"7", 0, 1, 1}, {"a", 1, 2, 3}, {"b", 2, 3, 1}, {"z", 3, 4, 1}, {"other", 4, 6, 2}}),
-            groups);
 }
 
 TEST(WordIndex, ChapterTotalsCountWordsAndDifferentWords) {
@@ -82,6 +76,26 @@ TEST(WordIndex, KeywordPointsAtTheFirstWordOfItsKey) {
   ASSERT_LT(keywords[0].occurrence, scan.words.size());
   const WordSpan& word = scan.words[keywords[0].occurrence];
   EXPECT_EQ("Annual", page.substr(word.page_offset, word.length));
+}
+
+TEST(WordIndex, UnitCodesEndTheChapterHeadings) {
+  struct Case {
+    std::string page;
+    std::vector<std::string> expected;
+  };
+  auto heading = [](const char* number, const char* title) {
+    return std::string("<span style=\"color:blue\"; ID=\"") + number + "\"><b>" + number + " " + title +
+           "</b></span>  \r\nbody text (not a title)\r\n";
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {heading("1.", "Budget (HR)") + heading("1.1", "Staff (HR)") + heading("2.", "Plan (FIN)"), {"HR", "FIN"}},
+           {heading("1.", "Budget") + heading("2.", "Costs (estimated) here"), {}},
+           {"(HR) before any chapter\r\n" + heading("1.", "Budget ()"), {}},
+           // Two headings on one line: the line is read once.
+           {"<span ID=\"1.\">a</span><span ID=\"2.\">b (X)</span>", {"X"}},
+       }) {
+    EXPECT_EQ(c.expected, unit_codes(scan_page(c.page))) << c.page;
+  }
 }
 
 TEST(WordIndex, ContextStaysOnTheLineAndKeepsCharactersWhole) {

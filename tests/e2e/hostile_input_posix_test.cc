@@ -37,6 +37,8 @@ Snapshot snapshot(const fs::path& root) {
   Snapshot entries;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
     const std::string name = it->path().lexically_relative(root).string();
+    // The indexer started by a hand-off works on in its folder meanwhile.
+    if (name == "lexpage") it.disable_recursion_pending();
     if (it->is_symlink()) {
       entries[name] = "<link:" + fs::read_symlink(it->path()).string() + ">";
     } else if (it->is_directory()) {
