@@ -3,17 +3,11 @@
 #include <charconv>
 #include <cstdio>
 
+#include "fields.h"
 #include "text/lines.h"
 
 namespace kestram::lexpage {
 namespace {
-
-std::string_view field(std::string_view& line) {
-  std::size_t blank = line.find(' ');
-  std::string_view first = line.substr(0, blank);
-  line = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
-  return first;
-}
 
 bool number(std::string_view text, std::uint64_t& value, int base = 10) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);

@@ -2,18 +2,11 @@
 
 #include <charconv>
 
+#include "fields.h"
 #include "text/lines.h"
 
 namespace kestram::lexpage {
 namespace {
-
-// Splits off the first blank-separated field of `line`.
-std::string_view field(std::string_view& line) {
-  std::size_t blank = line.find(' ');
-  std::string_view first = line.substr(0, blank);
-  line = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
-  return first;
-}
 
 bool number(std::string_view& line, std::uint64_t& value) {
   std::string_view text = field(line);
