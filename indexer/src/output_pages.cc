@@ -12,8 +12,14 @@ namespace {
 constexpr std::size_t kShownWordLength = 60;
 constexpr std::size_t kChapterColumn = 12;
 
+// Added where the page's body ends. The bar is fixed to the window's corner,
+// so that the page's text keeps its place.
 constexpr std::string_view kWordPageAddition =
-    "<style>w:target{background:#ffff80}</style>\r\n"
+    "<style>w:target{background:#ffff80}\r\n"
+    "nav.lexpage{position:fixed;top:0;right:0;padding:2px 8px;background:#eef;"
+    "font:13px Arial,sans-serif;border:1px solid #99c}</style>\r\n"
+    "<nav class=\"lexpage\"><a href=\"index1.htm\">Index of all words</a> | "
+    "<a href=\"search.htm\">Search</a></nav>\r\n"
     "<script>\r\n"
     "// Double-clicking a word opens its entry in the index of all words.\r\n"
     "document.addEventListener('dblclick', function (event) {\r\n"
@@ -33,51 +39,12 @@ constexpr std::string_view kWordPageAddition =
     "});\r\n"
     "</script>\r\n";
 
-std::string escaped(std::string_view text) {
-  std::string out;
-  append_escaped(out, text);
-  return out;
-}
-
-std::string_view chapter_label(const PageScan& scan, std::uint32_t chapter) {
-  return chapter == 0 ? std::string_view("-") : std::string_view(scan.chapters[chapter]);
-}
-
 // Appends the anchor of an occurrence ("w17") without a temporary string.
 void append_anchor(std::string& out, std::size_t occurrence) {
   char digits[24];
   auto end = std::to_chars(digits, digits + sizeof digits, occurrence + 1).ptr;
   out += 'w';
   out.append(digits, static_cast<std::size_t>(end - digits));
-}
-
-void write_head(LineSink& out, std::string_view title) {
-  out.write_line("<!DOCTYPE html>");
-  out.write_line("<html>");
-  out.write_line("<head>");
-  out.write_line("<meta charset=\"UTF-8\">");
-  out.write_line("<title>" + escaped(title) + "</title>");
-  out.write_line(
-      "<style>body{font-family:Arial,sans-serif} td{padding:0 8px} td.n{text-align:right}"
-      " p.w{margin:1.2em 0 0}</style>");
-  out.write_line("</head>");
-  out.write_line("<body>");
-}
-
-void write_foot(LineSink& out) {
-  out.write_line("</body>");
-  out.write_line("</html>");
-}
-
-void write_initials_bar(const IndexedPage& page, LineSink& out) {
-  std::string bar = "<p><a href=\"index1.htm\">Index of all words</a> |";
-  for (const InitialGroup& group : page.groups) {
-    bar += " <a href=\"" + initial_page_name(group.name) + "\">";
-    bar += group.name;
-    bar += "</a>";
-  }
-  bar += " | <a href=\"s_1.htm\">Statistics</a> | <a href=\"page1.htm\">Page</a></p>";
-  out.write_line(bar);
 }
 
 // A word as shown in a line of context: long words are cut.
@@ -93,8 +60,8 @@ std::string_view shown_word(std::string_view word, bool& cut) {
   return word;
 }
 
-void write_context_line(const IndexedPage& page, std::uint32_t occurrence, std::size_t chapter_width,
-                        std::string& line) {
+void append_context_line(const IndexedPage& page, const std::string& page_link, std::uint32_t occurrence,
+                         std::size_t chapter_width, std::string& line) {
   const WordSpan& word = page.scan.words[occurrence];
   ContextLine context = context_line(page.scan.plain, word, kContextWidth);
   line.clear();
@@ -104,7 +71,7 @@ void write_context_line(const IndexedPage& page, std::uint32_t occurrence, std::
   std::size_t before = character_count(context.before);
   if (before < kContextWidth) line.append(kContextWidth - before, ' ');
   append_escaped(line, context.before);
-  line += "<a href=\"page1.htm#";
+  line += page_link;
   append_anchor(line, occurrence);
   line += "\"><b>";
   bool cut = false;
@@ -114,19 +81,19 @@ void write_context_line(const IndexedPage& page, std::uint32_t occurrence, std::
   append_escaped(line, context.after);
 }
 
-// "1 word", "2 words".
-std::string counted(std::uint64_t count, std::string_view thing) {
-  return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
-}
-
 }  // namespace
 
-std::string summary(const IndexedPage& page) {
-  return counted(page.index.occurrences.size(), "word") + ", " +
-         counted(page.index.words.size(), "different word") + ", " +
-         counted(page.scan.chapters.size() - 1, "chapter") + ", " +
-         counted(page.keywords.size(), "keyword");
+std::string escaped(std::string_view text) {
+  std::string out;
+  append_escaped(out, text);
+  return out;
 }
+
+std::string_view chapter_label(const PageScan& scan, std::uint32_t chapter) {
+  return chapter == 0 ? std::string_view("-") : std::string_view(scan.chapters[chapter]);
+}
+
+std::string page_name(std::size_t number) { return "page" + std::to_string(number) + ".htm"; }
 
 std::string initial_page_name(std::string_view initial) {
   return "i_" + std::string(initial) + ".htm";
@@ -146,7 +113,8 @@ void write_word_page(const IndexedPage& page, LineSink& out) {
   const std::string_view text = page.page;
   std::size_t done = 0;
   bool added = false;
-  // Copies the page up to `end`, adding the script where the body ends.
+  // Copies the page up to `end`, adding the bar and the script where the
+  // body ends.
   auto copy_to = [&](std::size_t end) {
     if (!added && page.scan.body_end <= end) {
       out.write(text.substr(done, page.scan.body_end - done));
@@ -169,128 +137,25 @@ void write_word_page(const IndexedPage& page, LineSink& out) {
     out.write("</w>");
     done = word.page_offset + word.length;
   }
-  copy_to(text.size());  // a page without </body> gets the script at its end
+  copy_to(text.size());  // a page without </body> gets the addition at its end
 }
 
-void write_index_page(const IndexedPage& page, LineSink& out) {
-  write_head(out, "Index of all words - " + std::string(page.source_name));
-  write_initials_bar(page, out);
-  out.write_line("<h1>Index of all words</h1>");
-  out.write_line("<p>Page <a href=\"page1.htm\">" + escaped(page.source_name) + "</a>: " +
-                 summary(page) + ". Double-click any word of the page to open its entry.</p>");
-  out.write_line("<h2>Initials</h2>");
-  if (page.groups.empty()) out.write_line("<p>The page holds no words.</p>");
-  out.write_line("<table border=\"1\">");
-  out.write_line("<tr><th>Initial</th><th>Different words</th><th>Occurrences</th></tr>");
-  for (const InitialGroup& group : page.groups) {
-    out.write_line("<tr><td><a href=\"" + initial_page_name(group.name) + "\">" +
-                   std::string(group.name) + "</a></td><td class=\"n\">" +
-                   std::to_string(group.end - group.begin) + "</td><td class=\"n\">" +
-                   std::to_string(group.occurrences) + "</td></tr>");
-  }
-  out.write_line("</table>");
-  out.write_line("<h2>Keywords</h2>");
-  if (page.keywords.empty()) {
-    out.write_line("<p>The page holds no identification lines (title-key id=123456789).</p>");
-  } else {
-    out.write_line("<table border=\"1\">");
-    out.write_line("<tr><th>Identification line</th><th>Chapter</th></tr>");
-    for (const Keyword& keyword : page.keywords) {
-      std::string row = "<tr><td>";
-      bool linked = keyword.occurrence < page.scan.words.size();
-      if (linked) row += "<a href=\"page1.htm#" + occurrence_anchor(keyword.occurrence) + "\">";
-      append_escaped(row, keyword.text);
-      if (linked) row += "</a>";
-      row += "</td><td>";
-      if (linked) append_escaped(row, chapter_label(page.scan, page.scan.words[keyword.occurrence].chapter));
-      row += "</td></tr>";
-      out.write_line(row);
-    }
-    out.write_line("</table>");
-  }
-  write_foot(out);
-}
-
-void write_initial_page(const IndexedPage& page, const InitialGroup& group, LineSink& out) {
-  const WordIndex& index = page.index;
-  std::string title = group.name == "other" ? std::string("Words beginning with another character")
-                                            : "Words beginning with " + std::string(group.name);
-  write_head(out, title);
-  write_initials_bar(page, out);
-  out.write_line("<h1>" + title + "</h1>");
-  out.write_line("<p>" + counted(group.end - group.begin, "different word") + ", " +
-                 counted(group.occurrences, "occurrence") + ".</p>");
+std::vector<std::uint64_t> write_context_lines(const IndexedPage& page, LineSink& out) {
   std::size_t chapter_width = 1;
   for (const std::string& chapter : page.scan.chapters)
     chapter_width = std::max(chapter_width, std::min(chapter.size(), kChapterColumn));
-  std::string line;
-  for (std::size_t rank = group.begin; rank < group.end; ++rank) {
-    std::string_view word = index.words[rank];
-    line = "<p class=\"w\" id=\"" + browser_text(word) + "\"><b>";
-    append_escaped(line, word);
-    line += "</b> (" + std::to_string(index.count(rank)) + ")</p>";
-    out.write_line(line);
-    out.write_line("<pre>");
-    for (std::uint32_t n = index.first[rank]; n < index.first[rank + 1]; ++n) {
-      write_context_line(page, index.occurrences[n], chapter_width, line);
-      out.write_line(line);
-    }
-    out.write_line("</pre>");
-  }
-  write_foot(out);
-}
-
-void write_statistics_page(const IndexedPage& page, LineSink& out) {
+  const std::string page_link = "<a href=\"" + page_name(page.number) + "#";
   const WordIndex& index = page.index;
-  write_head(out, "Statistics - " + std::string(page.source_name));
-  write_initials_bar(page, out);
-  out.write_line("<h1>Statistics</h1>");
-  out.write_line("<p>" + summary(page) + ".</p>");
-
-  out.write_line("<h2>Chapters</h2>");
-  out.write_line("<table border=\"1\">");
-  out.write_line("<tr><th>Chapter</th><th>Words</th><th>Different words</th></tr>");
-  for (std::size_t c = 0; c < page.scan.chapters.size(); ++c) {
-    const ChapterTotals& totals = index.chapters[c];
-    if (c == 0 && totals.words == 0) continue;
-    std::string row = "<tr><td>";
-    if (c == 0) {
-      row += "<a href=\"page1.htm\">before the first chapter</a>";
-    } else {
-      // Chapter numbers are digits and points, safe in a link as they are.
-      row += "<a href=\"page1.htm#" + page.scan.chapters[c] + "\">" + page.scan.chapters[c] + "</a>";
-    }
-    row += "</td><td class=\"n\">" + std::to_string(totals.words) + "</td><td class=\"n\">" +
-           std::to_string(totals.different_words) + "</td></tr>";
-    out.write_line(row);
-  }
-  out.write_line("</table>");
-
-  out.write_line("<h2>Words by frequency</h2>");
-  std::vector<std::uint32_t> ranks(index.words.size());
-  for (std::uint32_t r = 0; r < ranks.size(); ++r) ranks[r] = r;
-  std::stable_sort(ranks.begin(), ranks.end(), [&](std::uint32_t a, std::uint32_t b) {
-    return index.count(a) > index.count(b);
-  });
-  out.write_line("<pre>");
+  std::vector<std::uint64_t> bytes(index.words.size(), 0);
   std::string line;
-  for (std::uint32_t rank : ranks) {
-    std::string count = std::to_string(index.count(rank));
-    line.assign(count.size() < 10 ? 10 - count.size() : 0, ' ');
-    line += count + "  <a href=\"" + entry_link(index.words[rank]) + "\">";
-    append_escaped(line, index.words[rank]);
-    line += "</a>";
-    out.write_line(line);
+  for (std::size_t rank = 0; rank < index.words.size(); ++rank) {
+    for (std::uint32_t n = index.first[rank]; n < index.first[rank + 1]; ++n) {
+      append_context_line(page, page_link, index.occurrences[n], chapter_width, line);
+      out.write_line(line);
+      bytes[rank] += line.size() + 2;
+    }
   }
-  out.write_line("</pre>");
-  write_foot(out);
-}
-
-void write_error_page(std::string_view message, LineSink& out) {
-  write_head(out, "Index of all words");
-  out.write_line("<h1>Index of all words</h1>");
-  out.write_line("<p>No index was made: " + escaped(message) + "</p>");
-  write_foot(out);
+  return bytes;
 }
 
 }  // namespace kestram::lexpage

@@ -105,17 +105,6 @@ WordIndex build_word_index(std::string_view page, const PageScan& scan) {
   return index;
 }
 
-std::vector<InitialGroup> initial_groups(const WordIndex& index) {
-  std::vector<InitialGroup> groups;
-  for (std::size_t rank = 0; rank < index.words.size(); ++rank) {
-    std::string_view name = initial_name(index.words[rank]);
-    if (groups.empty() || groups.back().name != name) groups.push_back({name, rank, rank, 0});
-    groups.back().end = rank + 1;
-    groups.back().occurrences += index.count(rank);
-  }
-  return groups;
-}
-
 std::vector<Keyword> find_keywords(const PageScan& scan) {
   static constexpr std::string_view kMarker = " id=";
   const std::string& plain = scan.plain;
@@ -139,6 +128,31 @@ std::vector<Keyword> find_keywords(const PageScan& scan) {
                                static_cast<std::uint32_t>(first - scan.words.begin())});
   }
   return keywords;
+}
+
+std::vector<std::string> unit_codes(const PageScan& scan) {
+  const std::string_view plain = scan.plain;
+  std::vector<std::string> codes;
+  std::uint32_t chapter = 0;
+  std::size_t last_line_end = 0;  // each line is read once, however many headings it holds
+  for (const WordSpan& word : scan.words) {
+    if (word.chapter == chapter) continue;
+    chapter = word.chapter;
+    if (word.plain_offset < last_line_end) continue;
+    std::size_t start = word.plain_offset;
+    while (start > 0 && !is_line_end(plain[start - 1])) --start;
+    std::size_t end = word.plain_offset;
+    while (end < plain.size() && !is_line_end(plain[end])) ++end;
+    last_line_end = end;
+    std::string_view line = plain.substr(start, end - start);
+    while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+    std::size_t open = line.rfind(" (");
+    if (line.empty() || line.back() != ')' || open == std::string_view::npos) continue;
+    std::string_view code = line.substr(open + 2, line.size() - open - 3);
+    if (!code.empty() && std::find(codes.begin(), codes.end(), code) == codes.end())
+      codes.emplace_back(code);
+  }
+  return codes;
 }
 
 ContextLine context_line(std::string_view plain, const WordSpan& word, std::size_t width) {

@@ -52,16 +52,6 @@ struct WordIndex {
 
 WordIndex build_word_index(std::string_view page, const PageScan& scan);
 
-// The words of one index page ("a", "7", or "other"): ranks begin .. end - 1.
-struct InitialGroup {
-  std::string_view name;
-  std::size_t begin = 0;
-  std::size_t end = 0;
-  std::uint64_t occurrences = 0;
-};
-
-std::vector<InitialGroup> initial_groups(const WordIndex& index);
-
 // An identification line of a supplemented document: a title key (one word
 // without blanks), " id=" and exactly nine digits.
 struct Keyword {
@@ -70,6 +60,11 @@ struct Keyword {
 };
 
 std::vector<Keyword> find_keywords(const PageScan& scan);
+
+// The organisational-unit codes at the ends of the chapter headings, in the
+// order first met: "2.1 Budget (HR)" gives "HR". A heading is the line of
+// the visible text that holds the first word of its chapter.
+std::vector<std::string> unit_codes(const PageScan& scan);
 
 // A line of keyword-in-context: up to `width` characters on either side of
 // an occurrence, never reaching past a line end of the visible text.

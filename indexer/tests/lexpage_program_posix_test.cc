@@ -15,24 +15,39 @@ using kestram::testing::ShellOutcome;
 using kestram::testing::TempDir;
 using kestram::testing::write_file;
 
-ShellOutcome run_lexpage(const TempDir& dir) {
-  return kestram::testing::run_in_shell(dir, std::string("'") + LEXPAGE_EXE + "'");
+ShellOutcome run_lexpage(const TempDir& dir, const std::string& arguments = "") {
+  return kestram::testing::run_in_shell(dir, std::string("'") + LEXPAGE_EXE + "'" + arguments);
 }
 
-TEST(LexpageProgram, ExitStatusAndMessage) {
+TEST(LexpageProgram, ArgumentsExitStatusAndMessages) {
   TempDir dir;
   fs::create_directories(dir.path() / "htm_in");
-  ShellOutcome empty = run_lexpage(dir);
-  EXPECT_EQ(1, empty.status);
-  EXPECT_EQ("lexpage: the folder htm_in is empty: there is no page to index\n", empty.err);
-
   write_file(dir.file("htm_in/Report_indent.htm"), "One <b>two</b> three &amp; four\r\n");
-  ShellOutcome done = run_lexpage(dir);
-  EXPECT_EQ(0, done.status) << done.err;
-  EXPECT_EQ("lexpage: indexed htm_in/Report_indent.htm: 4 words, 4 different words, 0 chapters, "
-            "0 keywords; see htm_out/index1.htm\n",
-            done.out);
-  EXPECT_TRUE(fs::exists(dir.path() / "htm_out/index1.htm"));
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string out;  // the start of standard output
+    std::string err;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"", 0,
+            "lexpage: took in htm_in/Report_indent.htm as page1.htm: 4 words, 4 different words, 0 chapters\n"
+            "lexpage: the library holds 1 document; see htm_out/index1.htm\n",
+            ""},
+           {"", 0, "lexpage: no new page in htm_in\n", ""},
+           {" --list", 0, "page1.htm  ", ""},
+           {" --remove Other.htm", 1, "", "lexpage: Other.htm is not in the library; nothing was changed\n"},
+           {" --remove Report_indent.htm", 0, "lexpage: removed Report_indent.htm from the library\n", ""},
+           {" --list", 0, "the library holds no documents\n", ""},
+           {" --help", 0, "usage: lexpage_1_0.exe [--list | --remove NAME | --help]\n", ""},
+           {" --remove", 2, "", "usage: lexpage_1_0.exe [--list | --remove NAME | --help]\n"},
+       }) {
+    ShellOutcome outcome = run_lexpage(dir, c.arguments);
+    EXPECT_EQ(c.status, outcome.status) << c.arguments;
+    EXPECT_EQ(c.out, outcome.out.substr(0, c.out.size())) << c.arguments;
+    EXPECT_EQ(c.err, outcome.err.substr(0, c.err.size())) << c.arguments;
+    EXPECT_EQ(c.err.empty(), outcome.err.empty()) << c.arguments << outcome.err;
+  }
   EXPECT_FALSE(fs::exists(dir.path() / "htm_out/error.txt"));
 }
 

@@ -10,31 +10,60 @@ constexpr std::string_view kBoldOpen = "<b>";
 constexpr std::string_view kBoldClose = "</b>";
 constexpr std::string_view kLookAt = "look_at:";
 
-// The link rule on an escaped line: the first occurrence of the marker and
-// everything up to the next blank become a link. An address that ends the
-// line is followed by one blank, so the line never ends right at the tag.
-void write_link(std::string_view escaped, std::size_t at, LineParts& out) {
+// Where the link rule's address starts in a text: its first "http" (any
+// case), or else its first "file:///", or npos. Escaping makes and breaks
+// no marker, so the text and its escaped form hold the same addresses.
+std::size_t find_address(std::string_view text) {
+  const std::size_t at = find_lower(text, "http");
+  return at != std::string_view::npos ? at : find_lower(text, "file:///");
+}
+
+// The link rule: `escaped` (`text` escaped) with its first address, up to
+// the next blank, made a link; false when it holds none. An address that
+// ends the text is followed by one blank, so the text never ends right at
+// the tag. The address in the attribute is the one as written, escaped for
+// an attribute (in `attribute` when that changes it): a quote in it must
+// not end the attribute.
+bool write_link(std::string_view text, std::string_view escaped, std::string& attribute, LineParts& out) {
+  const std::size_t at = find_address(escaped);
+  if (at == std::string_view::npos) return false;
   const std::string_view tail = escaped.substr(at);
   const std::size_t blank = tail.find(' ');
   const std::string_view address = tail.substr(0, blank);
+  std::string_view written = address;  // the same bytes when nothing was escaped
+  if (escaped.data() != text.data()) {
+    const std::size_t raw_at = find_address(text);
+    written = text.substr(raw_at, text.find(' ', raw_at) - raw_at);
+  }
   out.add(escaped.substr(0, at));
   out.add("<a href=\"");
-  out.add(address);
+  if (needs_attribute_escape(written)) {
+    attribute.clear();
+    append_attribute_escaped(attribute, written);
+    out.add(attribute);
+  } else {
+    out.add(written);
+  }
   out.add("\">");
   out.add(address);
   out.add("</a>");
   out.add(blank == std::string_view::npos ? std::string_view(" ") : tail.substr(blank));
+  return true;
 }
 
 // The heading rule: the line's indentation, then its stripped text in a
-// coloured, bold span that carries the chapter number as its id.
-void write_heading(std::string_view escaped, std::string_view chapter_number, LineParts& out) {
+// coloured, bold span that carries the chapter number as its id; `escaped`
+// is `text` escaped. With `with_link`, the address in the text is a link as
+// the link rule makes it (so `attribute` as for write_link).
+void write_heading(std::string_view text, std::string_view escaped, std::string_view chapter_number, bool with_link,
+                   std::string& attribute, LineParts& out) {
   const std::size_t indentation = leading_blanks(escaped);
   out.add(escaped.substr(0, indentation));
   out.add("<span style=\"color:blue\"; ID=\"");
   out.add(chapter_number);
   out.add("\"><b>");
-  out.add(trim_blanks(escaped.substr(indentation)));
+  const std::string_view title = trim_blanks(escaped.substr(indentation));
+  if (!with_link || !write_link(trim_blanks(text), title, attribute, out)) out.add(title);
   out.add("</b></span>");
 }
 
@@ -96,14 +125,14 @@ bool is_bold_line(std::string_view line) {
 }
 
 BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
-                         std::string& escaped, LineParts& out) {
+                         BodyScratch& scratch, LineParts& out) {
   // Most lines are quiet: only the heading rule or the plain one can apply.
   if (is_quiet_line(line)) {
     if (heading_row == 0) {
       out.add(line);
       return BodyRule::kPlain;
     }
-    write_heading(line, table.chapter_number(heading_row), out);
+    write_heading(line, line, table.chapter_number(heading_row), false, scratch.attribute, out);
     return BodyRule::kHeading;
   }
   if (is_bold_line(line)) {
@@ -112,20 +141,22 @@ BodyRule write_body_line(std::string_view line, std::size_t heading_row, const C
   }
   std::string_view text = line;
   if (needs_html_escape(line)) {
-    escaped.clear();
-    append_html_escaped(escaped, line);
-    text = escaped;
+    scratch.escaped.clear();
+    append_html_escaped(scratch.escaped, line);
+    text = scratch.escaped;
   }
-  std::size_t at = find_lower(text, "http");
-  if (at == std::string_view::npos) at = find_lower(text, "file:///");
-  if (at != std::string_view::npos) {
-    write_link(text, at, out);
-    return BodyRule::kLink;
+  // The link rule comes first; on a heading line its link stays inside the
+  // heading, so that the heading keeps its anchor.
+  if (heading_row == 0) {
+    if (write_link(line, text, scratch.attribute, out)) return BodyRule::kLink;
+  } else if (find_address(text) != std::string_view::npos) {
+    write_heading(line, text, table.chapter_number(heading_row), true, scratch.attribute, out);
+    return BodyRule::kHeading;
   }
   if (write_cross_reference(text, table, out)) return BodyRule::kCrossReference;
   if (is_table_start(text)) return BodyRule::kTableStart;
   if (heading_row != 0) {
-    write_heading(text, table.chapter_number(heading_row), out);
+    write_heading(line, text, table.chapter_number(heading_row), false, scratch.attribute, out);
     return BodyRule::kHeading;
   }
   out.add(text);
@@ -137,22 +168,23 @@ BodyRenderer::BodyRenderer(const ChapterTable& table, LineSink& out)
 
 void BodyRenderer::line(std::string_view text) {
   ++line_count_;
-  // The block's lines never reach the rules, not even heading lines.
+  const std::size_t heading_row = headings_.row_for_line(line_count_);
+  // The block's lines never reach the rules; a heading among them keeps its
+  // chapter number for the table's anchors.
   if (in_block_) {
-    block_.add(text);
+    block_.add(text, heading_row != 0 ? table_.chapter_number(heading_row) : std::string_view());
     if (is_end_line(trim_blanks(text))) {
       in_block_ = false;
       write_collected_block(block_, out_);
     }
     return;
   }
-  const std::size_t heading_row = headings_.row_for_line(line_count_);
-  if (write_body_line(text, heading_row, table_, escaped_, parts_) != BodyRule::kTableStart) {
+  if (write_body_line(text, heading_row, table_, scratch_, parts_) != BodyRule::kTableStart) {
     parts_.end_line();
     return;
   }
   block_.clear();
-  block_.add(html_escape(text));
+  block_.add(html_escape(text), heading_row != 0 ? table_.chapter_number(heading_row) : std::string_view());
   in_block_ = true;
   any_block_ = true;
 }

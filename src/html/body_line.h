@@ -10,7 +10,9 @@
 //   6. heading      the chapter-mark line of a chapter, as a coloured anchor
 //   7. plain        anything else, escaped
 //
-// Every rule but the first works on the escaped line.
+// Every rule but the first works on the escaped line. A heading line that
+// holds an address is a heading with the link inside it (the link rule,
+// which comes first, then applies within the heading).
 #pragma once
 
 #include <cstddef>
@@ -37,14 +39,20 @@ bool is_quiet_line(std::string_view line);
 // (tags in any letter case).
 bool is_bold_line(std::string_view line);
 
+// Room for the texts that a body line's rules make.
+struct BodyScratch {
+  std::string escaped;    // the line escaped
+  std::string attribute;  // a link's address escaped for its attribute
+};
+
 // Writes one body line to `out`, without its line end, and tells which rule
 // did it. `heading_row` is the chapter table row whose chapter-mark line this
 // is, or 0. `table` must be finished. For kTableStart nothing is written: the
 // block that the line opens is the caller's. The pieces written are views of
-// `line`, of `escaped` (which receives the escaped line when one is needed),
-// of the table and of fixed markup.
+// `line`, of `scratch` (filled when a rule needs it), of the table and of
+// fixed markup.
 BodyRule write_body_line(std::string_view line, std::size_t heading_row, const ChapterTable& table,
-                         std::string& escaped, LineParts& out);
+                         BodyScratch& scratch, LineParts& out);
 
 // The body as a stage: every line of the indented text becomes its line(s) of
 // the page. Line numbers count from 1 at the first line, table blocks
@@ -73,7 +81,7 @@ class BodyRenderer : public WholeLineSink {
   TableBlockLines block_;  // the block being collected, or the last one
   bool in_block_ = false;
   bool any_block_ = false;
-  std::string escaped_;  // the current line escaped, when a rule needs it
+  BodyScratch scratch_;  // the current line's texts, when a rule needs them
 };
 
 }  // namespace kestram

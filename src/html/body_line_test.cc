@@ -23,8 +23,8 @@ std::pair<BodyRule, std::string> body_line(std::string_view line, std::size_t he
   std::string text;
   StringSink sink(text);
   LineParts parts(sink);
-  std::string escaped = "left over";
-  const BodyRule rule = write_body_line(line, heading_row, table, escaped, parts);
+  BodyScratch scratch{"left over", "left over"};
+  const BodyRule rule = write_body_line(line, heading_row, table, scratch, parts);
   parts.end_line();
   text.resize(text.size() - 2);  // the line end
   return {rule, text};
@@ -46,17 +46,25 @@ const ChapterTable& sample_table() {
   return table;
 }
 
-// The link rule as stated, on an escaped line: the first occurrence of the
-// marker (any case) and everything up to the next blank become a link, with
-// a blank behind when the address ends the line.
-bool link_by_definition(const std::string& escaped, const std::string& marker, std::string& out) {
-  const std::size_t at = ascii_lower(escaped).find(marker);
+// The link rule as stated, on a line: the first occurrence of the marker
+// (any case) and everything up to the next blank become a link, with a blank
+// behind when the address ends the line. The text is escaped; the address in
+// the attribute is escaped for an attribute.
+bool link_by_definition(const std::string& line, const std::string& marker, std::string& out) {
+  const std::size_t at = ascii_lower(line).find(marker);
   if (at == std::string::npos) return false;
-  const std::size_t blank = escaped.find(' ', at);
-  const std::string address = escaped.substr(at, blank == std::string::npos ? std::string::npos : blank - at);
-  out = escaped.substr(0, at) + "<a href=\"" + address + "\">" + address + "</a>" +
-        (blank == std::string::npos ? " " : escaped.substr(blank));
+  const std::size_t blank = line.find(' ', at);
+  const std::string address = line.substr(at, blank == std::string::npos ? std::string::npos : blank - at);
+  std::string attribute;
+  for (char c : address)
+    attribute += c == '&' ? "&amp;" : c == '"' ? "&quot;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+  out = html_escape(line.substr(0, at)) + "<a href=\"" + attribute + "\">" + html_escape(address) + "</a>" +
+        (blank == std::string::npos ? " " : html_escape(line.substr(blank)));
   return true;
+}
+
+bool any_link_by_definition(const std::string& line, std::string& out) {
+  return link_by_definition(line, "http", out) || link_by_definition(line, "file:///", out);
 }
 
 // The rules as stated: the bold rule on the line as read, every other rule
@@ -65,11 +73,15 @@ std::pair<BodyRule, std::string> render_by_definition(std::string_view line, std
                                                       const ChapterTable& table) {
   if (is_bold_line(line)) return {BodyRule::kBold, std::string(line)};
   const std::string escaped = html_escape(line);
-  std::string out;
-  if (link_by_definition(escaped, "http", out) || link_by_definition(escaped, "file:///", out))
-    return {BodyRule::kLink, out};
   const std::string blanks(leading_blanks(escaped), ' ');
   const std::string_view stripped = trim_blanks(escaped);
+  std::string out;
+  if (any_link_by_definition(std::string(line), out)) {
+    if (heading_row == 0) return {BodyRule::kLink, out};
+    any_link_by_definition(std::string(trim_blanks(line)), out);
+    const std::string number(table.chapter_number(heading_row));
+    return {BodyRule::kHeading, blanks + "<span style=\"color:blue\"; ID=\"" + number + "\"><b>" + out + "</b></span>"};
+  }
   if (starts_with_lower(stripped, "look_at:")) {
     if (std::size_t row = table.first_row_with_chapter_number(keyword_value(stripped, 8))) {
       const std::string number(table.chapter_number(row));
@@ -90,7 +102,7 @@ TEST(BodyLine, RulesOnTheLineAsReadDecideAsOnTheEscapedLine) {
   // Lines pieced together from markers, keywords, brackets and entities in
   // every order, so that markers meet brackets and separators.
   const std::string pieces[] = {"http", "HTtp", "file:///", "FILE:/", "look_at:", "LOOK_AT: ", "table_start:",
-                                "<", ">", "<b>", "</b>", "&lt;", " ", "  ", "2.1", "3.", "x", "ht", "tp"};
+                                "<", ">", "<b>", "</b>", "&lt;", " ", "  ", "2.1", "3.", "x", "ht", "tp", "\"", "&"};
   std::mt19937 random(3);
   for (int round = 0; round < 20000; ++round) {
     std::string line;

@@ -26,4 +26,23 @@ std::string html_escape(std::string_view text) {
   return out;
 }
 
+bool needs_attribute_escape(std::string_view text) {
+  // Addresses are short: one pass, not one search per byte value.
+  for (char c : text)
+    if (c == '&' || c == '"' || c == '<' || c == '>') return true;
+  return false;
+}
+
+void append_attribute_escaped(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+}
+
 }  // namespace kestram

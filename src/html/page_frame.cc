@@ -13,7 +13,7 @@ constexpr std::string_view kOpeningLines[] = {
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
     "<html>",
     "<head>",
-    "<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">",
+    kUtf8ContentTypeLine,
     "</head>",
     "<body>",
     "<pre>",
@@ -34,7 +34,10 @@ std::string table_file_name(std::string_view base_name) {
 }
 
 Page::Page(const ChapterTable& table, LineSink& out) : out_(out), parts_(out), body_(table, out) {
-  for (std::string_view line : kOpeningLines) out_.write_line(line);
+  // The bytes pass unchanged, so a document that is no UTF-8 is declared in
+  // the single-byte code page that such documents mostly come from.
+  for (std::string_view line : kOpeningLines)
+    out_.write_line(line == kUtf8ContentTypeLine && !table.totals().utf8 ? kWindows1252ContentTypeLine : line);
 }
 
 void Page::begin_contents() { out_.write_line(kContentsHead); }

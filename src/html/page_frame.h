@@ -15,6 +15,13 @@
 
 namespace kestram {
 
+// The page's content-type line: UTF-8, or windows-1252 for a document that
+// is not valid UTF-8 (DocumentTotals::utf8).
+constexpr std::string_view kUtf8ContentTypeLine =
+    "<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">";
+constexpr std::string_view kWindows1252ContentTypeLine =
+    "<meta HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=windows-1252\">";
+
 std::string html_file_name(std::string_view base_name);   // base + "_indent.htm"
 std::string table_file_name(std::string_view base_name);  // base + "_table.txt"
 

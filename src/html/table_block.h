@@ -10,28 +10,39 @@
 // with the largest block and never with the document; the last block's lines
 // are also copied to a work file for the user to inspect, and parsing never
 // reads that file back.
+//
+// A chapter heading inside a block keeps its anchor: the cell that holds its
+// line carries the chapter number as its id, and a heading line that no cell
+// holds gets an empty anchor element in front of the table.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "text/line_sink.h"
 
 namespace kestram {
 
-// The lines of one block, the opening line first, stored in one buffer.
+// The lines of one block, the opening line first, stored in one buffer, and
+// the chapter numbers of those that are headings.
 class TableBlockLines {
  public:
-  void add(std::string_view line);
+  // `anchor`, when not empty, is the chapter number of the heading that the
+  // line is; it must outlive this object.
+  void add(std::string_view line, std::string_view anchor = {});
   void clear();  // keeps the buffers for the next block
   std::size_t size() const { return ends_.size(); }
   std::string_view operator[](std::size_t index) const;
+  // (line index, chapter number) of the heading lines, in line order.
+  const std::vector<std::pair<std::size_t, std::string_view>>& anchors() const { return anchors_; }
 
  private:
   std::string text_;
   std::vector<std::size_t> ends_;  // one past the last byte of each line
+  std::vector<std::pair<std::size_t, std::string_view>> anchors_;
 };
 
 struct TableColumn {
@@ -40,11 +51,20 @@ struct TableColumn {
   std::vector<std::string_view> cells;    // stripped cell lines, row 1 first
 };
 
+// The id of a heading's cell: row and column count from 0.
+struct CellAnchor {
+  std::size_t row;
+  std::size_t column;
+  std::string_view id;
+};
+
 // A parsed block. Views point into the TableBlockLines it was parsed from.
 struct TableBlock {
   std::string_view caption;               // may be empty
   std::vector<TableColumn> columns;
   std::size_t row_count = 0;              // the most cells under any column
+  std::vector<CellAnchor> cell_anchors;   // in row order, then column order
+  std::vector<std::string_view> loose_anchors;  // of heading lines no cell holds
 };
 
 // Whether a line (stripped, any letter case) opens a table block.
@@ -54,7 +74,9 @@ bool is_table_start(std::string_view line);
 bool is_end_line(std::string_view stripped_line);
 
 // Reads the shape and the contents of a block from its lines. The caption is
-// taken from the first line, which must be the opening line.
+// taken from the first line, which must be the opening line (escaped): the
+// separator after the keyword is skipped unless it starts an escaped bracket,
+// so the caption never begins inside "&lt;" or "&gt;".
 //
 // A column line opens the next column; the line directly after it is the
 // column's align line when it is one, closes the block when it is an end line,
@@ -65,7 +87,8 @@ TableBlock parse_table_block(const TableBlockLines& lines);
 
 // Writes the table markup, one element per page line. Column names, alignment
 // and cell texts are written as they stand (authors may put markup in cells);
-// short columns are padded with empty cells, which carry no alignment.
+// short columns are padded with empty cells, which carry no alignment. The
+// loose anchors stand in front of the table tag, on its line.
 void write_table_block(const TableBlock& block, LineSink& page);
 
 // Whether writing the block as a table is reasonable. Padding cells cost
@@ -76,7 +99,7 @@ bool table_grid_is_reasonable(const TableBlock& block, std::size_t block_line_co
 
 // Writes a block whose lines are all collected: as a table, or, when the
 // block fails table_grid_is_reasonable(), as escaped text lines, so nothing of
-// it is lost.
+// it is lost (a heading line then with an empty anchor element in front).
 void write_collected_block(const TableBlockLines& lines, LineSink& page);
 
 }  // namespace kestram

@@ -41,10 +41,8 @@ bool same_file(const std::string& a, const std::string& b) {
 bool one_read_serves(const RunState& state, const OutputNames& names) {
   if (state.org_unit_code.find_first_of("\r\n") != std::string::npos) return false;
   const ChapterTable& table = state.chapter_table;
-  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    if (table.indent_blanks(row) > kMaxIndentBlanks) return false;
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row)
     if (state.toc_flag > 0 && table.mark_line_text(row).empty()) return false;
-  }
   const std::string files[] = {state.input_file_name, names.chapters, names.indented,
                                names.page,             names.table,    names.companion};
   for (std::size_t i = 0; i < std::size(files); ++i) {
@@ -172,7 +170,6 @@ void write_file_by_file(const RunState& state, const OutputNames& names, Failure
     LineWriter indented(names.indented);
     Indenter indenter(state.chapter_table, state.org_unit_code, indented);
     feed_lines(input, indenter);
-    if (!indenter.refusal().empty()) indented.fail(indenter.refusal());
     failures.indented = failure_of(indented);
   }
   write_page_from_file(state, names, failures);
@@ -180,6 +177,7 @@ void write_file_by_file(const RunState& state, const OutputNames& names, Failure
 
 Flow write_outputs(Platform& platform, RunState& state) {
   Console& console = platform.console;
+  if (check_indented_text_fits(console, state) == Flow::kEndRun) return Flow::kEndRun;
   const OutputNames names = output_names(state.base_name);
   state.html_file_name = names.page;
   // The chapter list is printed and its file written while the page's

@@ -46,9 +46,9 @@ struct Failures {
 // making each from the file before it would give. Not when an output's name
 // is a link or another name of another file of the run, whose writing would
 // then show in it; nor when a line of the indented text would read back as other
-// lines (a CR or LF in the unit code) or the text ends early (a chapter
-// indented too wide); nor, with a table of contents, when a chapter-mark line
-// was too long for the table to keep (the contents come from the table).
+// lines (a CR or LF in the unit code); nor, with a table of contents, when a
+// chapter-mark line was too long for the table to keep (the contents come
+// from the table).
 bool one_read_serves(const RunState& state, const OutputNames& names);
 
 // Every output from one read of the input (state.input_file_name), calling

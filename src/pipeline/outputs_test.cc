@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "restructure/chapter_scan.h"
+#include "restructure/indent_pass.h"
 #include "restructure/renumber.h"
 #include "support/temp_dir.h"
 #include "text/lines.h"
@@ -25,8 +26,8 @@ std::string file_or_absent(const std::string& path) {
 }
 
 // Both ways, into two sets of names, with and without contents and a unit
-// code, give the same four files, no failure, and one indented line per line
-// of the document.
+// code, give the same four files, no failure, one indented line per line of
+// the document, and an indented text of the size known before it was written.
 void expect_same_outputs(const std::string& what, const std::string& text) {
   for (const char* unit : {"", "<u>"}) {
     SCOPED_TRACE(what + " unit " + unit);
@@ -36,6 +37,7 @@ void expect_same_outputs(const std::string& what, const std::string& text) {
     testing::write_file(state.input_file_name, text);
     state.toc_flag = *unit == '\0' ? 0 : 1;
     state.org_unit_code = unit;
+    state.indent_increment = *unit == '\0' ? 2 : 7;
     LineReader input(state.input_file_name);
     state.chapter_table.set_candidate_count(scan_chapter_marks(input, state.chapter_table));
     renumber_chapters(state.chapter_table, state.indent_increment);
@@ -59,6 +61,7 @@ void expect_same_outputs(const std::string& what, const std::string& text) {
     for (std::string_view line; indented.next(line);) {
     }
     EXPECT_EQ(document.line_number(), indented.line_number());
+    EXPECT_EQ(fs::file_size(one.indented), indented_text_size(state.chapter_table, unit));
   }
 }
 

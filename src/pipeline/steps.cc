@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "pipeline/space_check.h"
 #include "pipeline/work_copy.h"
 #include "restructure/chapter_list.h"
 #include "restructure/chapter_scan.h"
@@ -22,20 +23,46 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   LineReader input(state.input_file_name);
   const std::uint64_t candidates = scan_chapter_marks(input, table);
   work_copy.wait();
-  if (candidates == 0) {
-    print_empty_line(console);
-    print_line(console, kNoChapterMarkMessage);
-    return pause_then_end(console, "<...> any key for continue, end");
-  }
+  if (candidates == 0) return end_for(console, kNoChapterMarkMessage);
   table.set_candidate_count(candidates);
   renumber_chapters(table, state.indent_increment);
   state.base_name = base_name_of(state.input_file_name);
   return Flow::kGoOn;
 }
 
+Flow end_for(Console& console, std::string_view message) {
+  print_empty_line(console);
+  print_line(console, message);
+  return pause_then_end(console, "<...> any key for continue, end");
+}
+
+std::string indented_text_refusal(const RunState& state, const std::string& name, std::uint64_t extra_bytes) {
+  const std::uint64_t size = indented_text_size(state.chapter_table, state.org_unit_code);
+  const std::uint64_t needed = size > UINT64_MAX - extra_bytes ? UINT64_MAX : size + extra_bytes;
+  return space_refusal(name, needed, space_for(name));
+}
+
+Flow check_indented_text_fits(Console& console, const RunState& state, std::uint64_t extra_bytes) {
+  const std::string refusal = indented_text_refusal(state, indented_file_name(state.base_name), extra_bytes);
+  return refusal.empty() ? Flow::kGoOn : end_for(console, refusal);
+}
+
 void list_chapters(Console& console, const RunState& state, LineWriter& chapters_file) {
   print_chapter_list(state.chapter_table, console.width(), [&console](std::string_view line) { print_line(console, line); });
   write_chapters_file(state.chapter_table, chapters_file);
+}
+
+std::string write_supplemented_text(const RunState& state, std::string start_chapter, std::int64_t extra_lines,
+                                    const std::string& work_copy_name, const std::string& out_name,
+                                    const Clock& clock) {
+  LineReader input(state.input_file_name);
+  LineReader work_copy(work_copy_name);
+  LineWriter out(out_name);
+  Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, clock);
+  Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
+  feed_lines(input, indenter);
+  out.close();
+  return out.ok() ? "" : out.error();
 }
 
 Flow supplement_chapter_marks(Platform& platform, RunState& state) {
@@ -55,15 +82,15 @@ Flow supplement_chapter_marks(Platform& platform, RunState& state) {
   print_empty_line(console);
   const std::int64_t extra_lines = ask_number(console, kExtraLineCountPrompt);
 
+  {
+    LineReader look_ahead(kWorkCopyName);
+    const std::uint64_t added = identification_bytes(state.chapter_table, start_chapter, extra_lines, look_ahead);
+    if (check_indented_text_fits(console, state, added) == Flow::kEndRun) return Flow::kEndRun;
+  }
   const std::string indented_name = indented_file_name(state.base_name);
-  LineReader input(state.input_file_name);
-  LineReader work_copy(kWorkCopyName);
-  LineWriter out(indented_name);
-  Supplementer supplementer(std::move(start_chapter), extra_lines, work_copy, platform.clock);
-  Indenter indenter(state.chapter_table, state.org_unit_code, out, &supplementer);
-  feed_lines(input, indenter);
-  if (!indenter.refusal().empty()) out.fail(indenter.refusal());
-  close_and_report(console, indented_name, out);
+  report_write_failure(console, indented_name,
+                       write_supplemented_text(state, std::move(start_chapter), extra_lines, kWorkCopyName,
+                                               indented_name, platform.clock));
 
   for (const std::string& closing : supplement_closing_lines(indented_name)) print_line(console, closing);
   return pause_then_end(console, kSupplementEndMessage);

@@ -30,6 +30,9 @@ constexpr std::string_view kNoChapterMarkMessage = "The file does not have a cha
 // only lines of at most kLongestKeptMarkLine bytes, as long as all kept stay
 // within kKeptMarkLineBytes, so that memory does not grow with the document.
 // The other rows keep an empty text.
+//
+// The scan also fills the table's DocumentTotals: lines, their bytes, whether
+// they are UTF-8, and the cross-reference lines.
 constexpr std::size_t kLongestKeptMarkLine = std::size_t{1} << 20;
 constexpr std::uint64_t kKeptMarkLineBytes = std::uint64_t{64} << 20;
 std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table);

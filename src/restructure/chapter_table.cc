@@ -71,12 +71,17 @@ void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line
   row.chapter_number = texts_.store({});
   row.mark_line = mark_line;
   row.level = 0;
+  row.point_appended = false;
   if (row_count_ % kChunkRows == 0) row_chunks_.push_back(allocate_large_block(kChunkRows * sizeof(Row)));
   new (row_pointer(++row_count_)) Row(row);
 }
 
-void ChapterTable::set_mark_number(std::size_t row, std::string_view mark_number) {
-  row_at(row).mark_number = texts_.store(mark_number);
+void ChapterTable::append_point_to_mark_number(std::size_t row) {
+  Row& r = row_at(row);
+  marked_.assign(r.mark_number);
+  marked_ += '.';
+  r.mark_number = texts_.store(marked_);
+  r.point_appended = true;
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {

@@ -14,12 +14,34 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/large_blocks.h"
 #include "restructure/text_arena.h"
 
 namespace kestram {
+
+// What the scan saw of the whole document besides its chapter marks: what it
+// takes to know the size of the indented text before writing it, and how the
+// page must declare the document's bytes.
+struct DocumentTotals {
+  std::uint64_t line_count = 0;
+  std::uint64_t stripped_bytes = 0;  // of every line without its blanks at both ends
+  bool utf8 = true;                  // every line is valid UTF-8
+  // The cross-reference lines by the chapter they name as written (see
+  // cross_reference_target): how many, and their stripped bytes. Names of
+  // more than kTalliedNameBytes in all are not kept: those lines are only
+  // counted in `untallied_cross_references`.
+  struct LineTally {
+    std::uint64_t lines = 0;
+    std::uint64_t bytes = 0;
+  };
+  static constexpr std::uint64_t kTalliedNameBytes = std::uint64_t{64} << 20;
+  std::unordered_map<std::string, LineTally> cross_references;
+  std::uint64_t tallied_name_bytes = 0;
+  std::uint64_t untallied_cross_references = 0;
+};
 
 class ChapterTable {
  public:
@@ -36,7 +58,9 @@ class ChapterTable {
   // at both ends, is kept when given.
   void add_row(std::string_view mark_number, std::uint64_t mark_line, std::string_view mark_line_text = {});
 
-  void set_mark_number(std::size_t row, std::string_view mark_number);
+  // Appends a point to the mark number; written_number_length() still tells
+  // the length it had as written.
+  void append_point_to_mark_number(std::size_t row);
   void set_components(std::size_t row, std::string_view dotted_components);
   // Sets the renumbered chapter number and its level (number of leading
   // components, 0 to 26).
@@ -44,6 +68,11 @@ class ChapterTable {
   void set_indent_increment(std::int64_t increment) { indent_increment_ = increment; }
 
   std::string_view mark_number(std::size_t row) const { return row_at(row).mark_number; }
+  // The length of the mark number as written: the chapter-mark line up to
+  // its first blank.
+  std::size_t written_number_length(std::size_t row) const {
+    return row_at(row).mark_number.size() - (row_at(row).point_appended ? 1 : 0);
+  }
   std::uint64_t mark_line(std::size_t row) const { return row_at(row).mark_line; }
   // The stripped chapter-mark line as given to add_row (empty when none was).
   std::string_view mark_line_text(std::size_t row) const { return row_at(row).line_text; }
@@ -66,6 +95,10 @@ class ChapterTable {
   // several threads at once.
   void finish();
 
+  // What the scan saw besides the chapter marks.
+  DocumentTotals& totals() { return totals_; }
+  const DocumentTotals& totals() const { return totals_; }
+
   // The first row whose mark number equals the text, or 0 when none does
   // (or the table is not finished).
   std::size_t first_row_with_mark_number(std::string_view mark_number) const;
@@ -80,6 +113,7 @@ class ChapterTable {
     std::string_view line_text;
     std::uint64_t mark_line;
     int level;
+    bool point_appended;  // to the mark number as written
   };
   static_assert(std::is_trivially_destructible_v<Row>, "rows are dropped with their chunks");
   // The look-ups of a finished table, each built on first use.
@@ -101,6 +135,8 @@ class ChapterTable {
   TextArena texts_;  // every text of the rows
   std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
+  DocumentTotals totals_;
+  std::string marked_;  // a mark number with its point, before it is stored
   std::shared_ptr<Lookups> lookups_;  // made by finish()
 };
 

@@ -19,6 +19,12 @@ namespace kestram {
 // The keyword of a cross-reference line, in lower case.
 constexpr std::string_view kCrossReferenceKeyword = "look_at:";
 
+// The chapter that a stripped cross-reference line names by its written
+// number, as a mark number: the text after the keyword and one separator
+// character, stripped, with a final point ("look_at: 2.1" names "2.1.", and
+// "look_at:2.1" names ".1.").
+void cross_reference_target(std::string_view stripped_line, std::string& target);
+
 // Where supplementation acts inside the pass, at chapter-mark lines with a
 // non-empty chapter number only. A normal run passes no hooks.
 class IndentHooks {
@@ -28,22 +34,15 @@ class IndentHooks {
   virtual void at_heading(std::string_view chapter_label) = 0;
   // After the chapter-mark line is written; may write further lines. The
   // line number counts the input's lines from 1; the stripped line is the
-  // input line without its blanks at both ends. Returns why the text must
-  // end here, or nothing when the pass goes on.
-  virtual std::string after_heading(std::uint64_t line_number, std::string_view stripped_line,
-                                    std::string_view chapter_label, LineSink& out) = 0;
+  // input line without its blanks at both ends.
+  virtual void after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                             std::string_view chapter_label, LineSink& out) = 0;
 };
 
 // The organisational-unit code stands at the end of a chapter-mark line
 // between these two.
 constexpr std::string_view kUnitOpen = " (";
 constexpr std::string_view kUnitClose = ")";
-
-// The widest indentation written, in blanks: far beyond any useful layout
-// (26 levels of 384 blanks), small enough that every line stays writable. A
-// chapter that would be indented further ends the indented text there
-// (see Indenter::refusal) instead of filling the disk with blanks.
-constexpr std::uint64_t kMaxIndentBlanks = 10'000;
 
 // base_name + "_indent.txt".
 std::string indented_file_name(std::string_view base_name);
@@ -53,6 +52,14 @@ std::string indented_file_name(std::string_view base_name);
 // mark_line_text). The table must be renumbered.
 void heading_line(const ChapterTable& table, std::size_t row, std::string_view org_unit_code, std::string& line);
 
+// The number of bytes the pass writes without hooks, from the table alone:
+// the document's stripped lines with their line ends, every line's
+// indentation, the chapter numbers in place of the written ones with the unit
+// code, and the rewritten cross-references. The table must come from the scan
+// of the whole document, renumbered. Indentations have no bound, so the size
+// is worked out before a text is written; it is UINT64_MAX when larger.
+std::uint64_t indented_text_size(const ChapterTable& table, std::string_view org_unit_code);
+
 // The pass as a stage: takes the lines of the input from its first line on
 // and writes every line, stripped of its blanks at both ends, behind the
 // current indentation. The table must be renumbered.
@@ -60,10 +67,6 @@ class Indenter : public WholeLineSink {
  public:
   Indenter(const ChapterTable& table, std::string_view org_unit_code, LineSink& out, IndentHooks* hooks = nullptr);
   void finish() override { out_.finish(); }
-  // Why the indented text ended early (a chapter indented wider than
-  // kMaxIndentBlanks, or the hooks' reason), or empty. The lines from there
-  // on are dropped.
-  const std::string& refusal() const { return refusal_; }
 
  private:
   void line(std::string_view text) override;
@@ -76,7 +79,7 @@ class Indenter : public WholeLineSink {
   HeadingCursor headings_;
   std::uint64_t line_number_ = 0;
   std::uint64_t indent_ = 0;
-  std::string refusal_;
+  std::string reference_;  // the chapter a cross-reference line names
 };
 
 }  // namespace kestram

@@ -163,12 +163,9 @@ class Renumbering {
   // change.
   std::size_t normalise_mark_number(std::size_t row) {
     const std::string_view mark = table_.mark_number(row);
-    if (mark.empty() || mark.back() != '.') {
-      marked_.assign(mark);
-      marked_ += '.';
-      table_.set_mark_number(row, marked_);
-    }
-    return mark_level(mark);
+    const std::size_t level = mark_level(mark);
+    if (mark.empty() || mark.back() != '.') table_.append_point_to_mark_number(row);
+    return level;
   }
 
   // Sets the row's components and its chapter number: the chain's
@@ -187,7 +184,6 @@ class Renumbering {
   Chain chain_;
   // Reused from row to row, so that most rows cost no allocation.
   std::string counted_;
-  std::string marked_;
   std::string chapter_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "text/text.h"
+
 namespace kestram {
 namespace {
 
@@ -53,51 +55,75 @@ std::string title_key(std::string_view stripped_heading) {
   return key;
 }
 
-Supplementer::Supplementer(std::string start_chapter, std::int64_t extra_line_count,
-                           LineReader& work_copy, const Clock& clock)
-    : start_chapter_(std::move(start_chapter)),
-      extra_line_count_(extra_line_count),
-      work_copy_(work_copy),
-      clock_(clock),
-      work_line_number_(work_copy.line_number()) {}
-
-void Supplementer::at_heading(std::string_view chapter_label) {
-  if (chapter_label == start_chapter_) start_reached_ = true;
-}
-
-bool Supplementer::work_copy_line(std::uint64_t line_number, std::string_view& line) {
-  if (line_number == work_line_number_ && holds_line_) {
+bool WorkCopyLines::line(std::uint64_t line_number, std::string_view& line) {
+  if (line_number == line_number_ && holds_line_) {
     line = last_line_;
     return true;
   }
-  // Chapter-mark lines come in increasing order.
-  if (line_number <= work_line_number_) return false;
+  if (line_number <= line_number_) return false;
   holds_line_ = false;
-  while (work_line_number_ < line_number) {
+  while (line_number_ < line_number) {
     if (!work_copy_.next(last_line_)) return false;
-    ++work_line_number_;
+    ++line_number_;
   }
   holds_line_ = true;
   line = last_line_;
   return true;
 }
 
-std::string Supplementer::after_heading(std::uint64_t line_number, std::string_view stripped_line,
-                                        std::string_view /*chapter_label*/, LineSink& out) {
-  if (!start_reached_) return {};
-  std::string key = title_key(stripped_line);
+bool needs_identification_line(WorkCopyLines& work_copy, std::uint64_t line_number, std::string_view key) {
+  std::string_view following;
+  return !work_copy.line(line_number + 1, following) || !contains(following, key);
+}
+
+std::uint64_t identification_bytes(const ChapterTable& table, std::string_view start_chapter,
+                                   std::int64_t extra_line_count, LineReader& work_copy) {
+  using Wide = unsigned __int128;
+  constexpr std::size_t kIdentifierAndLineEnd = 9 + 2;
+  const Wide empty_lines = extra_line_count > 0 ? Wide(extra_line_count) * 2 : 0;
+  WorkCopyLines lines(work_copy);
+  Wide size = 0;
+  bool start_reached = false;
+  std::string key;
+  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
+    // The pass asks only about chapters with a number, as it does here.
+    const std::string_view number = table.chapter_number(row);
+    if (number.empty()) continue;
+    start_reached = start_reached || number == start_chapter;
+    if (!start_reached) continue;
+    // The key comes from the chapter-mark line: kept by the table, or read
+    // from the work copy when it was too long to keep.
+    std::string_view heading = table.mark_line_text(row);
+    if (heading.empty()) lines.line(table.mark_line(row), heading);
+    key = title_key(trim_blanks(heading));
+    if (needs_identification_line(lines, table.mark_line(row), key))
+      size += key.size() + kIdentifierAndLineEnd + empty_lines;
+  }
+  return size > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(size);
+}
+
+Supplementer::Supplementer(std::string start_chapter, std::int64_t extra_line_count,
+                           LineReader& work_copy, const Clock& clock)
+    : start_chapter_(std::move(start_chapter)),
+      extra_line_count_(extra_line_count),
+      work_copy_(work_copy),
+      clock_(clock) {}
+
+void Supplementer::at_heading(std::string_view chapter_label) {
+  if (chapter_label == start_chapter_) start_reached_ = true;
+}
+
+void Supplementer::after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                                 std::string_view /*chapter_label*/, LineSink& out) {
+  if (!start_reached_) return;
+  const std::string key = title_key(stripped_line);
   // A chapter whose next line already holds its title key was supplemented
   // by an earlier run; the check reads the input as the user gave it.
-  std::string_view following;
-  if (work_copy_line(line_number + 1, following) && contains(following, key)) return {};
-  if (extra_line_count_ > kMaxExtraLineCount)
-    return std::to_string(extra_line_count_) + " additional lines under each identification line are more than " +
-           std::to_string(kMaxExtraLineCount);
+  if (!needs_identification_line(work_copy_, line_number, key)) return;
   out.write(key);
   out.write_line(generator_.next_identifier(clock_.now()));
   ++identification_lines_;
   for (std::int64_t i = 0; i < extra_line_count_; ++i) out.end_line();
-  return {};
 }
 
 }  // namespace kestram

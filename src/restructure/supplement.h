@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "restructure/chapter_table.h"
 #include "restructure/identifier_generator.h"
 #include "restructure/indent_pass.h"
 #include "text/lines.h"
@@ -38,10 +39,6 @@ constexpr std::string_view kStartChapterPrompt =
 // empty lines under each identification line.
 constexpr std::string_view kExtraLineCountPrompt =
     "select number of additional lines under each identification line = ";
-// The most empty lines written under one identification line. A larger
-// answer makes the pass end the text at the first identification line
-// instead of writing empty lines until the disk is full.
-constexpr std::int64_t kMaxExtraLineCount = 10'000;
 // Printed line by line after the pass, before the "view file: " line.
 constexpr std::array<std::string_view, 6> kSupplementClosingLines = {
     "============ SUPPLEMENTATION OF CHAPTER MARKS ONLY ===========",
@@ -66,6 +63,35 @@ std::vector<std::string> supplement_closing_lines(std::string_view indented_file
 // title.
 std::string title_key(std::string_view stripped_heading);
 
+// The lines of the work copy (sour_in.txt, the input as the user gave it),
+// read forward only from its start.
+class WorkCopyLines {
+ public:
+  explicit WorkCopyLines(LineReader& work_copy) : work_copy_(work_copy), line_number_(work_copy.line_number()) {}
+  // Line `line_number` of the work copy; false past its end, and for a line
+  // before the last one asked. The view holds until the next call.
+  bool line(std::uint64_t line_number, std::string_view& line);
+
+ private:
+  LineReader& work_copy_;
+  std::uint64_t line_number_;  // lines read so far
+  bool holds_line_ = false;    // last_line_ is line line_number_
+  std::string_view last_line_;
+};
+
+// Whether the chapter whose chapter-mark line is `line_number` gets an
+// identification line with `key`: not when the line after it in the work
+// copy already holds the key (an earlier run supplemented it).
+bool needs_identification_line(WorkCopyLines& work_copy, std::uint64_t line_number, std::string_view key);
+
+// The bytes the supplementation adds to the indented text: for every chapter
+// from the start chapter on that needs one, its identification line (title
+// key, nine digits, CR LF) and the empty lines under it. Reads the work copy
+// from its start; the table must come from the scan, renumbered with
+// increment 0. UINT64_MAX when larger.
+std::uint64_t identification_bytes(const ChapterTable& table, std::string_view start_chapter,
+                                   std::int64_t extra_line_count, LineReader& work_copy);
+
 class Supplementer : public IndentHooks {
  public:
   // work_copy reads sour_in.txt, the copy of the input, from its start; it is
@@ -79,29 +105,21 @@ class Supplementer : public IndentHooks {
 
   // From the start chapter on, writes the identification line and the empty
   // lines below it, unless the input line that follows the chapter-mark line
-  // already holds the chapter's title key. With more than kMaxExtraLineCount
-  // empty lines to write it ends the text instead, writing nothing.
-  std::string after_heading(std::uint64_t line_number, std::string_view stripped_line,
-                            std::string_view chapter_label, LineSink& out) override;
+  // already holds the chapter's title key.
+  void after_heading(std::uint64_t line_number, std::string_view stripped_line,
+                     std::string_view chapter_label, LineSink& out) override;
 
   bool start_reached() const { return start_reached_; }
   std::uint64_t identification_lines_written() const { return identification_lines_; }
 
  private:
-  // Line `line_number` of the work copy; false past its end, and for a line
-  // before the last one asked (the copy is only read forward).
-  bool work_copy_line(std::uint64_t line_number, std::string_view& line);
-
   std::string start_chapter_;
   std::int64_t extra_line_count_;
-  LineReader& work_copy_;
+  WorkCopyLines work_copy_;
   const Clock& clock_;
   IdentifierGenerator generator_;
   bool start_reached_ = false;
   std::uint64_t identification_lines_ = 0;
-  std::uint64_t work_line_number_ = 0;  // lines of the work copy read so far
-  bool holds_line_ = false;             // last_line_ is line work_line_number_
-  std::string_view last_line_;
 };
 
 }  // namespace kestram

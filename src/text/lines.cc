@@ -272,12 +272,6 @@ void LineWriter::stop(std::string_view reason) {
   fill_ = limit_ = nullptr;
 }
 
-void LineWriter::fail(std::string_view reason) {
-  // What was written before the refused line stays in the file.
-  flush();
-  stop(reason);
-}
-
 bool LineWriter::close() {
   if (closed_) return ok();
   closed_ = true;

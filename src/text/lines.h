@@ -100,12 +100,6 @@ class LineWriter final : public LineSink {
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
 
-  // Gives up on the output for a reason of the caller's (a line that must
-  // not be written): what was written before stays, ok() turns false with
-  // that reason unless an earlier failure stands, and nothing more is
-  // written.
-  void fail(std::string_view reason);
-
  private:
   void write_beyond_buffer(std::string_view text);
   void flush();

@@ -29,19 +29,31 @@ std::string wide_document() {
   return text + "1.1 Second\nlast\n";
 }
 
+// Its indented text with the step 1000.
+std::string wide_indented() {
+  std::string text = "Title\r\n" + std::string(1000, ' ') + "1. First\r\n";
+  for (int i = 0; i < 2000; ++i) text += std::string(1000, ' ') + "line " + std::to_string(i) + "\r\n";
+  return text + std::string(2000, ' ') + "1.1 Second\r\n" + std::string(2000, ' ') + "last\r\n";
+}
+
 TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
   testing::TempDir outside;
   fs::create_directory(outside.path() / "small");
   const std::string small = (outside.path() / "small").string();
   const std::string document = wide_document();
+  const std::string indented = wide_indented();
+  // Room for the work files, the copies and the chapters file.
+  const std::uint64_t room_for_the_run = 3 * document.size() + (256u << 10);
   struct Case {
     const char* what;
     std::uint64_t bytes_left;  // free space when the run starts
     std::string keys;
   };
   for (const Case& c : std::vector<Case>{
-           // Room for the work files and the copies, not for the indented text.
-           {"midway", 3 * document.size() + (256u << 10), "\n" "1000\n" "y\n" "\n" "2"},
+           // No room for the indented text: it is refused before it is written.
+           {"indented text", room_for_the_run, "\n" "1000\n" "y\n" "\n" "2"},
+           // Room for the indented text, not for the page beside it.
+           {"page", room_for_the_run + indented.size() + (64u << 10), "\n" "1000\n" "y\n" "\n" "2"},
            // Full from the start: the first work file cannot be written.
            {"from the start", 0, "\n" "\n" "y\n" "\n" "2"},
        }) {
@@ -61,6 +73,7 @@ TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
                      std::to_string(result.exit_status) + (result.timed_out ? " timed out" : ""));
           write_file((results / "wide.txt").string(), read_file(small + "/wide.txt"));
           write_file((results / "Report.txt").string(), read_file(small + "/Report.txt"));
+          write_file((results / "exists.txt").string(), fs::exists(small + "/wide_indent.txt") ? "yes" : "no");
           return 0;
         });
     if (!run.available) {
@@ -74,16 +87,22 @@ TEST(HostileFullDisk, WriteFailuresAreReportedWhenTheDiskFills) {
     EXPECT_TRUE(read_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt") ==
                 read_file((results / "Report.txt").string()))
         << c.what;
-    if (std::string(c.what) == "midway") {
-      // The work files and the chapters file fit; the indented text is the
-      // first to run out of room, in its middle.
-      EXPECT_EQ(std::string::npos, output.find("cannot write out.list")) << output;
-      EXPECT_EQ(std::string::npos, output.find("cannot write wide_chapters.txt")) << output;
-      EXPECT_NE(std::string::npos, output.find("\r\ncannot write wide_indent.txt: No space left on device\r\n"))
-          << output;
-      // Whether the page of what was indented still fits depends on the
-      // blocks the file system has handed back by then: either way the run
-      // goes on to its end.
+    const std::string what = c.what;
+    if (what == "indented text") {
+      // The work files and the chapters file fit; the indented text is
+      // refused whole, with its exact size.
+      EXPECT_EQ(std::string::npos, output.find("cannot write")) << output;
+      const std::string refusal = "\r\nnot enough space for wide_indent.txt: " + std::to_string(indented.size()) +
+                                  " bytes needed, ";
+      EXPECT_NE(std::string::npos, output.find(refusal)) << output;
+      EXPECT_TRUE(ends_with(output, " bytes free\r\n<...> any key for continue, end\r\n")) << output;
+      EXPECT_EQ("no", read_file((results / "exists.txt").string()));
+    } else if (what == "page") {
+      // The indented text passes the check; the page, written beside it,
+      // runs out of room (and may take the indented text's room first).
+      // Whatever runs out is named, and the run goes on to its end.
+      EXPECT_EQ(std::string::npos, output.find("not enough space")) << output;
+      EXPECT_NE(std::string::npos, output.find(": No space left on device\r\n")) << output;
       EXPECT_TRUE(ends_with(output, kIndexQuestionEnd)) << output;
     } else {
       // The clean-up's listing is the first file of the run. (Later work

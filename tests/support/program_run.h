@@ -20,6 +20,12 @@ struct ProgramSetting {
   std::uint64_t address_space_bytes = 0;  // the most memory it may map; 0: no limit
 };
 
+// Runs `program` with `arguments` in `directory`, feeding it `input` and
+// closing its input afterwards; killed after `seconds`.
+ProgramResult run_program_in(const std::string& directory, const std::string& program,
+                             const std::vector<std::string>& arguments, const std::string& input,
+                             int seconds = 60, const ProgramSetting& setting = {});
+
 // Lays out `directory` as an installation: the main program, the companion
 // programs and the sample document, copied from the build and source trees.
 void install_into(const std::string& directory);

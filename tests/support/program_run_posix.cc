@@ -14,12 +14,15 @@
 
 namespace kestram::testing {
 
-ProgramResult run_kestram(const std::string& directory, const std::string& input, int seconds,
-                          const ProgramSetting& setting) {
-  const std::string program = directory + "/kestram";
+ProgramResult run_program_in(const std::string& directory, const std::string& program,
+                             const std::vector<std::string>& arguments, const std::string& input,
+                             int seconds, const ProgramSetting& setting) {
   ProgramResult result;
   // Made before the fork: the child only calls what is safe after it.
-  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   std::vector<char*> envp;
   for (char** variable = environ; *variable != nullptr; ++variable) envp.push_back(*variable);
   for (const std::string& variable : setting.environment) envp.push_back(const_cast<char*>(variable.c_str()));
@@ -41,7 +44,7 @@ ProgramResult run_kestram(const std::string& directory, const std::string& input
       const rlimit limit{setting.address_space_bytes, setting.address_space_bytes};
       if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
     }
-    execve(program.c_str(), argv, envp.data());
+    execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
   close(to_child[0]);
@@ -97,6 +100,11 @@ void install_into(const std::string& directory) {
   fs::copy_file(build / "tools/wget/wget.exe", fs::path(directory) / "wget.exe", options);
   fs::copy_file(build / "indexer/lexpage_1_0.exe", fs::path(directory) / "lexpage_1_0.exe", options);
   fs::copy_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt", fs::path(directory) / "Report.txt", options);
+}
+
+ProgramResult run_kestram(const std::string& directory, const std::string& keys, int seconds,
+                          const ProgramSetting& setting) {
+  return run_program_in(directory, directory + "/kestram", {}, keys, seconds, setting);
 }
 
 ProgramResult run_kestram_ok(const std::string& directory, const std::string& keys, int seconds) {

@@ -1,0 +1,324 @@
+// The installed program with arguments: conversions without the dialogue,
+// from any directory, compared with the dialogue's outputs.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace kestram {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+using testing::write_file;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Every file an input's conversion may write.
+std::vector<std::string> output_names(const std::string& base) {
+  return {base + "_chapters.txt", base + "_indent.txt", base + "_indent.htm", base + "_com_ndx.txt",
+          base + "_table.txt"};
+}
+
+// Lines of text ended by LF.
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = text.find('\n', from);
+    lines.push_back(text.substr(from, end - from));
+    from = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+// The names in `dir`, sorted.
+std::vector<std::string> names_in(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class Conversions : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::install_into(install_.path().string()); }
+
+  // Runs the installed program with `args` in `cwd`; standard error apart.
+  Outcome run(const fs::path& cwd, const std::vector<std::string>& args, const testing::ProgramSetting& setting = {}) {
+    const std::string err_file = logs_.file("stderr");
+    std::vector<std::string> shell_args = {"-c", "f=$1; shift; exec \"$0\" \"$@\" 2>\"$f\"", program(), err_file};
+    shell_args.insert(shell_args.end(), args.begin(), args.end());
+    const testing::ProgramResult result =
+        testing::run_program_in(cwd.string(), "/bin/sh", shell_args, "", 120, setting);
+    EXPECT_FALSE(result.timed_out);
+    return Outcome{result.exit_status, result.output, read_file(err_file)};
+  }
+
+  std::string program() const { return install_.file("kestram"); }
+  std::string sample() const { return read_file(install_.file("Report.txt")); }
+
+  testing::TempDir install_;
+  testing::TempDir logs_;
+};
+
+// For the sample and every document of the corpus: the outputs of a
+// conversion equal those of a dialogue with the same answers. The program
+// runs from a third directory, on the documents' full paths, all at once.
+TEST_F(Conversions, WritesTheDialoguesBytes) {
+  std::vector<fs::path> documents = {install_.file("Report.txt")};
+  const fs::path corpus = fs::path(KESTRAM_SOURCE_DIR).parent_path() / "shared" / "corpus";
+  if (fs::exists(corpus))
+    for (const auto& entry : fs::directory_iterator(corpus))
+      if (entry.path().extension() == ".txt") documents.push_back(entry.path());
+  std::sort(documents.begin() + 1, documents.end());
+
+  struct Row {
+    std::vector<std::string> args;
+    const char* answers;  // after the file's number
+    bool sample_only;
+  };
+  testing::TempDir converted;
+  testing::TempDir elsewhere;
+  for (const Row& row : std::vector<Row>{
+           {{"--toc", "--unit", "X"}, "\n" "y\n" "X\n" "2", false},
+           {{"--indent", "4"}, "4\n" "\n" "\n" "2", true},
+           // The identification lines hold digits from the clock, here and there.
+           {{"--indent", "0", "--start", "2.", "--extra-lines", "1"}, "0\n" "\n" "\n" "2.\n" "1\n" "x", true}}) {
+    std::vector<std::string> args = row.args;
+    std::size_t failures = 0;
+    for (const fs::path& document : documents) {
+      const std::string name = document.filename().string();
+      fs::copy_file(document, converted.path() / name, fs::copy_options::overwrite_existing);
+      if (document.parent_path() != install_.path())
+        fs::copy_file(document, install_.path() / name, fs::copy_options::overwrite_existing);
+      for (const std::string& output : output_names(name.substr(0, name.size() - 4))) {
+        fs::remove(converted.path() / output);
+        fs::remove(install_.path() / output);
+      }
+      testing::run_kestram_on(install_.path().string(), name, row.answers, 120);
+      args.push_back((converted.path() / name).string());
+      if (row.sample_only) break;
+    }
+    const Outcome outcome = run(elsewhere.path(), args);
+    for (std::size_t i = row.args.size(); i < args.size(); ++i) {
+      const std::string name = fs::path(args[i]).filename().string();
+      SCOPED_TRACE(name + " " + row.answers);
+      if (!fs::exists(install_.path() / (name.substr(0, name.size() - 4) + "_indent.txt"))) {
+        ++failures;
+        EXPECT_NE(std::string::npos, outcome.err.find("kestram: " + args[i] + ": no chapter mark\n"));
+      }
+      for (const std::string& output : output_names(name.substr(0, name.size() - 4))) {
+        const fs::path expected = install_.path() / output;
+        ASSERT_EQ(fs::exists(expected), fs::exists(converted.path() / output)) << output;
+        if (!fs::exists(expected)) continue;
+        std::string want = read_file(expected.string());
+        std::string got = read_file((converted.path() / output).string());
+        const std::regex identifier(" id=[0-9]{9}\r\n");
+        want = std::regex_replace(want, identifier, " id=#\r\n");
+        got = std::regex_replace(got, identifier, " id=#\r\n");
+        EXPECT_TRUE(want == got) << output;
+      }
+      EXPECT_EQ(read_file(install_.file(name)), read_file((converted.path() / name).string()));
+    }
+    EXPECT_EQ(failures == 0 ? 0 : 1, outcome.status) << outcome.err;
+    EXPECT_EQ(args.size() - row.args.size() - failures, lines_of(outcome.out).size()) << outcome.out;
+    EXPECT_EQ(failures, lines_of(outcome.err).size()) << outcome.err;
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+  }
+}
+
+// Usage errors and the texts that need no file: nothing is touched, no
+// dialogue starts, and its start-up clean-up does not run.
+TEST_F(Conversions, UsageErrorsAndExitStatuses) {
+  write_file(install_.file("f_notes.txt"), "reserved\n");
+  const std::vector<std::string> before = names_in(install_.path());
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* out_start;
+    const char* err_start;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"--help"}, 0, "Usage: kestram [OPTIONS] FILE...\n", ""},
+           {{"Report.txt", "-h"}, 0, "Usage: kestram [OPTIONS] FILE...\n", ""},
+           {{"--version"}, 0, "kestram 01.358\n", ""},
+           {{"--frobnicate", "Report.txt"}, 2, "", "kestram: unknown option \"--frobnicate\" (see kestram --help)\n"},
+           {{"Report.txt", "--unit"}, 2, "", "kestram: --unit needs a value (see kestram --help)\n"},
+           {{"--indent", "2.5", "Report.txt"}, 2, "", "kestram: --indent wants a whole number"},
+           {{"--toc"}, 2, "", "kestram: no FILE given (see kestram --help)\n"},
+           {{""}, 1, "", "kestram: : cannot read: No such file or directory\n"},
+       }) {
+    const Outcome outcome = run(install_.path(), c.args);
+    SCOPED_TRACE(c.args[0]);
+    EXPECT_EQ(c.status, outcome.status);
+    EXPECT_EQ(0u, outcome.out.find(c.out_start)) << outcome.out;
+    EXPECT_EQ(0u, outcome.err.find(c.err_start)) << outcome.err;
+    EXPECT_LE(lines_of(outcome.err).size(), 1u);
+    EXPECT_EQ(before, names_in(install_.path()));
+  }
+
+  // The README shows the usage text as it is.
+  const std::string readme = read_file(std::string(KESTRAM_SOURCE_DIR) + "/README.md");
+  std::string shown;
+  for (const std::string& line : lines_of(run(install_.path(), {"--help"}).out))
+    shown += line.empty() ? "\n" : "    " + line + "\n";
+  EXPECT_NE(std::string::npos, readme.find(shown)) << shown;
+}
+
+// One run, five documents: the good ones are converted whatever their names,
+// the others named on standard error each with its reason, and nothing of
+// theirs appears.
+TEST_F(Conversions, EachDocumentFailsAlone) {
+  const std::string odd = "a b&c;$(touch x)'q\".txt";
+  write_file(install_.file(odd), sample());
+  write_file(install_.file("notes.txt"), "no chapter here\n");
+  write_file(install_.file("blocked.txt"), sample());
+  fs::create_directory(install_.path() / "blocked_indent.htm");
+  const Outcome outcome =
+      run(install_.path(), {"--toc", odd, "miss\ning.txt", "notes.txt", "blocked.txt", "Report.txt"});
+  EXPECT_EQ(1, outcome.status);
+  EXPECT_EQ((std::vector<std::string>{"kestram: miss?ing.txt: cannot read: No such file or directory",
+                                      "kestram: notes.txt: no chapter mark",
+                                      "kestram: blocked.txt: cannot write blocked_indent.htm: Is a directory"}),
+            lines_of(outcome.err));
+  const std::vector<std::string> lines = lines_of(outcome.out);
+  ASSERT_EQ(2u, lines.size()) << outcome.out;
+  const std::string base = odd.substr(0, odd.size() - 4);
+  EXPECT_EQ(odd + ": 10 chapters -> " + base + "_chapters.txt " + base + "_indent.txt " + base + "_indent.htm " +
+                base + "_table.txt " + base + "_com_ndx.txt",
+            lines[0]);
+  EXPECT_EQ("Report.txt: 10 chapters -> Report_chapters.txt Report_indent.txt Report_indent.htm Report_table.txt "
+            "Report_com_ndx.txt",
+            lines[1]);
+  // Same text, same bytes, whatever the name.
+  for (const char* suffix : {"_chapters.txt", "_indent.txt", "_indent.htm", "_table.txt", "_com_ndx.txt"})
+    EXPECT_TRUE(read_file(install_.file("Report" + std::string(suffix))) ==
+                read_file(install_.file(base + suffix)))
+        << suffix;
+  EXPECT_FALSE(fs::exists(install_.path() / "x"));
+  EXPECT_FALSE(fs::exists(install_.path() / "blocked_chapters.txt"));
+  EXPECT_FALSE(fs::exists(install_.path() / "sour_in.txt"));
+  for (const std::string& name : names_in(install_.path())) EXPECT_NE(0u, name.find(".kestram-")) << name;
+
+  // An output directory that cannot be written.
+  testing::TempDir locked;
+  fs::permissions(locked.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string unwritable = geteuid() == 0 ? "/sys" : locked.path().string();
+  const Outcome refused = run(install_.path(), {"--output-dir", unwritable, "Report.txt"});
+  EXPECT_EQ(1, refused.status);
+  EXPECT_EQ(0u, refused.err.find("kestram: Report.txt: cannot write in " + unwritable + ": ")) << refused.err;
+  EXPECT_EQ("", refused.out);
+
+  // An indented text larger than any disk is refused before anything is written.
+  write_file(install_.file("wide.txt"), sample());
+  const Outcome too_wide = run(install_.path(), {"--indent", "1000000000000000", "wide.txt"});
+  EXPECT_EQ(1, too_wide.status);
+  EXPECT_EQ(0u, too_wide.err.find("kestram: wide.txt: not enough space for wide_indent.txt: ")) << too_wide.err;
+  EXPECT_FALSE(fs::exists(install_.path() / "wide_chapters.txt"));
+  EXPECT_FALSE(fs::exists(install_.path() / "wide_indent.txt"));
+}
+
+// Two runs in one directory at once, a third on the first one's document:
+// every output whole and equal to a run alone.
+TEST_F(Conversions, RunsAtOnceInOneDirectory) {
+  std::string large;
+  while (large.size() < (std::size_t{3} << 20)) large += sample();
+  write_file(install_.file("one.txt"), large);
+  write_file(install_.file("two.txt"), large + "9. Last\n");
+  testing::TempDir alone;
+  const Outcome reference =
+      run(install_.path(), {"--toc", "--output-dir", alone.path().string(), "one.txt", "two.txt"});
+  ASSERT_EQ(0, reference.status) << reference.err;
+
+  std::vector<Outcome> outcomes(3);
+  std::vector<std::thread> runs;
+  const char* const documents[] = {"one.txt", "two.txt", "one.txt"};
+  for (int i = 0; i < 3; ++i)
+    runs.emplace_back([&, i] {
+      std::vector<std::string> shell_args = {"-c", "exec \"$0\" \"$@\" 2>/dev/null", program(), "--toc",
+                                             documents[i]};
+      const testing::ProgramResult result =
+          testing::run_program_in(install_.path().string(), "/bin/sh", shell_args, "", 120);
+      outcomes[i].status = result.exit_status;
+    });
+  for (std::thread& t : runs) t.join();
+  for (const Outcome& outcome : outcomes) EXPECT_EQ(0, outcome.status);
+  for (const char* base : {"one", "two"}) {
+    for (const std::string& name : output_names(base)) {
+      ASSERT_EQ(fs::exists(alone.path() / name), fs::exists(install_.path() / name)) << name;
+      if (!fs::exists(alone.path() / name)) continue;
+      EXPECT_TRUE(read_file((alone.path() / name).string()) == read_file(install_.file(name))) << name;
+    }
+  }
+  for (const std::string& name : names_in(install_.path())) EXPECT_NE(0u, name.find(".kestram-")) << name;
+}
+
+// A run killed half way through writing leaves the outputs of the run before
+// it whole, and no part of its own under their names.
+TEST_F(Conversions, KilledHalfWayLeavesTheOldOutputs) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "a sanitizer's runtime must be the first library loaded";
+#endif
+  std::string large;
+  while (large.size() < (std::size_t{4} << 20)) large += sample();
+  write_file(install_.file("big.txt"), large);
+  ASSERT_EQ(0, run(install_.path(), {"--toc", "big.txt"}).status);
+  std::vector<std::string> old;
+  for (const std::string& name : output_names("big")) old.push_back(read_file(install_.file(name)));
+
+  write_file(install_.file("big.txt"), "0. Preface\n" + large);
+  const Outcome killed = run(install_.path(), {"--toc", "big.txt"},
+                             {{"LD_PRELOAD=" KESTRAM_KILL_MIDWAY, "KESTRAM_KILL_AFTER_BYTES=2500000"}, 0});
+  EXPECT_EQ(-1, killed.status) << "the run was not stopped: " << killed.out;
+  for (std::size_t i = 0; i < old.size(); ++i)
+    EXPECT_TRUE(old[i] == read_file(install_.file(output_names("big")[i]))) << output_names("big")[i];
+  // The part it wrote is only in its private directory.
+  std::uintmax_t staged = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(install_.path()))
+    if (entry.path().parent_path().filename().string().rfind(".kestram-", 0) == 0) staged += entry.file_size();
+  EXPECT_GT(staged, 0u);
+}
+
+// The page handed to the indexing program, which has ended by the time the
+// program does; the chapter list printed first.
+TEST_F(Conversions, IndexesEachPageAndWaits) {
+  testing::TempDir elsewhere;
+  fs::copy_file(install_.file("Report.txt"), elsewhere.path() / "Report.txt");
+  const Outcome outcome = run(elsewhere.path(), {"--verbose", "--index", "Report.txt"});
+  EXPECT_EQ(0, outcome.status) << outcome.err;
+  const std::vector<std::string> lines = lines_of(outcome.out);
+  ASSERT_GT(lines.size(), 2u);
+  EXPECT_EQ("====================", lines[0]);
+  EXPECT_EQ("1.            1.", lines[1]);
+  EXPECT_TRUE(testing::ends_with(lines.back(), "Report_com_ndx.txt (indexed in lexpage)")) << lines.back();
+  const fs::path folder = elsewhere.path() / "lexpage";
+  EXPECT_TRUE(read_file((folder / "htm_in/Report_indent.htm").string()) ==
+              read_file((elsewhere.path() / "Report_indent.htm").string()));
+  EXPECT_TRUE(fs::exists(folder / "lexpage_1_0.exe"));
+  EXPECT_TRUE(fs::exists(folder / "wget.exe"));
+  EXPECT_TRUE(fs::exists(folder / "htm_out/page1.htm"));
+
+  // Without an indexing program beside the program: converted, not indexed.
+  fs::remove(install_.path() / "lexpage_1_0.exe");
+  const Outcome unindexed = run(elsewhere.path(), {"--index-dir", "other", "Report.txt"});
+  EXPECT_EQ(1, unindexed.status);
+  EXPECT_EQ(0u, unindexed.err.find("kestram: Report.txt: cannot index: no lexpage_*.exe in ")) << unindexed.err;
+  EXPECT_EQ(1u, lines_of(unindexed.out).size());
+}
+
+}  // namespace
+}  // namespace kestram
