@@ -141,37 +141,9 @@ TEST_F(Conversions, WritesTheDialoguesBytes) {
   }
 }
 
-// Usage errors and the texts that need no file: nothing is touched, no
-// dialogue starts, and its start-up clean-up does not run.
-TEST_F(Conversions, UsageErrorsAndExitStatuses) {
-  write_file(install_.file("f_notes.txt"), "reserved\n");
-  const std::vector<std::string> before = names_in(install_.path());
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    const char* out_start;
-    const char* err_start;
-  };
-  for (const Case& c : std::vector<Case>{
-           {{"--help"}, 0, "Usage: kestram [OPTIONS] FILE...\n", ""},
-           {{"Report.txt", "-h"}, 0, "Usage: kestram [OPTIONS] FILE...\n", ""},
-           {{"--version"}, 0, "kestram 01.358\n", ""},
-           {{"--frobnicate", "Report.txt"}, 2, "", "kestram: unknown option \"--frobnicate\" (see kestram --help)\n"},
-           {{"Report.txt", "--unit"}, 2, "", "kestram: --unit needs a value (see kestram --help)\n"},
-           {{"--indent", "2.5", "Report.txt"}, 2, "", "kestram: --indent wants a whole number"},
-           {{"--toc"}, 2, "", "kestram: no FILE given (see kestram --help)\n"},
-           {{""}, 1, "", "kestram: : cannot read: No such file or directory\n"},
-       }) {
-    const Outcome outcome = run(install_.path(), c.args);
-    SCOPED_TRACE(c.args[0]);
-    EXPECT_EQ(c.status, outcome.status);
-    EXPECT_EQ(0u, outcome.out.find(c.out_start)) << outcome.out;
-    EXPECT_EQ(0u, outcome.err.find(c.err_start)) << outcome.err;
-    EXPECT_LE(lines_of(outcome.err).size(), 1u);
-    EXPECT_EQ(before, names_in(install_.path()));
-  }
-
-  // The README shows the usage text as it is.
+// The README shows the usage text as it is. (Usage errors and documents
+// that fail are in tests/examples/command_line.txt.)
+TEST_F(Conversions, ReadmeShowsTheUsageText) {
   const std::string readme = read_file(std::string(KESTRAM_SOURCE_DIR) + "/README.md");
   std::string shown;
   for (const std::string& line : lines_of(run(install_.path(), {"--help"}).out))
@@ -179,42 +151,8 @@ TEST_F(Conversions, UsageErrorsAndExitStatuses) {
   EXPECT_NE(std::string::npos, readme.find(shown)) << shown;
 }
 
-// One run, five documents: the good ones are converted whatever their names,
-// the others named on standard error each with its reason, and nothing of
-// theirs appears.
-TEST_F(Conversions, EachDocumentFailsAlone) {
-  const std::string odd = "a b&c;$(touch x)'q\".txt";
-  write_file(install_.file(odd), sample());
-  write_file(install_.file("notes.txt"), "no chapter here\n");
-  write_file(install_.file("blocked.txt"), sample());
-  fs::create_directory(install_.path() / "blocked_indent.htm");
-  const Outcome outcome =
-      run(install_.path(), {"--toc", odd, "miss\ning.txt", "notes.txt", "blocked.txt", "Report.txt"});
-  EXPECT_EQ(1, outcome.status);
-  EXPECT_EQ((std::vector<std::string>{"kestram: miss?ing.txt: cannot read: No such file or directory",
-                                      "kestram: notes.txt: no chapter mark",
-                                      "kestram: blocked.txt: cannot write blocked_indent.htm: Is a directory"}),
-            lines_of(outcome.err));
-  const std::vector<std::string> lines = lines_of(outcome.out);
-  ASSERT_EQ(2u, lines.size()) << outcome.out;
-  const std::string base = odd.substr(0, odd.size() - 4);
-  EXPECT_EQ(odd + ": 10 chapters -> " + base + "_chapters.txt " + base + "_indent.txt " + base + "_indent.htm " +
-                base + "_table.txt " + base + "_com_ndx.txt",
-            lines[0]);
-  EXPECT_EQ("Report.txt: 10 chapters -> Report_chapters.txt Report_indent.txt Report_indent.htm Report_table.txt "
-            "Report_com_ndx.txt",
-            lines[1]);
-  // Same text, same bytes, whatever the name.
-  for (const char* suffix : {"_chapters.txt", "_indent.txt", "_indent.htm", "_table.txt", "_com_ndx.txt"})
-    EXPECT_TRUE(read_file(install_.file("Report" + std::string(suffix))) ==
-                read_file(install_.file(base + suffix)))
-        << suffix;
-  EXPECT_FALSE(fs::exists(install_.path() / "x"));
-  EXPECT_FALSE(fs::exists(install_.path() / "blocked_chapters.txt"));
-  EXPECT_FALSE(fs::exists(install_.path() / "sour_in.txt"));
-  for (const std::string& name : names_in(install_.path())) EXPECT_NE(0u, name.find(".kestram-")) << name;
-
-  // An output directory that cannot be written.
+// An output directory that cannot be written.
+TEST_F(Conversions, UnwritableOutputDirectoryIsNamed) {
   testing::TempDir locked;
   fs::permissions(locked.path(), fs::perms::owner_read | fs::perms::owner_exec);
   const std::string unwritable = geteuid() == 0 ? "/sys" : locked.path().string();
@@ -222,14 +160,6 @@ TEST_F(Conversions, EachDocumentFailsAlone) {
   EXPECT_EQ(1, refused.status);
   EXPECT_EQ(0u, refused.err.find("kestram: Report.txt: cannot write in " + unwritable + ": ")) << refused.err;
   EXPECT_EQ("", refused.out);
-
-  // An indented text larger than any disk is refused before anything is written.
-  write_file(install_.file("wide.txt"), sample());
-  const Outcome too_wide = run(install_.path(), {"--indent", "1000000000000000", "wide.txt"});
-  EXPECT_EQ(1, too_wide.status);
-  EXPECT_EQ(0u, too_wide.err.find("kestram: wide.txt: not enough space for wide_indent.txt: ")) << too_wide.err;
-  EXPECT_FALSE(fs::exists(install_.path() / "wide_chapters.txt"));
-  EXPECT_FALSE(fs::exists(install_.path() / "wide_indent.txt"));
 }
 
 // Two runs in one directory at once, a third on the first one's document:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "cli/options.h"
 #include "code_page_conversion.h"
 #include "html/companion_text.h"
 #include "output_pages.h"
@@ -164,6 +165,19 @@ const std::map<std::string, Rule>& rules() {
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
       {"conversion", conversion},
+      {"options", text_rule([](auto& in) {  // the arguments separated by "|"
+         const ParsedOptions parsed = parse_options(in.empty() ? Texts{} : split(in, "|"));
+         const Options& o = parsed.options;
+         switch (parsed.kind) {
+           case ParsedOptions::Kind::kHelp: return std::string("help");
+           case ParsedOptions::Kind::kVersion: return std::string("version");
+           case ParsedOptions::Kind::kUsageError: return parsed.error;
+           case ParsedOptions::Kind::kConvert: break;
+         }
+         return "indent " + std::to_string(o.indent_increment) + (o.toc ? ", contents" : "") + ", unit [" +
+                o.org_unit_code + "], start [" + o.start_chapter + "], extra lines " + std::to_string(o.extra_lines) +
+                ", files [" + join(o.files, "] [") + "]";
+       })},
   };
   return kRules;
 }

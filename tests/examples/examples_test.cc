@@ -16,9 +16,11 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/batch.h"
 #include "example_rules.h"
 #include "indexer_run.h"
 #include "platform/shell_emulator.h"
@@ -320,6 +322,7 @@ TEST_P(Examples, Run) {
   Answers answers;
   std::string keys;
   Texts commands;
+  std::optional<Texts> arguments;
   bool dialogue = false;
   std::map<std::string, std::string> given;  // files to be left as they were
   Texts pipes;                              // named pipes, never to be opened
@@ -331,6 +334,9 @@ TEST_P(Examples, Run) {
         answers.values[line.substr(0, line.find(':'))] = line.substr(line.find(':') + 2);
     } else if (s.kind == "input") {
       keys = keys_of(s);
+    } else if (s.kind == "arguments") {
+      arguments.emplace();
+      for (const std::string& line : s.lines) arguments->push_back(decode(line, root));
     } else if (s.kind == "commands") {
       for (const std::string& line : s.lines) commands.push_back(decode(line, root));
     } else if (s.kind == "given" && name.rfind("dir ", 0) == 0) {
@@ -380,6 +386,14 @@ TEST_P(Examples, Run) {
     run_program(platform, state);
   }
   for (const std::string& line : commands) emulator.run(line);
+  if (arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = run_command_line(*arguments, "kestram", out, err, clock);
+    for (const std::string& line : split(out.str() + err.str(), "\n"))
+      if (!line.empty()) console.write(line + "\r\n");
+    console.write("exit status " + std::to_string(status) + "\r\n");
+  }
   fs::current_path(before);
   if (std::any_of(sections.begin(), sections.end(), [](const Section& s) { return s.kind == "index"; }))
     for (const std::string& line : split(lexpage::run_indexer(dir, lexpage::Request{}, {"2024-05-01 13:45"}).message, "\n"))
