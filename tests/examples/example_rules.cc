@@ -8,6 +8,7 @@
 #include "code_page_conversion.h"
 #include "html/companion_text.h"
 #include "output_pages.h"
+#include "page_encoding.h"
 #include "page_scan.h"
 #include "pipeline/outputs.h"
 #include "platform/command_line.h"
@@ -20,6 +21,7 @@
 #include "run/dialogue.h"
 #include "run/work_files.h"
 #include "support/temp_dir.h"
+#include "text/utf8.h"
 #include "word_index.h"
 #include "word_text.h"
 
@@ -165,6 +167,11 @@ const std::map<std::string, Rule>& rules() {
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
       {"conversion", conversion},
+      {"valid utf-8", text_rule([yes_no](auto& in) { return yes_no(is_valid_utf8(in)); })},
+      {"declared encoding", text_rule([](auto& in) {
+         return lexpage::declared_encoding(in) == lexpage::PageEncoding::kUtf8 ? "UTF-8" : "windows-1252";
+       })},
+      {"page in utf-8", text_rule([](auto& in) { return lexpage::page_in_utf8(in); })},
       {"options", text_rule([](auto& in) {  // the arguments separated by "|"
          const ParsedOptions parsed = parse_options(in.empty() ? Texts{} : split(in, "|"));
          const Options& o = parsed.options;
