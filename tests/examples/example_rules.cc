@@ -10,6 +10,7 @@
 #include "output_pages.h"
 #include "page_encoding.h"
 #include "page_scan.h"
+#include "search_page.h"
 #include "pipeline/outputs.h"
 #include "platform/command_line.h"
 #include "platform/shell_names.h"
@@ -171,6 +172,7 @@ const std::map<std::string, Rule>& rules() {
       {"declared encoding", text_rule([](auto& in) {
          return lexpage::declared_encoding(in) == lexpage::PageEncoding::kUtf8 ? "UTF-8" : "windows-1252";
        })},
+      {"js string", text_rule([](auto& in) { return lexpage::js_string(in); })},
       {"page in utf-8", text_rule([](auto& in) { return lexpage::page_in_utf8(in); })},
       {"options", text_rule([](auto& in) {  // the arguments separated by "|"
          const ParsedOptions parsed = parse_options(in.empty() ? Texts{} : split(in, "|"));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -395,9 +396,29 @@ TEST_P(Examples, Run) {
     console.write("exit status " + std::to_string(status) + "\r\n");
   }
   fs::current_path(before);
-  if (std::any_of(sections.begin(), sections.end(), [](const Section& s) { return s.kind == "index"; }))
-    for (const std::string& line : split(lexpage::run_indexer(dir, lexpage::Request{}, {"2024-05-01 13:45"}).message, "\n"))
+  // Runs of the indexing program, in turn: "index" takes in, "index remove
+  // NAME" and "index list"; "hand over NAME" leaves its page alone in htm_in/,
+  // newer than any before it, and takes it in.
+  int handed = 0;
+  lexpage::RunOptions options;
+  options.now = "2024-05-01 13:45";
+  for (const Section& s : sections) {
+    using Kind = lexpage::Request::Kind;
+    lexpage::Request request;
+    if (s.kind == "hand" && s.argument.rfind("over ", 0) == 0) {
+      fs::remove_all(dir / "htm_in");
+      fs::create_directory(dir / "htm_in");
+      const fs::path page = dir / "htm_in" / s.argument.substr(5);
+      testing::write_file(page.string(), text_of(s, "\n", root));
+      fs::last_write_time(page, fs::file_time_type::clock::now() + std::chrono::seconds(++handed));
+    } else if (s.kind == "index" && s.argument != "") {
+      request = {s.argument == "list" ? Kind::kList : Kind::kRemove, s.argument.substr(std::min<std::size_t>(7, s.argument.size()))};
+    } else if (s.kind != "index") {
+      continue;
+    }
+    for (const std::string& line : split(lexpage::run_indexer(dir, request, options).message, "\n"))
       if (!line.empty()) console.write(line + "\r\n");
+  }
 
   if (std::getenv("EXAMPLES_SHOW") != nullptr) std::cout << console.transcript;  // to write an example's lines
   for (const std::string& pipe : pipes) EXPECT_TRUE(fs::is_fifo(dir / pipe)) << pipe;
