@@ -310,6 +310,13 @@ class Examples : public ::testing::TestWithParam<Example> {};
 
 TEST_P(Examples, Run) {
   SCOPED_TRACE(GetParam().place);
+#ifdef _WIN32
+  // The built-in interpreter, names and directories in the way, and the
+  // command line's messages are those of a POSIX system; Windows runs its
+  // own interpreter, and .ci/windows compares whole runs there.
+  for (const char* file : {"shell.txt", "hostile.txt", "command_line.txt"})
+    if (GetParam().place.rfind(file, 0) == 0) GTEST_SKIP() << "POSIX only";
+#endif
   // The run's directory lies in a scratch directory of its own, so that a
   // name that led out of it would still lead nowhere else.
   testing::TempDir scratch;
