@@ -334,9 +334,38 @@ TEST_P(Examples, Run) {
   bool dialogue = false;
   std::map<std::string, std::string> given;  // files to be left as they were
   Texts pipes;                              // named pipes, never to be opened
-  for (const Section& s : sections) {
-    const std::string name = s.kind != "document" ? s.argument : s.argument.empty() ? "a.txt" : "a.txt " + s.argument;
+  // A given file, directory, link or pipe made in the directory; the reason
+  // why it cannot be made here, if so.
+  const auto make_given = [&](const Section& s) -> std::string {
+    const std::string& name = s.argument;
+    if (name.rfind("dir ", 0) == 0) {
+      fs::create_directories(dir / name.substr(4));
+    } else if (name.rfind("link ", 0) == 0) {  // "link NAME TARGET"
+      const std::size_t blank = name.find(' ', 5);
+      std::error_code ec;
+      fs::create_symlink(name.substr(blank + 1), dir / name.substr(5, blank - 5), ec);
+      if (ec) return "no symbolic link can be made here: " + ec.message();
+    } else if (name.rfind("pipe ", 0) == 0) {
+#ifdef _WIN32
+      return "no named pipes here";
+#else
+      if (mkfifo(file_of(name.substr(5)).c_str(), 0600) != 0) return "mkfifo failed";
+      pipes.push_back(name.substr(5));
+#endif
+    } else {  // "NAME from PATH": a file of the source tree
+      const std::size_t from = name.find(" from ");
+      const std::string file = name.substr(0, from);
+      fs::create_directories((dir / file).parent_path());
+      const fs::path source = fs::path(KESTRAM_SOURCE_DIR) / name.substr(std::min(from + 6, name.size()));
+      given[file] = from == std::string::npos ? text_of(s, "\n", root) : testing::read_file(source.string());
+      testing::write_file(file_of(file), given[file]);
+    }
+    return "";
+  };
+  bool indexing = false;  // a given after a run of the indexing program is made in turn with those runs
+  for (Section& s : sections) {
     dialogue = dialogue || s.kind == "document" || s.kind == "answers" || s.kind == "input";
+    indexing = indexing || s.kind == "index" || s.kind == "hand";
     if (s.kind == "answers") {
       for (const std::string& line : s.lines)
         answers.values[line.substr(0, line.find(':'))] = line.substr(line.find(':') + 2);
@@ -347,27 +376,12 @@ TEST_P(Examples, Run) {
       for (const std::string& line : s.lines) arguments->push_back(decode(line, root));
     } else if (s.kind == "commands") {
       for (const std::string& line : s.lines) commands.push_back(decode(line, root));
-    } else if (s.kind == "given" && name.rfind("dir ", 0) == 0) {
-      fs::create_directories(dir / name.substr(4));
-    } else if (s.kind == "given" && name.rfind("link ", 0) == 0) {  // "link NAME TARGET"
-      const std::size_t blank = name.find(' ', 5);
-      std::error_code ec;
-      fs::create_symlink(name.substr(blank + 1), dir / name.substr(5, blank - 5), ec);
-      if (ec) GTEST_SKIP() << "no symbolic link can be made here: " << ec.message();
-    } else if (s.kind == "given" && name.rfind("pipe ", 0) == 0) {
-#ifdef _WIN32
-      GTEST_SKIP() << "no named pipes here";
-#else
-      ASSERT_EQ(0, mkfifo(file_of(name.substr(5)).c_str(), 0600));
-      pipes.push_back(name.substr(5));
-#endif
-    } else if (s.kind == "document" || s.kind == "given") {  // "NAME from PATH": a file of the source tree
-      const std::size_t from = name.find(" from ");
-      const std::string file = name.substr(0, from);
-      fs::create_directories((dir / file).parent_path());
-      const fs::path source = fs::path(KESTRAM_SOURCE_DIR) / name.substr(std::min(from + 6, name.size()));
-      given[file] = from == std::string::npos ? text_of(s, "\n", root) : testing::read_file(source.string());
-      testing::write_file(file_of(file), given[file]);
+    } else if (s.kind == "document" || (s.kind == "given" && !indexing)) {
+      if (s.kind == "document") s.argument = s.argument.empty() ? "a.txt" : "a.txt " + s.argument;
+      const std::string reason = make_given(s);
+      if (!reason.empty()) GTEST_SKIP() << reason;
+    } else if (s.kind == "given") {
+      s.kind = "given later";
     }
   }
   Texts missing = split(answers("missing"), " ");  // "missing: find convertcp.exe"
@@ -405,7 +419,8 @@ TEST_P(Examples, Run) {
   fs::current_path(before);
   // Runs of the indexing program, in turn: "index" takes in, "index remove
   // NAME" and "index list"; "hand over NAME" leaves its page alone in htm_in/,
-  // newer than any before it, and takes it in.
+  // newer than any before it, and takes it in. Between them, "delete NAME"
+  // and a later "given" change the directory.
   int handed = 0;
   lexpage::RunOptions options;
   options.now = "2024-05-01 13:45";
@@ -418,6 +433,13 @@ TEST_P(Examples, Run) {
       const fs::path page = dir / "htm_in" / s.argument.substr(5);
       testing::write_file(page.string(), text_of(s, "\n", root));
       fs::last_write_time(page, fs::file_time_type::clock::now() + std::chrono::seconds(++handed));
+    } else if (s.kind == "delete") {
+      fs::remove(dir / s.argument);
+      continue;
+    } else if (s.kind == "given later") {
+      make_given(s);
+      given.erase(s.argument);  // a step of the runs, which they may change
+      continue;
     } else if (s.kind == "index" && s.argument != "") {
       request = {s.argument == "list" ? Kind::kList : Kind::kRemove, s.argument.substr(std::min<std::size_t>(7, s.argument.size()))};
     } else if (s.kind != "index") {
@@ -445,6 +467,14 @@ TEST_P(Examples, Run) {
       given.erase(s.argument);
     } else if (s.kind == "out" && s.argument.rfind("dir ", 0) == 0) {
       EXPECT_TRUE(fs::is_directory(dir / s.argument.substr(4))) << s.argument;
+      std::error_code ec;
+      Texts names;
+      for (fs::directory_iterator it(dir / s.argument.substr(4), ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+      std::sort(names.begin(), names.end());
+      std::string listing;
+      for (const std::string& name : names) listing += name + "\r\n";
+      if (!s.lines.empty()) expect_lines(s.argument, listing, s, Where::kWhole, 0, root);
     } else if (output != kOutputs.end() || s.kind == "out") {
       const std::string name = output != kOutputs.end() ? output->second
                                : s.argument.substr(0, std::min(from - (from > 0), s.argument.size() - 9 * contains));
