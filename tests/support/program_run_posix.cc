@@ -1,93 +1,49 @@
 #include "support/program_run.h"
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include "support/temp_dir.h"
+
 namespace kestram::testing {
 
+namespace {
+
+// The text as one word of the shell.
+std::string quoted(const std::string& text) {
+  std::string word = "'";
+  for (char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+}
+
+}  // namespace
+
+// The input comes through a pipe that closes after it; the time limit and the
+// environment are those of timeout(1) and env(1).
 ProgramResult run_program_in(const std::string& directory, const std::string& program,
                              const std::vector<std::string>& arguments, const std::string& input,
                              int seconds, const ProgramSetting& setting) {
+  TempDir io;
+  write_file(io.file("in"), input);
+  std::string line = "cd " + quoted(directory) + " || exit 126; ";
+  if (setting.address_space_bytes != 0)
+    line += "ulimit -v " + std::to_string(setting.address_space_bytes >> 10) + " || exit 126; ";
+  line += "cat " + quoted(io.file("in")) + " | timeout -k 5 " + std::to_string(seconds) + " env";
+  for (const std::string& variable : setting.environment) line += " " + quoted(variable);
+  line += " " + quoted(program);
+  for (const std::string& argument : arguments) line += " " + quoted(argument);
+  line += " >" + quoted(io.file("out")) + " 2>&1";
+  const int status = std::system(line.c_str());
   ProgramResult result;
-  // Made before the fork: the child only calls what is safe after it.
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (char** variable = environ; *variable != nullptr; ++variable) envp.push_back(*variable);
-  for (const std::string& variable : setting.environment) envp.push_back(const_cast<char*>(variable.c_str()));
-  envp.push_back(nullptr);
-  int to_child[2];
-  int from_child[2];
-  if (pipe(to_child) != 0 || pipe(from_child) != 0) return result;
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(to_child[0], 0);
-    dup2(from_child[1], 1);
-    dup2(from_child[1], 2);
-    close(to_child[0]);
-    close(to_child[1]);
-    close(from_child[0]);
-    close(from_child[1]);
-    if (chdir(directory.c_str()) != 0) _exit(126);
-    if (setting.address_space_bytes != 0) {
-      const rlimit limit{setting.address_space_bytes, setting.address_space_bytes};
-      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
-    }
-    execve(program.c_str(), argv.data(), envp.data());
-    _exit(127);
-  }
-  close(to_child[0]);
-  close(from_child[1]);
-  signal(SIGPIPE, SIG_IGN);
-  fcntl(to_child[1], F_SETFL, O_NONBLOCK);
-
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  std::size_t written = 0;
-  bool input_open = true;
-  if (input.empty()) {
-    close(to_child[1]);
-    input_open = false;
-  }
-  char buffer[65536];
-  for (;;) {
-    pollfd fds[2] = {{from_child[0], POLLIN, 0}, {input_open ? to_child[1] : -1, POLLOUT, 0}};
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      kill(pid, SIGKILL);
-      result.timed_out = true;
-      break;
-    }
-    if (poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
-    if (input_open && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      ssize_t n = write(to_child[1], input.data() + written, input.size() - written);
-      if (n > 0) written += static_cast<std::size_t>(n);
-      if (n < 0 || written == input.size()) {
-        close(to_child[1]);
-        input_open = false;
-      }
-    }
-    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      ssize_t n = read(from_child[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      result.output.append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-  if (input_open) close(to_child[1]);
-  close(from_child[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+  result.output = read_file(io.file("out"));
+  const int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.timed_out = exit_status == 124;
+  // A program ended by a signal: the shell's status is 128 and the signal.
+  if (exit_status >= 0 && exit_status < 128 && !result.timed_out) result.exit_status = exit_status;
   return result;
 }
 
