@@ -168,6 +168,15 @@ const std::map<std::string, Rule>& rules() {
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
       {"conversion", conversion},
+      {"convert file", [](const std::string& in, const fs::path& dir) {  // "FROM TO INFILE OUTFILE"
+         const Texts words = split(in, " ");
+         const std::string prefix = (dir / "").string();
+         ConversionResult result = convert_file(words[0], words[1], prefix + words[2], prefix + words[3]);
+         if (result.ok) return std::string("done");
+         // Without the directory, and without the system's words for the cause.
+         result.error.erase(std::min(result.error.rfind(": "), result.error.size()));
+         return "failed: " + result.error.replace(result.error.find(prefix), prefix.size(), "");
+       }},
       {"valid utf-8", text_rule([yes_no](auto& in) { return yes_no(is_valid_utf8(in)); })},
       {"declared encoding", text_rule([](auto& in) {
          return lexpage::declared_encoding(in) == lexpage::PageEncoding::kUtf8 ? "UTF-8" : "windows-1252";
