@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <thread>
@@ -58,21 +57,17 @@ class Conversions : public ::testing::Test {
   void SetUp() override { testing::install_into(install_.path().string()); }
 
   // Runs the installed program with `args` in `cwd`; standard error apart.
-  Outcome run(const fs::path& cwd, const std::vector<std::string>& args, const testing::ProgramSetting& setting = {}) {
-    const std::string err_file = logs_.file("stderr");
-    std::vector<std::string> shell_args = {"-c", "f=$1; shift; exec \"$0\" \"$@\" 2>\"$f\"", program(), err_file};
-    shell_args.insert(shell_args.end(), args.begin(), args.end());
-    const testing::ProgramResult result =
-        testing::run_program_in(cwd.string(), "/bin/sh", shell_args, "", 120, setting);
+  Outcome run(const fs::path& cwd, const std::vector<std::string>& args, testing::ProgramSetting setting = {}) {
+    setting.error_apart = true;
+    const testing::ProgramResult result = testing::run_program_in(cwd.string(), program(), args, "", 120, setting);
     EXPECT_FALSE(result.timed_out);
-    return Outcome{result.exit_status, result.output, read_file(err_file)};
+    return Outcome{result.exit_status, result.output, result.error};
   }
 
   std::string program() const { return install_.file("kestram"); }
   std::string sample() const { return read_file(install_.file("Report.txt")); }
 
   testing::TempDir install_;
-  testing::TempDir logs_;
 };
 
 // For the sample and every document of the corpus: the outputs of a
@@ -179,11 +174,7 @@ TEST_F(Conversions, RunsAtOnceInOneDirectory) {
   const char* const documents[] = {"one.txt", "two.txt", "one.txt"};
   for (int i = 0; i < 3; ++i)
     runs.emplace_back([&, i] {
-      std::vector<std::string> shell_args = {"-c", "exec \"$0\" \"$@\" 2>/dev/null", program(), "--toc",
-                                             documents[i]};
-      const testing::ProgramResult result =
-          testing::run_program_in(install_.path().string(), "/bin/sh", shell_args, "", 120);
-      outcomes[i].status = result.exit_status;
+      outcomes[i] = run(install_.path(), {"--toc", documents[i]});
     });
   for (std::thread& t : runs) t.join();
   for (const Outcome& outcome : outcomes) EXPECT_EQ(0, outcome.status);

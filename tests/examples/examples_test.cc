@@ -27,6 +27,7 @@
 #include "platform/shell_emulator.h"
 #include "run/driver.h"
 #include "support/fake_launcher.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace kestram {
@@ -314,7 +315,7 @@ TEST_P(Examples, Run) {
   // The built-in interpreter, names and directories in the way, and the
   // command line's messages are those of a POSIX system; Windows runs its
   // own interpreter, and .ci/windows compares whole runs there.
-  for (const char* file : {"shell.txt", "hostile.txt", "command_line.txt"})
+  for (const char* file : {"shell.txt", "hostile.txt", "command_line.txt", "programs.txt"})
     if (GetParam().place.rfind(file, 0) == 0) GTEST_SKIP() << "POSIX only";
 #endif
   // The run's directory lies in a scratch directory of its own, so that a
@@ -433,6 +434,21 @@ TEST_P(Examples, Run) {
       const fs::path page = dir / "htm_in" / s.argument.substr(5);
       testing::write_file(page.string(), text_of(s, "\n", root));
       fs::last_write_time(page, fs::file_time_type::clock::now() + std::chrono::seconds(++handed));
+    } else if (s.kind == "program") {  // a built program run with the lines as its arguments
+#ifndef _WIN32
+      Texts words;
+      for (const std::string& line : s.lines) words.push_back(decode(line, root));
+      testing::ProgramSetting setting;
+      setting.error_apart = true;
+      const testing::ProgramResult run =
+          testing::run_program_in(root, testing::built_program(s.argument), words, "", 60, setting);
+      for (const std::string& line : split(run.output, "\n"))
+        if (!line.empty()) console.write(line + "\r\n");
+      for (const std::string& line : split(run.error, "\n"))
+        if (!line.empty()) console.write("(error) " + line + "\r\n");
+      console.write("exit status " + std::to_string(run.exit_status) + "\r\n");
+#endif
+      continue;
     } else if (s.kind == "delete") {
       fs::remove(dir / s.argument);
       continue;

@@ -12,12 +12,14 @@ struct ProgramResult {
   int exit_status = -1;    // -1 when it did not exit normally
   bool timed_out = false;  // killed after the time limit
   std::string output;      // standard output and standard error, interleaved
+  std::string error;       // standard error, when kept apart
 };
 
 // What the program gets from the system beyond the usual.
 struct ProgramSetting {
   std::vector<std::string> environment;   // "NAME=value", added to this process's
   std::uint64_t address_space_bytes = 0;  // the most memory it may map; 0: no limit
+  bool error_apart = false;               // standard error not in the output
 };
 
 // Runs `program` with `arguments` in `directory`, feeding it `input` and
@@ -25,6 +27,10 @@ struct ProgramSetting {
 ProgramResult run_program_in(const std::string& directory, const std::string& program,
                              const std::vector<std::string>& arguments, const std::string& input,
                              int seconds = 60, const ProgramSetting& setting = {});
+
+// The built program of an installation's name: "kestram", "convertcp.exe",
+// "wget.exe" or "lexpage_1_0.exe".
+std::string built_program(const std::string& name);
 
 // Lays out `directory` as an installation: the main program, the companion
 // programs and the sample document, copied from the build and source trees.

@@ -36,10 +36,11 @@ ProgramResult run_program_in(const std::string& directory, const std::string& pr
   for (const std::string& variable : setting.environment) line += " " + quoted(variable);
   line += " " + quoted(program);
   for (const std::string& argument : arguments) line += " " + quoted(argument);
-  line += " >" + quoted(io.file("out")) + " 2>&1";
+  line += " >" + quoted(io.file("out")) + " 2>" + (setting.error_apart ? quoted(io.file("err")) : "&1");
   const int status = std::system(line.c_str());
   ProgramResult result;
   result.output = read_file(io.file("out"));
+  result.error = read_file(io.file("err"));
   const int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.timed_out = exit_status == 124;
   // A program ended by a signal: the shell's status is 128 and the signal.
@@ -47,14 +48,19 @@ ProgramResult run_program_in(const std::string& directory, const std::string& pr
   return result;
 }
 
+std::string built_program(const std::string& name) {
+  const std::string build = KESTRAM_BINARY_DIR;
+  if (name == "convertcp.exe") return build + "/tools/convertcp/" + name;
+  if (name == "wget.exe") return build + "/tools/wget/" + name;
+  if (name == "lexpage_1_0.exe") return build + "/indexer/" + name;
+  return build + "/" + name;
+}
+
 void install_into(const std::string& directory) {
   namespace fs = std::filesystem;
-  const fs::path build = KESTRAM_BINARY_DIR;
   const auto options = fs::copy_options::overwrite_existing;
-  fs::copy_file(build / "kestram", fs::path(directory) / "kestram", options);
-  fs::copy_file(build / "tools/convertcp/convertcp.exe", fs::path(directory) / "convertcp.exe", options);
-  fs::copy_file(build / "tools/wget/wget.exe", fs::path(directory) / "wget.exe", options);
-  fs::copy_file(build / "indexer/lexpage_1_0.exe", fs::path(directory) / "lexpage_1_0.exe", options);
+  for (const char* name : {"kestram", "convertcp.exe", "wget.exe", "lexpage_1_0.exe"})
+    fs::copy_file(built_program(name), fs::path(directory) / name, options);
   fs::copy_file(fs::path(KESTRAM_SOURCE_DIR) / "sample/Report.txt", fs::path(directory) / "Report.txt", options);
 }
 
