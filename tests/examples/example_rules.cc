@@ -12,6 +12,7 @@
 #include "page_scan.h"
 #include "search_page.h"
 #include "pipeline/outputs.h"
+#include "program_search.h"
 #include "platform/command_line.h"
 #include "platform/shell_names.h"
 #include "restructure/chapter_list.h"
@@ -168,6 +169,11 @@ const std::map<std::string, Rule>& rules() {
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
       {"conversion", conversion},
+      {"path candidates", text_rule([](auto& in) {  // the places of wget on a search path, separated by "|"
+         std::string places;
+         for (const std::string& place : path_candidates(in, ':', "wget")) places += (places.empty() ? "" : "|") + place;
+         return places;
+       })},
       {"convert file", [](const std::string& in, const fs::path& dir) {  // "FROM TO INFILE OUTFILE"
          const Texts words = split(in, " ");
          const std::string prefix = (dir / "").string();

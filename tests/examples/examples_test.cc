@@ -72,7 +72,8 @@ std::string decode(const std::string& line, const std::string& dir, bool* no_end
     const std::string unit = repeat ? decode(name.substr(star + 1), dir) : "";  // {N*unit}
     at = close;
     const std::map<std::string, std::string> named = {{"TAB", "\t"}, {"CR", "\r"}, {"LF", "\n"},
-                                                      {"NUL", std::string(1, '\0')}, {"ESC", "\x1b"}, {"DIR", dir}};
+                                                      {"NUL", std::string(1, '\0')}, {"ESC", "\x1b"}, {"DIR", dir},
+                                                      {"BUILD", KESTRAM_BINARY_DIR}};
     if (named.count(name) != 0) out += named.at(name);
     else if (name == "EOF" && no_end != nullptr && close + 1 == line.size()) *no_end = true;
     else if (name.size() == 3 && name[0] == 'x') out += static_cast<char>(std::stoi(name.substr(1), nullptr, 16));
@@ -344,6 +345,7 @@ TEST_P(Examples, Run) {
     } else if (name.rfind("link ", 0) == 0) {  // "link NAME TARGET"
       const std::size_t blank = name.find(' ', 5);
       std::error_code ec;
+      fs::create_directories((dir / name.substr(5, blank - 5)).parent_path());
       fs::create_symlink(name.substr(blank + 1), dir / name.substr(5, blank - 5), ec);
       if (ec) return "no symbolic link can be made here: " + ec.message();
     } else if (name.rfind("pipe ", 0) == 0) {
@@ -353,6 +355,10 @@ TEST_P(Examples, Run) {
       if (mkfifo(file_of(name.substr(5)).c_str(), 0600) != 0) return "mkfifo failed";
       pipes.push_back(name.substr(5));
 #endif
+    } else if (name.rfind("script ", 0) == 0) {  // a file the system may run
+      fs::create_directories((dir / name.substr(7)).parent_path());
+      testing::write_file(file_of(name.substr(7)), text_of(s, "\n", root));
+      fs::permissions(dir / name.substr(7), fs::perms::owner_all);
     } else {  // "NAME from PATH": a file of the source tree
       const std::size_t from = name.find(" from ");
       const std::string file = name.substr(0, from);
@@ -438,10 +444,13 @@ TEST_P(Examples, Run) {
 #ifndef _WIN32
       Texts words;
       for (const std::string& line : s.lines) words.push_back(decode(line, root));
-      testing::ProgramSetting setting;
+      testing::ProgramSetting setting;  // "program NAME [VARIABLE=VALUE ...]"
       setting.error_apart = true;
+      setting.environment = split(s.argument, " ");
+      const std::string program = setting.environment.front();
+      setting.environment.erase(setting.environment.begin());
       const testing::ProgramResult run =
-          testing::run_program_in(root, testing::built_program(s.argument), words, "", 60, setting);
+          testing::run_program_in(root, testing::built_program(program), words, "", 60, setting);
       for (const std::string& line : split(run.output, "\n"))
         if (!line.empty()) console.write(line + "\r\n");
       for (const std::string& line : split(run.error, "\n"))
