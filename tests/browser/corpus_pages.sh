@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Renders every document of the shared corpus, the sample and a document
-# with headings inside a table block through the installed program, with a
-# table of contents, and checks all the pages in one headless chromium: every
-# "#" link lands on a heading, every heading and table block arrived whole.
+# Renders the sample, a document with headings inside a table block and every
+# document of the shared corpus through the installed program, with a table of
+# contents, and checks all the pages in one headless chromium (check_page.py).
 # Usage: corpus_pages.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)

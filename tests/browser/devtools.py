@@ -1,8 +1,7 @@
 """A headless Chromium with one page, driven through the DevTools protocol.
 
 The protocol runs over a pair of pipes: the browser reads NUL-terminated JSON
-messages on its fd 3 and writes its replies and events on fd 4. Standard
-library only.
+messages on its fd 3 and writes its replies and events on fd 4.
 """
 import fcntl
 import json
@@ -35,8 +34,7 @@ def file_url(path):
 class Browser:
     """Use as `with Browser(chromium()) as page:`; closes the browser on exit."""
 
-    def __init__(self, program, reply_seconds=60):
-        self.reply_seconds = reply_seconds
+    def __init__(self, program, patience=15):
         self.profile = tempfile.TemporaryDirectory(prefix="devtools-")
         commands, replies = os.pipe(), os.pipe()
         # Above 4, so that placing them on fds 3 and 4 in the child clobbers neither.
@@ -48,12 +46,13 @@ class Browser:
             preexec_fn=lambda: (os.dup2(ends[0], 3), os.dup2(ends[1], 4)))
         for fd in ends + [commands[0], replies[1]]:
             os.close(fd)
-        self.to_browser, self.from_browser = commands[1], replies[0]
+        self.to_browser, self.from_browser = os.fdopen(commands[1], "wb"), replies[0]
         self.pending, self.next_id, self.session = b"", 0, None
+        self.patience = 60  # seconds to wait for an answer or for a page; a loaded machine starts slowly
         try:
             target = self.call("Target.createTarget", url="about:blank")["targetId"]
             self.session = self.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-            self.call("Page.enable")
+            self.patience = patience
         except BaseException:
             self.__exit__()
             raise
@@ -62,7 +61,7 @@ class Browser:
         return self
 
     def __exit__(self, *error):
-        os.close(self.to_browser)  # the browser quits when its pipe closes
+        self.to_browser.close()  # the browser quits when its pipe closes
         try:
             self.process.wait(timeout=10)
         except subprocess.TimeoutExpired:
@@ -73,11 +72,11 @@ class Browser:
 
     def _message(self):
         while b"\0" not in self.pending:
-            if not select.select([self.from_browser], [], [], self.reply_seconds)[0]:
-                raise Failure("chromium did not answer within %d seconds" % self.reply_seconds)
+            if not select.select([self.from_browser], [], [], self.patience)[0]:
+                raise TimeoutError("chromium did not answer within %d seconds" % self.patience)
             chunk = os.read(self.from_browser, 1 << 20)
             if not chunk:
-                raise Failure("chromium closed its debugging pipe")
+                raise ConnectionError("chromium closed its debugging pipe")
             self.pending += chunk
         message, self.pending = self.pending.split(b"\0", 1)
         return json.loads(message)
@@ -88,7 +87,8 @@ class Browser:
         command = {"id": self.next_id, "method": method, "params": params}
         if self.session:
             command["sessionId"] = self.session
-        os.write(self.to_browser, json.dumps(command).encode() + b"\0")
+        self.to_browser.write(json.dumps(command).encode() + b"\0")
+        self.to_browser.flush()
         while True:
             message = self._message()  # events are passed over
             if message.get("id") == self.next_id:
@@ -102,27 +102,33 @@ class Browser:
             raise Failure("script failed: %s" % result["exceptionDetails"])
         return result["result"].get("value")
 
-    def wait_for(self, expression, seconds=15):
-        """The first true value of the expression, tried until `seconds` have passed."""
-        deadline = time.time() + seconds
+    def wait_for(self, expression):
+        """The first true value of the expression, tried until our patience ends."""
+        deadline = time.time() + self.patience
         while time.time() < deadline:
             try:
                 value = self.evaluate(expression)
                 if value:
                     return value
             except Failure:
-                pass  # the page is being replaced
+                pass  # the page is being replaced (a broken pipe or a silent browser is an OSError)
             time.sleep(0.1)
         raise Failure("timed out waiting for: " + expression)
 
-    def open(self, url, seconds=15):
+    def open(self, url):
         self.call("Page.navigate", url=url)
-        self.wait_for("location.href === %s && document.readyState === 'complete'" % json.dumps(url),
-                      seconds)
+        self.wait_for("location.href === %s && document.readyState === 'complete'" % json.dumps(url))
 
-    def mouse(self, x, y, clicks):
+    def click(self, element_script, clicks=1):
+        """Scrolls the element found by the script into view and clicks its centre with the mouse."""
+        x, y = self.evaluate(
+            "(e => { if (!e) return [null, null]; e.scrollIntoView({block: 'center'});"
+            " const r = e.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })(%s)"
+            % element_script)
+        if x is None:
+            raise Failure("element not found: " + element_script)
         self.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y)
         for count in range(1, clicks + 1):
-            for kind in ("mousePressed", "mouseReleased"):
+            for kind, buttons in (("mousePressed", 1), ("mouseReleased", 0)):
                 self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
-                          buttons=1 if kind == "mousePressed" else 0, clickCount=count)
+                          buttons=buttons, clickCount=count)
