@@ -34,7 +34,7 @@ def file_url(path):
 class Browser:
     """Use as `with Browser(chromium()) as page:`; closes the browser on exit."""
 
-    def __init__(self, program, patience=15):
+    def __init__(self, program, patience=60):
         self.profile = tempfile.TemporaryDirectory(prefix="devtools-")
         commands, replies = os.pipe(), os.pipe()
         # Above 4, so that placing them on fds 3 and 4 in the child clobbers neither.
@@ -48,11 +48,10 @@ class Browser:
             os.close(fd)
         self.to_browser, self.from_browser = os.fdopen(commands[1], "wb"), replies[0]
         self.pending, self.next_id, self.session = b"", 0, None
-        self.patience = 60  # seconds to wait for an answer or for a page; a loaded machine starts slowly
+        self.patience = patience  # seconds to wait for an answer or a page: generous, machines get loaded
         try:
             target = self.call("Target.createTarget", url="about:blank")["targetId"]
             self.session = self.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-            self.patience = patience
         except BaseException:
             self.__exit__()
             raise
