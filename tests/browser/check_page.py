@@ -36,8 +36,9 @@ PAGE_FACTS = r"""(() => {
       .map(h => 'heading without id: ' + JSON.stringify(h.textContent.slice(0, 60)));
   for (const link of links) {
     const id = link.getAttribute('href').slice(1), target = document.getElementById(id);
+    const text = JSON.stringify(link.textContent.trim());
     if (!target)
-      failures.push(`link to "#${id}" (${JSON.stringify(link.textContent.trim())}) has no element with that id`);
+      failures.push(`link to "#${id}" (${text}) has no element with that id`);
     else if (!isHeading(target) && !inTable(target, id))
       failures.push(`link to "#${id}" ends at a <${target.tagName.toLowerCase()}>, not at a chapter heading`);
   }
@@ -50,7 +51,8 @@ PAGE_FACTS = r"""(() => {
 
 def source_tables(text):
     """Shapes of the tables in the page source: per table, cells per <tr>."""
-    return [[len(re.findall(r"^(?:<td|<th>)", row, re.M)) for row in re.findall(r"^<tr>$(.*?)^</tr>$", table, re.M | re.S)]
+    return [[len(re.findall(r"^(?:<td|<th>)", row, re.M))
+             for row in re.findall(r"^<tr>$(.*?)^</tr>$", table, re.M | re.S)]
             for table in re.findall(r"<table .*?^ </table>$", text, re.M | re.S)]
 
 

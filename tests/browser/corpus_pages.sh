@@ -13,13 +13,14 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work" >/dev/null
 documents=("$work/Report.txt" "$source/tests/browser/headings_in_table.txt")
 [ -d "$corpus" ] && for document in "$corpus"/*.txt; do documents+=("$document"); done
+mkdir "$work/pages"
 failed=0
 pages=()
 for document in "${documents[@]}"; do
   # One document per directory, so that its number in the file list is
   # known: the work files listed before it come first.
   run=$work/pages/$(basename "$document")
-  mkdir -p "$run"
+  mkdir "$run"  # two documents of one name would share it: fail loudly
   cp "$work/kestram" "$work"/*.exe "$run/"
   cp "$document" "$run/doc.txt"
   number=$(cd "$run" && printf '110\n' | ./kestram | tr -d '\r' | sed -n 's/^ *\([0-9]*\) doc\.txt$/\1/p')

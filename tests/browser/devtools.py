@@ -122,8 +122,8 @@ class Browser:
         """Scrolls the element found by the script into view and clicks its centre with the mouse."""
         x, y = self.evaluate(
             "(e => { if (!e) return [null, null]; e.scrollIntoView({block: 'center'});"
-            " const r = e.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })(%s)"
-            % element_script)
+            " const r = e.getBoundingClientRect();"
+            " return [r.left + r.width / 2, r.top + r.height / 2]; })(%s)" % element_script)
         if x is None:
             raise Failure("element not found: " + element_script)
         self.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y)
