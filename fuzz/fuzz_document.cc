@@ -31,10 +31,10 @@
 #include "restructure/renumber.h"
 #include "text/text.h"
 
-namespace kestram {
-namespace {
-
+using namespace kestram;
 namespace fs = std::filesystem;
+
+namespace {
 
 struct WorkDirectory {
   const fs::path path = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
@@ -55,7 +55,8 @@ std::string contents_of(const std::string& path) {
 
 // Which lines of the indented text (numbered from 1) belong to a table block,
 // found without the body pass: a "table_start:" line holding no link marker
-// opens a block, which runs through its "table_end:" line or to the end.
+// (whose letters escaping leaves alone) opens a block, which runs through its
+// "table_end:" line or to the end.
 std::vector<bool> table_block_lines(const std::vector<std::string_view>& lines) {
   std::vector<bool> inside(lines.size() + 1, false);
   bool in_block = false;
@@ -68,11 +69,13 @@ std::vector<bool> table_block_lines(const std::vector<std::string_view>& lines) 
   return inside;
 }
 
+bool all_written(const Failures& failed) {
+  return failed.indented.empty() && failed.page.empty() && failed.table.empty() && failed.companion.empty();
+}
+
 }  // namespace
-}  // namespace kestram
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace kestram;
   if (size < 2) return 0;
   const bool absurd = (data[0] & 0x80) != 0;
   const std::string_view document(reinterpret_cast<const char*>(data) + 2, size - 2);
@@ -121,13 +124,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const OutputNames each = output_names(directory / "each");
   Failures each_failed;
   write_file_by_file(state, each, each_failed);
-  FUZZ_CHECK(each_failed.indented.empty() && each_failed.page.empty() && each_failed.table.empty() &&
-             each_failed.companion.empty());
+  FUZZ_CHECK(all_written(each_failed));
   if (one_read_serves(state, one)) {
     Failures one_failed;
     write_from_one_read(state, one, one_failed);
-    FUZZ_CHECK(one_failed.indented.empty() && one_failed.page.empty() && one_failed.table.empty() &&
-               one_failed.companion.empty());
+    FUZZ_CHECK(all_written(one_failed));
     for (auto file : {&OutputNames::indented, &OutputNames::page, &OutputNames::table, &OutputNames::companion})
       FUZZ_CHECK(contents_of(one.*file) == contents_of(each.*file));
   }

@@ -22,17 +22,18 @@
 #include "restructure/renumber.h"
 #include "restructure/supplement.h"
 
+using namespace kestram;
+
 namespace {
 
-struct FixedClock : kestram::Clock {
-  kestram::TimeOfDay time;
-  kestram::TimeOfDay now() const override { return time; }
+struct FixedClock : Clock {
+  TimeOfDay time;
+  TimeOfDay now() const override { return time; }
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace kestram;
   if (size < 4) return 0;
   const bool absurd = (data[0] & 0x80) != 0;
   const std::int64_t extra_lines = absurd ? INT64_MAX - data[0] : data[0] % 8;
@@ -50,9 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (candidates == 0) return 0;
   table.set_candidate_count(candidates);
   renumber_chapters(table, 0);
-  bool start_exists = false;
-  for (std::size_t row = 1; row <= table.chapter_count(); ++row)
-    start_exists |= !start_chapter.empty() && table.chapter_number(row) == start_chapter;
+  const bool start_exists = !start_chapter.empty() && table.first_row_with_chapter_number(start_chapter) != 0;
 
   // The size known before the pass; the run refuses an absurd one.
   LineReader look_ahead = LineReader::from_memory(document);
