@@ -8,9 +8,6 @@
 //           of 2^62 and more, whose text the run refuses before writing it)
 //   byte 1: bit 0 table of contents, bit 1 an organisational-unit code,
 //           bits 2-7 the console width (0 to 63, so also unknown widths)
-//
-// The files live in a directory of their own, in memory where /dev/shm is
-// there, made anew for every input.
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,6 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The run's files: a directory made anew for every input, in memory if it can.
 struct WorkDirectory {
   const fs::path path = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
                         ("kestram-fuzz-" + std::to_string(getpid()));
@@ -67,6 +65,21 @@ std::vector<bool> table_block_lines(const std::vector<std::string_view>& lines) 
     in_block = in_block ? !is_keyword_line(lines[i], "table_end:") : opens;
   }
   return inside;
+}
+
+// Whether the tags of the lines nest: each "<name" closed by a later
+// "</name>", innermost first (declarations "<!" and "<meta" stand alone).
+bool tags_nest(const std::vector<std::string_view>& lines) {
+  std::vector<std::string_view> open;
+  for (std::string_view line : lines)
+    for (std::size_t at = line.find('<'); at != std::string_view::npos; at = line.find('<', at + 1)) {
+      const std::string_view name = line.substr(at + 1, line.find_first_of(" >", at) - at - 1);
+      if (name.empty() || name[0] == '!' || name == "meta") continue;
+      if (name[0] != '/') open.push_back(name);
+      else if (open.empty() || open.back() != name.substr(1)) return false;
+      else open.pop_back();
+    }
+  return open.empty();
 }
 
 bool all_written(const Failures& failed) {
@@ -141,8 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(indented.size() == indented_size);
 
   // The page is its frame (the page of no body: opening lines, closing lines)
-  // around the body; the frame declares the document's encoding, and the
-  // companion text knows every frame line for one.
+  // around the body; the frame's tags nest, it declares the document's
+  // encoding, and the companion text knows every frame line for one.
   std::string frame_text;
   StringSink frame_sink(frame_text);
   Page(table, frame_sink).finish();
@@ -150,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string page = contents_of(each.page);
   const std::vector<std::string_view> page_lines = lines_of(page);
   FUZZ_CHECK(std::all_of(frame.begin(), frame.end(), [](std::string_view line) { return is_frame_line(line); }));
+  FUZZ_CHECK(tags_nest(frame));
   FUZZ_CHECK(std::count(frame.begin(), frame.end(),
                         table.totals().utf8 ? kUtf8ContentTypeLine : kWindows1252ContentTypeLine) == 1);
   FUZZ_CHECK(page_lines.size() >= frame.size());
