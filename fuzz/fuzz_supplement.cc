@@ -14,49 +14,32 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "fuzz_check.h"
+#include "fuzz_common.h"
 #include "platform/clock.h"
 #include "restructure/chapter_scan.h"
-#include "restructure/renumber.h"
 #include "restructure/indent_pass.h"
+#include "restructure/renumber.h"
 #include "restructure/supplement.h"
-#include "text/lines.h"
 
-namespace kestram {
+using namespace kestram;
+
 namespace {
 
-class FixedClock : public Clock {
- public:
-  explicit FixedClock(TimeOfDay time) : time_(time) {}
-  TimeOfDay now() const override { return time_; }
-
- private:
-  TimeOfDay time_;
+struct FixedClock : Clock {
+  TimeOfDay time;
+  TimeOfDay now() const override { return time; }
 };
 
-std::uint64_t line_count(std::string_view text) {
-  LineReader reader = LineReader::from_memory(text);
-  std::string_view line;
-  while (reader.next(line)) {
-  }
-  return reader.line_number();
-}
-
 }  // namespace
-}  // namespace kestram
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace kestram;
   if (size < 4) return 0;
   const bool absurd = (data[0] & 0x80) != 0;
   const std::int64_t extra_lines = absurd ? INT64_MAX - data[0] : data[0] % 8;
-  TimeOfDay time;
-  time.hour = static_cast<std::int8_t>(data[1]);
-  time.minute = data[2];
-  time.second = static_cast<std::int8_t>(data[3]) * 1000;
-  std::string_view rest(reinterpret_cast<const char*>(data) + 4, size - 4);
+  FixedClock clock;
+  clock.time = {static_cast<std::int8_t>(data[1]), data[2], static_cast<std::int8_t>(data[3]) * 1000};
+  const std::string_view rest(reinterpret_cast<const char*>(data) + 4, size - 4);
   const std::size_t newline = rest.find('\n');
   if (newline == std::string_view::npos) return 0;
   const std::string start_chapter(rest.substr(0, newline));
@@ -68,40 +51,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (candidates == 0) return 0;
   table.set_candidate_count(candidates);
   renumber_chapters(table, 0);
-
-  bool start_exists = false;
-  for (std::size_t row = 1; row <= table.chapter_count(); ++row)
-    start_exists = start_exists || (!start_chapter.empty() && table.chapter_number(row) == start_chapter);
+  const bool start_exists = !start_chapter.empty() && table.first_row_with_chapter_number(start_chapter) != 0;
 
   // The size known before the pass; the run refuses an absurd one.
   LineReader look_ahead = LineReader::from_memory(document);
   const std::uint64_t added_bytes = identification_bytes(table, start_chapter, extra_lines, look_ahead);
-  const std::uint64_t indented_size = indented_text_size(table, "");
   if (absurd) {
     FUZZ_CHECK(added_bytes == 0 || added_bytes >= (std::uint64_t{1} << 62));
     if (added_bytes != 0) return 0;
   }
 
-  const FixedClock clock(time);
   LineReader work_copy = LineReader::from_memory(document);
   Supplementer supplementer(start_chapter, extra_lines, work_copy, clock);
   std::string out;
   StringSink sink(out);
   Indenter indenter(table, "", sink, &supplementer);
-  LineReader again = LineReader::from_memory(document);
-  std::string_view line;
-  while (again.next(line)) indenter.write_line(line);
+  for (std::string_view line : lines_of(document)) indenter.write_line(line);
   indenter.finish();
   const std::uint64_t added = supplementer.identification_lines_written();
-  FUZZ_CHECK(out.size() == indented_size + added_bytes);
-  if (absurd) {
-    FUZZ_CHECK(added == 0);
-    return 0;
-  }
-
-  FUZZ_CHECK(supplementer.start_reached() == start_exists);
-  if (!start_exists) FUZZ_CHECK(added == 0);
-  FUZZ_CHECK(added <= table.chapter_count());
-  FUZZ_CHECK(line_count(out) == line_count(document) + added * (1 + static_cast<std::uint64_t>(extra_lines)));
+  FUZZ_CHECK(out.size() == indented_text_size(table, "") + added_bytes);
+  FUZZ_CHECK(absurd || supplementer.start_reached() == start_exists);
+  FUZZ_CHECK(added <= (start_exists && !absurd ? table.chapter_count() : 0));
+  FUZZ_CHECK(lines_of(out).size() == lines_of(document).size() + added * (1 + static_cast<std::uint64_t>(extra_lines)));
   return 0;
 }
