@@ -18,7 +18,7 @@ using testing::write_file;
 
 // Code pages by number, as Windows names them; a stateful code page is
 // refused rather than converted in part. (The cases both back ends share
-// are in convertcp_test.cc.)
+// are examples of tests/examples/convertcp.txt.)
 TEST(WindowsConvertFile, CodePagesByNumberAndNoStatefulOnes) {
   TempDir dir;
   write_file(dir.file("in.txt"), "\xE6");
