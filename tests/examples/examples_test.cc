@@ -144,6 +144,11 @@ class StreamOfKeys : public Console {
     return line;
   }
   int width() const override { return width_; }
+  // A program's message, one console line per non-empty line, each after `tag`.
+  void show(const std::string& message, const std::string& tag = "") {
+    for (const std::string& line : split(message, "\n"))
+      if (!line.empty()) write(tag + line + "\r\n");
+  }
   std::string transcript;
 
  private:
@@ -420,8 +425,7 @@ TEST_P(Examples, Run) {
     std::ostringstream out;
     std::ostringstream err;
     const int status = run_command_line(*arguments, "kestram", out, err, clock);
-    for (const std::string& line : split(out.str() + err.str(), "\n"))
-      if (!line.empty()) console.write(line + "\r\n");
+    console.show(out.str() + err.str());
     console.write("exit status " + std::to_string(status) + "\r\n");
   }
   fs::current_path(before);
@@ -452,10 +456,8 @@ TEST_P(Examples, Run) {
       setting.environment.erase(setting.environment.begin());
       const testing::ProgramResult run =
           testing::run_program_in(root, testing::built_program(program), words, "", 60, setting);
-      for (const std::string& line : split(run.output, "\n"))
-        if (!line.empty()) console.write(line + "\r\n");
-      for (const std::string& line : split(run.error, "\n"))
-        if (!line.empty()) console.write("(error) " + line + "\r\n");
+      console.show(run.output);
+      console.show(run.error, "(error) ");
       console.write("exit status " + std::to_string(run.exit_status) + "\r\n");
 #endif
       continue;
@@ -471,8 +473,7 @@ TEST_P(Examples, Run) {
     } else if (s.kind != "index") {
       continue;
     }
-    for (const std::string& line : split(lexpage::run_indexer(dir, request, options).message, "\n"))
-      if (!line.empty()) console.write(line + "\r\n");
+    console.show(lexpage::run_indexer(dir, request, options).message);
   }
 
   if (std::getenv("EXAMPLES_SHOW") != nullptr) std::cout << console.transcript;  // to write an example's lines
