@@ -12,6 +12,7 @@
 #include "page_scan.h"
 #include "search_page.h"
 #include "pipeline/outputs.h"
+#include "pipeline/space_check.h"
 #include "program_search.h"
 #include "platform/command_line.h"
 #include "platform/shell_names.h"
@@ -182,6 +183,16 @@ const std::map<std::string, Rule>& rules() {
          // Without the directory, and without the system's words for the cause.
          result.error.erase(std::min(result.error.rfind(": "), result.error.size()));
          return "failed: " + result.error.replace(result.error.find(prefix), prefix.size(), "");
+       }},
+      {"space refusal", text_rule([](auto& in) {  // "NEEDED FREE"; "max" and "unknown" as the limits
+         const Texts w = split(in, " ");
+         const std::uint64_t needed = w[0] == "max" ? UINT64_MAX : std::stoull(w[0]);
+         const std::string refusal = space_refusal("a_indent.txt", needed,
+                                                   w[1] == "unknown" ? std::nullopt : std::optional(std::stoull(w[1])));
+         return refusal.empty() ? "fits" : refusal;
+       })},
+      {"space for", [](const std::string& in, const fs::path& dir) {
+         return std::string(space_for((dir / in).string()) ? "known" : "unknown");
        }},
       {"valid utf-8", text_rule([yes_no](auto& in) { return yes_no(is_valid_utf8(in)); })},
       {"declared encoding", text_rule([](auto& in) {
