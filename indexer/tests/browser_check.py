@@ -20,37 +20,9 @@ sys.dont_write_bytecode = True  # no cache files beside the sources
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "browser"))
 from devtools import SKIP, Browser, Failure, chromium, file_url  # noqa: E402
 
-PAGE = (
-    '<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.0 Transitional//EN">\r\n'
-    "<html>\r\n<head>\r\n"
-    '<meta HTTP-EQUIV="content-type" CONTENT="text/html; charset=UTF-8">\r\n'
-    "</head>\r\n<body>\r\n<pre>\r\n"
-    '<p style="font-family:Arial; font-size:100%;">\r\n'
-    "<b>TABLE OF CONTENTS</b>\r\n"
-    '<b>1. Budget <a href="#1.">1.</a> </b>\r\n'
-    "<br>\r\n<b>END TABLE OF CONTENTS</b>\r\n<br>\r\n"
-    '<span style="color:blue"; ID="1."><b>1. Budget</b></span>\r\n'
-    "  The Budget of the year &lt;draft&gt; and more words here.\r\n"
-    '  <span style="color:blue"; ID="1.1"><b>1.1 \u00c4rger</b></span>\r\n'
-    "    \u00c4rger about the budget, Zebra crossing, naïve plans.\r\n"
-    '    See <a href="http://example.invalid/x">http://example.invalid/x</a> \r\n'
-    '<table style="font-size:100%" align="center" border="1">\r\n'
-    "<caption><b>Prices</b></caption>\r\n"
-    "<tr>\r\n<th>Item</th>\r\n<th>Price</th>\r\n</tr>\r\n"
-    '<tr>\r\n<td align="left">Tea</td>\r\n<td align="right">2.50</td>\r\n</tr>\r\n'
-    " </table>\r\n"
-    + "".join("  filler line %d of text\r\n" % n for n in range(120))
-    + "  closing Zebra words\r\n"
-    "</p>\r\n</pre>\r\n</body>\r\n</html>\r\n"
-).encode("utf-8")
-
-# The second document of the library.
-OTHER = (
-    "<html>\r\n<body>\r\n<pre>\r\n"
-    '<span style="color:blue"; ID="1."><b>1. Buoys</b></span>\r\n'
-    "  The budget of the other unit: a bulwark, and the budget again.\r\n"
-    "</pre>\r\n</body>\r\n</html>\r\n"
-).encode("utf-8")
+# The library's two documents: a page of kestram's and a short one.
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
+PAGES = ("Report_indent.htm", "Other_indent.htm")
 
 # Every word of the shown text with its place: [word, left, top, width].
 WORD_BOXES = r"""(() => {
@@ -190,19 +162,16 @@ def main():
     try:
         with tempfile.TemporaryDirectory(prefix="lexpage-browser-") as work:
             # The two documents are handed over one after the other, as a library grows.
-            for text, name in ((PAGE, "Report_indent.htm"), (OTHER, "Other_indent.htm")):
+            for name in PAGES:
                 shutil.rmtree(os.path.join(work, "htm_in"), ignore_errors=True)
                 os.makedirs(os.path.join(work, "htm_in"))
-                with open(os.path.join(work, "htm_in", name), "wb") as page:
-                    page.write(text)
+                shutil.copy(os.path.join(DATA, name), os.path.join(work, "htm_in"))
                 run = subprocess.run([lexpage], cwd=work, capture_output=True, text=True, timeout=60)
                 if run.returncode != 0:
                     raise Failure("lexpage failed: " + run.stderr)
-            with open(os.path.join(work, "Report_indent.htm"), "wb") as page:
-                page.write(PAGE)
             out = lambda name: file_url(os.path.join(work, "htm_out", name))  # noqa: E731
             with Browser(chromium()) as page:
-                check_layout(page, os.path.join(work, "Report_indent.htm"), out)
+                check_layout(page, os.path.join(DATA, PAGES[0]), out)
                 check_clicks(page, out)
                 check_search(page, out)
                 check_without_scripts(page, out)
