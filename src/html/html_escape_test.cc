@@ -24,13 +24,7 @@ TEST(HtmlEscape, LongTextsAgreeByteForByte) {
           : pick == 1 ? '>'
           : pick < 10 ? near_misses[random() % (sizeof near_misses - 1)]
                       : static_cast<char>(random() % 256);
-      if (c == '<') {
-        expected += "&lt;";
-      } else if (c == '>') {
-        expected += "&gt;";
-      } else {
-        expected += c;
-      }
+      expected += c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
     }
     EXPECT_EQ(expected, html_escape(text));
     EXPECT_EQ(expected != text, needs_html_escape(text));
