@@ -167,6 +167,7 @@ const std::map<std::string, Rule>& rules() {
            found.push_back(keyword.text);
          return join(found, " | ");
        })},
+      {"unit codes", text_rule([](auto& in) { return join(lexpage::unit_codes(lexpage::scan_page(in)), " | "); })},
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
       {"conversion", conversion},
