@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -133,8 +132,7 @@ void write_page_from_file(const RunState& state, const OutputNames& names, Failu
 
 }  // namespace
 
-void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures,
-                         const std::function<void()>& after_contents) {
+void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures) {
   const ChapterTable& table = state.chapter_table;
   LineReader input(state.input_file_name);
   LineWriter indented(names.indented);
@@ -144,7 +142,6 @@ void write_from_one_read(const RunState& state, const OutputNames& names, Failur
     add_contents_from_table(table, state.org_unit_code, files->page());
     files->page().end_contents();
   }
-  if (after_contents) after_contents();
   {
     // The page and the companion text are written on a thread of their own
     // while the input is read and indented.
@@ -180,28 +177,28 @@ Flow write_outputs(Platform& platform, RunState& state) {
   if (check_indented_text_fits(console, state) == Flow::kEndRun) return Flow::kEndRun;
   const OutputNames names = output_names(state.base_name);
   state.html_file_name = names.page;
-  // The chapter list is printed and its file written while the page's
-  // contents are made: all of them only read the chapter table.
+  // The chapter list is printed and its file written, and then a fresh work
+  // copy made, while the outputs are written: they only read the chapter
+  // table and the input. When an output's name leads to another file,
+  // perhaps the input, the outputs wait for them.
   LineWriter chapters(names.chapters);
-  Beside listing;
-  listing.start([&] { list_chapters(console, state, chapters); });
-  // Then a fresh work copy, made while the outputs are written (when an
-  // output's name leads to another file, perhaps the input, before).
   Beside work_copy;
-  auto listed_then_copy = [&] {
-    listing.wait();
+  Beside listing;
+  listing.start([&] {
+    list_chapters(console, state, chapters);
     close_and_report(console, names.chapters, chapters);
     if (state.work_copy_made) start_work_copy(work_copy, console, platform.shell, state.input_file_name);
-  };
+  });
 
   Failures failures;
   if (one_read_serves(state, names)) {
-    write_from_one_read(state, names, failures, listed_then_copy);
+    write_from_one_read(state, names, failures);
   } else {
-    listed_then_copy();
+    listing.wait();
     work_copy.wait();
     write_file_by_file(state, names, failures);
   }
+  listing.wait();
   work_copy.wait();
 
   report_write_failure(console, names.indented, failures.indented);

@@ -15,7 +15,6 @@
 // another file of the run).
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -51,12 +50,10 @@ struct Failures {
 // from the table).
 bool one_read_serves(const RunState& state, const OutputNames& names);
 
-// Every output from one read of the input (state.input_file_name), calling
-// `after_contents`, when given, once the page's contents are written. An
+// Every output from one read of the input (state.input_file_name). An
 // output that could not be fully written is the source of the ones behind
 // it: those are made again from it as it is.
-void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures,
-                         const std::function<void()>& after_contents = {});
+void write_from_one_read(const RunState& state, const OutputNames& names, Failures& failures);
 
 // Each output from the file before it (the companion text, unless its name
 // leads to another file of the run, as the page is written).
