@@ -22,10 +22,9 @@
 #include "html/companion_text.h"
 #include "html/page_frame.h"
 #include "pipeline/outputs.h"
+#include "pipeline/steps.h"
 #include "restructure/chapter_list.h"
-#include "restructure/chapter_scan.h"
 #include "restructure/indent_pass.h"
-#include "restructure/renumber.h"
 #include "text/text.h"
 
 using namespace kestram;
@@ -103,11 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The chapter scan with its renumbering, as the run does it.
   ChapterTable& table = state.chapter_table;
-  LineReader input(state.input_file_name);
-  const std::uint64_t candidates = scan_chapter_marks(input, table);
+  const std::uint64_t candidates = scan_and_renumber(state.input_file_name, table, state.indent_increment);
   if (candidates == 0) return 0;  // the run ends here
   table.set_candidate_count(candidates);
-  renumber_chapters(table, state.indent_increment);
   FUZZ_CHECK(table.chapter_count() <= candidates);
 
   // The list comes in blocks of lines joined by CR LF; every block ends a line.

@@ -1,7 +1,8 @@
 // Work done on a thread of its own beside a step's own work: a copy that the
 // system makes, a file written from the chapter table while the list is
-// printed. Without a thread to be had, the work is done at once, in the
-// caller, with the same results.
+// printed, the renumbering that follows the scan. Without a thread to be
+// had, the work is done in the caller when it is waited for, with the same
+// results.
 #pragma once
 
 #include <exception>
@@ -14,7 +15,8 @@ class Beside {
  public:
   Beside() = default;
   // Waits for the work; what it threw is dropped (an owner that is
-  // unwinding has a failure of its own to report).
+  // unwinding has a failure of its own to report). Work that waits to be
+  // done in the caller is not done.
   ~Beside() {
     if (thread_.joinable()) thread_.join();
   }
@@ -28,7 +30,10 @@ class Beside {
   void wait();
 
  private:
+  void run();
+
   std::function<void()> work_;
+  bool in_caller_ = false;  // no thread: the work waits for wait()
   std::exception_ptr failure_;
   std::thread thread_;
 };

@@ -10,8 +10,6 @@
 #include "pipeline/staging.h"
 #include "pipeline/steps.h"
 #include "restructure/chapter_list.h"
-#include "restructure/chapter_scan.h"
-#include "restructure/renumber.h"
 #include "restructure/supplement.h"
 #include "text/lines.h"
 
@@ -52,16 +50,12 @@ Conversion convert_document(RunState& state, const SupplementAnswers& supplement
     result.failure = "cannot read: " + reason;
     return result;
   }
-  {
-    LineReader reader(input);
-    const std::uint64_t candidates = scan_chapter_marks(reader, state.chapter_table);
-    if (candidates == 0) {
-      result.failure = "no chapter mark";
-      return result;
-    }
-    state.chapter_table.set_candidate_count(candidates);
+  const std::uint64_t candidates = scan_and_renumber(input, state.chapter_table, state.indent_increment);
+  if (candidates == 0) {
+    result.failure = "no chapter mark";
+    return result;
   }
-  renumber_chapters(state.chapter_table, state.indent_increment);
+  state.chapter_table.set_candidate_count(candidates);
 
   // The base name comes from the file's own name: a directory above it may
   // hold ".txt" or "_indent" too.

@@ -19,15 +19,33 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
   Beside work_copy;
   state.work_copy_made = start_work_copy(work_copy, console, platform.shell, state.input_file_name);
 
-  ChapterTable& table = state.chapter_table;
-  LineReader input(state.input_file_name);
-  const std::uint64_t candidates = scan_chapter_marks(input, table);
+  const std::uint64_t candidates =
+      scan_and_renumber(state.input_file_name, state.chapter_table, state.indent_increment);
   work_copy.wait();
   if (candidates == 0) return end_for(console, kNoChapterMarkMessage);
-  table.set_candidate_count(candidates);
-  renumber_chapters(table, state.indent_increment);
+  state.chapter_table.set_candidate_count(candidates);
   state.base_name = base_name_of(state.input_file_name);
   return Flow::kGoOn;
+}
+
+std::uint64_t scan_and_renumber(const std::string& input_file_name, ChapterTable& table,
+                                std::int64_t indent_increment) {
+  // A row's number depends only on the rows before it, so the renumbering
+  // works a block of rows behind the scan.
+  RowsReady ready;
+  Beside renumbering;
+  renumbering.start([&] { renumber_chapters(table, indent_increment, &ready); });
+  std::uint64_t candidates = 0;
+  try {
+    LineReader input(input_file_name);
+    candidates = scan_chapter_marks(input, table, &ready);
+  } catch (...) {
+    ready.close();
+    throw;
+  }
+  ready.close();
+  renumbering.wait();
+  return candidates;
 }
 
 Flow end_for(Console& console, std::string_view message) {

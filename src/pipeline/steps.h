@@ -17,6 +17,12 @@ namespace kestram {
 // them. A file without a chapter mark ends the run.
 Flow recognise_chapters(Platform& platform, RunState& state);
 
+// The chapter scan of the input file into an empty table, with the
+// renumbering following it on a thread of its own; returns the number of
+// candidate marks (the table's count is left to the caller).
+std::uint64_t scan_and_renumber(const std::string& input_file_name, ChapterTable& table,
+                                std::int64_t indent_increment);
+
 // Ends the run for a document it cannot go on with: the message after an
 // empty line, then any key.
 Flow end_for(Console& console, std::string_view message);

@@ -8,6 +8,10 @@
 namespace kestram {
 namespace {
 
+// Rows are shown to the work behind the scan in blocks of this many: often
+// enough to keep it busy, seldom enough to cost nothing.
+constexpr std::size_t kRowsShownAtOnce = 4096;
+
 // Out of line: cross-references are few, and the scan's loop stays small.
 [[gnu::noinline]] void tally_cross_reference(std::string_view stripped_line, std::string& target,
                                              DocumentTotals& totals) {
@@ -27,7 +31,7 @@ namespace {
 
 }  // namespace
 
-std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
+std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table, RowsReady* ready) {
   std::uint64_t candidates = 0;
   std::uint64_t line_number = 0;
   std::uint64_t kept = 0;  // bytes of chapter-mark lines kept so far
@@ -52,7 +56,9 @@ std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table) {
     const bool keep = trimmed.size() <= kLongestKeptMarkLine && kept + trimmed.size() <= kKeptMarkLineBytes;
     if (keep) kept += trimmed.size();
     table.add_row(trimmed.substr(0, mark.number_length), line_number, keep ? trimmed : std::string_view());
+    if (ready != nullptr && table.chapter_count() % kRowsShownAtOnce == 0) ready->show(table.chapter_count());
   }
+  if (ready != nullptr) ready->show(table.chapter_count());
   totals.line_count = line_number;
   totals.stripped_bytes = stripped_bytes;
   totals.utf8 = utf8;

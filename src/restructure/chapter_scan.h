@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "restructure/chapter_table.h"
+#include "restructure/rows_ready.h"
 #include "text/lines.h"
 
 namespace kestram {
@@ -33,8 +34,11 @@ constexpr std::string_view kNoChapterMarkMessage = "The file does not have a cha
 //
 // The scan also fills the table's DocumentTotals: lines, their bytes, whether
 // they are UTF-8, and the cross-reference lines.
+//
+// With `ready`, it shows there now and then how many rows are complete, last
+// all of them, for work on the rows that follows it on another thread.
 constexpr std::size_t kLongestKeptMarkLine = std::size_t{1} << 20;
 constexpr std::uint64_t kKeptMarkLineBytes = std::uint64_t{64} << 20;
-std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table);
+std::uint64_t scan_chapter_marks(LineReader& input, ChapterTable& table, RowsReady* ready = nullptr);
 
 }  // namespace kestram

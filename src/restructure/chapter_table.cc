@@ -4,6 +4,7 @@
 #include <functional>
 #include <mutex>
 #include <new>
+#include <stdexcept>
 
 namespace kestram {
 namespace {
@@ -72,7 +73,10 @@ void ChapterTable::add_row(std::string_view mark_number, std::uint64_t mark_line
   row.mark_line = mark_line;
   row.level = 0;
   row.point_appended = false;
-  if (row_count_ % kChunkRows == 0) row_chunks_.push_back(allocate_large_block(kChunkRows * sizeof(Row)));
+  if (row_count_ % kChunkRows == 0) {
+    if (row_chunks_.size() == kMostChunks) throw std::length_error("too many chapter marks");
+    row_chunks_.push_back(allocate_large_block(kChunkRows * sizeof(Row)));
+  }
   new (row_pointer(++row_count_)) Row(row);
 }
 
@@ -80,20 +84,20 @@ void ChapterTable::append_point_to_mark_number(std::size_t row) {
   Row& r = row_at(row);
   marked_.assign(r.mark_number);
   marked_ += '.';
-  r.mark_number = texts_.store(marked_);
+  r.mark_number = renumbered_texts_.store(marked_);
   r.point_appended = true;
 }
 
 void ChapterTable::set_components(std::size_t row, std::string_view dotted_components) {
   // The renumbering often leaves a mark's components as they were.
   Row& r = row_at(row);
-  if (dotted_components != r.components) r.components = texts_.store(dotted_components);
+  if (dotted_components != r.components) r.components = renumbered_texts_.store(dotted_components);
 }
 
 void ChapterTable::set_chapter(std::size_t row, std::string_view chapter_number, int level) {
   // Below level 1, a chapter number is mostly the components themselves.
   Row& r = row_at(row);
-  r.chapter_number = chapter_number == r.components ? r.components : texts_.store(chapter_number);
+  r.chapter_number = chapter_number == r.components ? r.components : renumbered_texts_.store(chapter_number);
   r.level = level;
 }
 

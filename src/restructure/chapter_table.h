@@ -45,6 +45,8 @@ struct DocumentTotals {
 
 class ChapterTable {
  public:
+  ChapterTable() { row_chunks_.reserve(kMostChunks); }
+
   // Number of candidate marks the scan found (chapter_count() is never
   // larger).
   std::uint64_t candidate_count() const { return candidate_count_; }
@@ -55,7 +57,8 @@ class ChapterTable {
   // Appends a row for a chapter mark; its components start as the split of
   // the mark number, it has no chapter number and level 0. Rows are numbered
   // 1, 2, ... in the order added. The chapter-mark line, without its blanks
-  // at both ends, is kept when given.
+  // at both ends, is kept when given. Throws std::length_error beyond 2^32
+  // rows.
   void add_row(std::string_view mark_number, std::uint64_t mark_line, std::string_view mark_line_text = {});
 
   // Appends a point to the mark number; written_number_length() still tells
@@ -129,14 +132,22 @@ class ChapterTable {
   // Rows live in chunks that never move: growing never copies the rows
   // already there, which for a million rows costs more than all else the
   // scan does.
+  //
+  // While the scan adds rows, the renumbering may work on the rows shown
+  // complete on another thread (see RowsReady). So the list of chunks never
+  // grows beyond the room made for it at first, and what the two write for
+  // every row lies on cache lines of their own: a line written by both would
+  // pass from core to core at every row.
   static constexpr std::size_t kChunkRows = std::size_t{1} << 17;  // 10 MiB, whole large pages
+  static constexpr std::size_t kMostChunks = std::size_t{1} << 15;
   std::vector<LargeBlock> row_chunks_;
-  std::size_t row_count_ = 0;
-  TextArena texts_;  // every text of the rows
-  std::uint64_t candidate_count_ = 0;
+  alignas(64) std::size_t row_count_ = 0;
+  TextArena texts_;  // the texts of the scan: mark lines and mark numbers
+  alignas(64) TextArena renumbered_texts_;  // the texts the renumbering sets
+  std::string marked_;  // a mark number with its point, before it is stored
+  alignas(64) std::uint64_t candidate_count_ = 0;
   std::int64_t indent_increment_ = 0;
   DocumentTotals totals_;
-  std::string marked_;  // a mark number with its point, before it is stored
   std::shared_ptr<Lookups> lookups_;  // made by finish()
 };
 

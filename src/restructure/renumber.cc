@@ -189,14 +189,18 @@ class Renumbering {
 
 }  // namespace
 
-void renumber_chapters(ChapterTable& table, std::int64_t indent_increment) {
+void renumber_chapters(ChapterTable& table, std::int64_t indent_increment, RowsReady* ready) {
   table.set_indent_increment(indent_increment);
   Renumbering renumbering(table);
-  for (std::size_t row = 1; row <= table.chapter_count(); ++row) {
-    if (row == 1) {
-      renumbering.first_row();
-    } else {
-      renumbering.later_row(row);
+  std::size_t row = 1;
+  auto complete_rows = [&] { return ready != nullptr ? ready->wait_beyond(row - 1) : table.chapter_count(); };
+  for (std::size_t complete = complete_rows(); row <= complete; complete = complete_rows()) {
+    for (; row <= complete; ++row) {
+      if (row == 1) {
+        renumbering.first_row();
+      } else {
+        renumbering.later_row(row);
+      }
     }
   }
   table.finish();

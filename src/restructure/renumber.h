@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "restructure/chapter_table.h"
+#include "restructure/rows_ready.h"
 
 namespace kestram {
 
@@ -23,6 +24,10 @@ constexpr int kMaxChapterLevel = 26;
 // and level, stores the increment for the indentation widths and calls
 // table.finish(). Numbers are handled as decimal text, so components of any
 // length are counted up exactly.
-void renumber_chapters(ChapterTable& table, std::int64_t indent_increment);
+//
+// With `ready`, it follows a scan that is still adding rows: each row is
+// renumbered once `ready` shows it complete, until `ready` is closed. A row
+// depends only on the rows before it.
+void renumber_chapters(ChapterTable& table, std::int64_t indent_increment, RowsReady* ready = nullptr);
 
 }  // namespace kestram
