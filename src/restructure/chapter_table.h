@@ -6,7 +6,9 @@
 // text, "1..2" for the components 1, empty, 2; trailing empty components are
 // not kept), and after the renumbering its chapter number and level. Views of
 // the texts stay valid while the table lives, whatever is added or changed
-// after.
+// after. While the scan adds rows, one other thread may renumber the rows it
+// has shown complete (see RowsReady); otherwise a table is used by one
+// thread at a time until it is finished.
 #pragma once
 
 #include <cstdint>
