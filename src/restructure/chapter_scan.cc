@@ -10,7 +10,7 @@ namespace {
 
 // Rows are shown to the work behind the scan in blocks of this many: often
 // enough to keep it busy, seldom enough to cost nothing.
-constexpr std::size_t kRowsShownAtOnce = 4096;
+constexpr std::size_t kRowsShownAtOnce = 16384;
 
 // Out of line: cross-references are few, and the scan's loop stays small.
 [[gnu::noinline]] void tally_cross_reference(std::string_view stripped_line, std::string& target,
