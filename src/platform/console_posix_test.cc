@@ -47,9 +47,8 @@ using testing::report;
 using testing::same_settings;
 using testing::TerminalChild;
 
-// A terminal of 123 columns.
-constexpr testing::TerminalSetup kControlling{123, true};
-constexpr testing::TerminalSetup kJob{123, false};
+constexpr bool kControlling = true;
+constexpr bool kJob = false;
 
 TEST(TerminalConsole, RawKeysEchoedLinesAndSettingsRestored) {
   // What the test types at each prompt, and the key or line it gives.
