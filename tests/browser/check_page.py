@@ -68,13 +68,10 @@ def check(browser, path):
         failures.append("%d chapter headings in the page source, %d in the browser"
                         % (expected_headings, facts["headings"]))
     expected_tables, tables = source_tables(text), facts["tables"]
-    if len(expected_tables) != len(tables):
-        failures.append("%d tables expected, %d in the browser" % (len(expected_tables), len(tables)))
-    for number, (want, got) in enumerate(zip(expected_tables, tables), 1):
-        if want != got:
-            failures.append("table %d: expected cells per row %s, browser has %s" % (number, want, got))
-        elif len(set(got)) > 1:
-            failures.append("table %d: rows of unequal length, cells per row %s" % (number, got))
+    if expected_tables != tables:
+        failures.append("expected tables of cells per row %s, the browser has %s" % (expected_tables, tables))
+    failures += ["table %d: rows of unequal length, cells per row %s" % (number, cells)
+                 for number, cells in enumerate(tables, 1) if len(set(cells)) > 1]
     return failures, "OK: %d headings, %d internal links, %d tables (%s)" % (
         facts["headings"], facts["links"], len(tables),
         ", ".join("%dx%d" % (len(t), max(t) if t else 0) for t in tables))

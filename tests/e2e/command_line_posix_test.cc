@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 using testing::read_file;
 using testing::write_file;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 // Every file an input's conversion may write.
 std::vector<std::string> output_names(const std::string& base) {
   return {base + "_chapters.txt", base + "_indent.txt", base + "_indent.htm", base + "_com_ndx.txt",
@@ -44,24 +38,17 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-// The names in `dir`, sorted.
-std::vector<std::string> names_in(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Conversions : public ::testing::Test {
  protected:
   void SetUp() override { testing::install_into(install_.path().string()); }
 
   // Runs the installed program with `args` in `cwd`; standard error apart.
-  Outcome run(const fs::path& cwd, const std::vector<std::string>& args, testing::ProgramSetting setting = {}) {
+  testing::ProgramResult run(const fs::path& cwd, const std::vector<std::string>& args,
+                             testing::ProgramSetting setting = {}) {
     setting.error_apart = true;
     const testing::ProgramResult result = testing::run_program_in(cwd.string(), program(), args, "", 120, setting);
     EXPECT_FALSE(result.timed_out);
-    return Outcome{result.exit_status, result.output, result.error};
+    return result;
   }
 
   std::string program() const { return install_.file("kestram"); }
@@ -108,13 +95,13 @@ TEST_F(Conversions, WritesTheDialoguesBytes) {
       args.push_back((converted.path() / name).string());
       if (row.sample_only) break;
     }
-    const Outcome outcome = run(elsewhere.path(), args);
+    const testing::ProgramResult outcome = run(elsewhere.path(), args);
     for (std::size_t i = row.args.size(); i < args.size(); ++i) {
       const std::string name = fs::path(args[i]).filename().string();
       SCOPED_TRACE(name + " " + row.answers);
       if (!fs::exists(install_.path() / (name.substr(0, name.size() - 4) + "_indent.txt"))) {
         ++failures;
-        EXPECT_NE(std::string::npos, outcome.err.find("kestram: " + args[i] + ": no chapter mark\n"));
+        EXPECT_NE(std::string::npos, outcome.error.find("kestram: " + args[i] + ": no chapter mark\n"));
       }
       for (const std::string& output : output_names(name.substr(0, name.size() - 4))) {
         const fs::path expected = install_.path() / output;
@@ -129,9 +116,9 @@ TEST_F(Conversions, WritesTheDialoguesBytes) {
       }
       EXPECT_EQ(read_file(install_.file(name)), read_file((converted.path() / name).string()));
     }
-    EXPECT_EQ(failures == 0 ? 0 : 1, outcome.status) << outcome.err;
-    EXPECT_EQ(args.size() - row.args.size() - failures, lines_of(outcome.out).size()) << outcome.out;
-    EXPECT_EQ(failures, lines_of(outcome.err).size()) << outcome.err;
+    EXPECT_EQ(failures == 0 ? 0 : 1, outcome.exit_status) << outcome.error;
+    EXPECT_EQ(args.size() - row.args.size() - failures, lines_of(outcome.output).size()) << outcome.output;
+    EXPECT_EQ(failures, lines_of(outcome.error).size()) << outcome.error;
     EXPECT_TRUE(fs::is_empty(elsewhere.path()));
   }
 }
@@ -141,7 +128,7 @@ TEST_F(Conversions, WritesTheDialoguesBytes) {
 TEST_F(Conversions, ReadmeShowsTheUsageText) {
   const std::string readme = read_file(std::string(KESTRAM_SOURCE_DIR) + "/README.md");
   std::string shown;
-  for (const std::string& line : lines_of(run(install_.path(), {"--help"}).out))
+  for (const std::string& line : lines_of(run(install_.path(), {"--help"}).output))
     shown += line.empty() ? "\n" : "    " + line + "\n";
   EXPECT_NE(std::string::npos, readme.find(shown)) << shown;
 }
@@ -151,10 +138,10 @@ TEST_F(Conversions, UnwritableOutputDirectoryIsNamed) {
   testing::TempDir locked;
   fs::permissions(locked.path(), fs::perms::owner_read | fs::perms::owner_exec);
   const std::string unwritable = geteuid() == 0 ? "/sys" : locked.path().string();
-  const Outcome refused = run(install_.path(), {"--output-dir", unwritable, "Report.txt"});
-  EXPECT_EQ(1, refused.status);
-  EXPECT_EQ(0u, refused.err.find("kestram: Report.txt: cannot write in " + unwritable + ": ")) << refused.err;
-  EXPECT_EQ("", refused.out);
+  const testing::ProgramResult refused = run(install_.path(), {"--output-dir", unwritable, "Report.txt"});
+  EXPECT_EQ(1, refused.exit_status);
+  EXPECT_EQ(0u, refused.error.find("kestram: Report.txt: cannot write in " + unwritable + ": ")) << refused.error;
+  EXPECT_EQ("", refused.output);
 }
 
 // Two runs in one directory at once, a third on the first one's document:
@@ -165,11 +152,11 @@ TEST_F(Conversions, RunsAtOnceInOneDirectory) {
   write_file(install_.file("one.txt"), large);
   write_file(install_.file("two.txt"), large + "9. Last\n");
   testing::TempDir alone;
-  const Outcome reference =
+  const testing::ProgramResult reference =
       run(install_.path(), {"--toc", "--output-dir", alone.path().string(), "one.txt", "two.txt"});
-  ASSERT_EQ(0, reference.status) << reference.err;
+  ASSERT_EQ(0, reference.exit_status) << reference.error;
 
-  std::vector<Outcome> outcomes(3);
+  std::vector<testing::ProgramResult> outcomes(3);
   std::vector<std::thread> runs;
   const char* const documents[] = {"one.txt", "two.txt", "one.txt"};
   for (int i = 0; i < 3; ++i)
@@ -177,7 +164,7 @@ TEST_F(Conversions, RunsAtOnceInOneDirectory) {
       outcomes[i] = run(install_.path(), {"--toc", documents[i]});
     });
   for (std::thread& t : runs) t.join();
-  for (const Outcome& outcome : outcomes) EXPECT_EQ(0, outcome.status);
+  for (const testing::ProgramResult& outcome : outcomes) EXPECT_EQ(0, outcome.exit_status);
   for (const char* base : {"one", "two"}) {
     for (const std::string& name : output_names(base)) {
       ASSERT_EQ(fs::exists(alone.path() / name), fs::exists(install_.path() / name)) << name;
@@ -185,7 +172,8 @@ TEST_F(Conversions, RunsAtOnceInOneDirectory) {
       EXPECT_TRUE(read_file((alone.path() / name).string()) == read_file(install_.file(name))) << name;
     }
   }
-  for (const std::string& name : names_in(install_.path())) EXPECT_NE(0u, name.find(".kestram-")) << name;
+  for (const auto& entry : fs::directory_iterator(install_.path()))
+    EXPECT_NE(0u, entry.path().filename().string().find(".kestram-")) << entry.path();
 }
 
 // A run killed half way through writing leaves the outputs of the run before
@@ -197,14 +185,14 @@ TEST_F(Conversions, KilledHalfWayLeavesTheOldOutputs) {
   std::string large;
   while (large.size() < (std::size_t{4} << 20)) large += sample();
   write_file(install_.file("big.txt"), large);
-  ASSERT_EQ(0, run(install_.path(), {"--toc", "big.txt"}).status);
+  ASSERT_EQ(0, run(install_.path(), {"--toc", "big.txt"}).exit_status);
   std::vector<std::string> old;
   for (const std::string& name : output_names("big")) old.push_back(read_file(install_.file(name)));
 
   write_file(install_.file("big.txt"), "0. Preface\n" + large);
-  const Outcome killed = run(install_.path(), {"--toc", "big.txt"},
+  const testing::ProgramResult killed = run(install_.path(), {"--toc", "big.txt"},
                              {{"LD_PRELOAD=" KESTRAM_KILL_MIDWAY, "KESTRAM_KILL_AFTER_BYTES=2500000"}, 0});
-  EXPECT_EQ(-1, killed.status) << "the run was not stopped: " << killed.out;
+  EXPECT_EQ(-1, killed.exit_status) << "the run was not stopped: " << killed.output;
   for (std::size_t i = 0; i < old.size(); ++i)
     EXPECT_TRUE(old[i] == read_file(install_.file(output_names("big")[i]))) << output_names("big")[i];
   // The part it wrote is only in its private directory.
@@ -219,9 +207,9 @@ TEST_F(Conversions, KilledHalfWayLeavesTheOldOutputs) {
 TEST_F(Conversions, IndexesEachPageAndWaits) {
   testing::TempDir elsewhere;
   fs::copy_file(install_.file("Report.txt"), elsewhere.path() / "Report.txt");
-  const Outcome outcome = run(elsewhere.path(), {"--verbose", "--index", "Report.txt"});
-  EXPECT_EQ(0, outcome.status) << outcome.err;
-  const std::vector<std::string> lines = lines_of(outcome.out);
+  const testing::ProgramResult outcome = run(elsewhere.path(), {"--verbose", "--index", "Report.txt"});
+  EXPECT_EQ(0, outcome.exit_status) << outcome.error;
+  const std::vector<std::string> lines = lines_of(outcome.output);
   ASSERT_GT(lines.size(), 2u);
   EXPECT_EQ("====================", lines[0]);
   EXPECT_EQ("1.            1.", lines[1]);
@@ -235,10 +223,10 @@ TEST_F(Conversions, IndexesEachPageAndWaits) {
 
   // Without an indexing program beside the program: converted, not indexed.
   fs::remove(install_.path() / "lexpage_1_0.exe");
-  const Outcome unindexed = run(elsewhere.path(), {"--index-dir", "other", "Report.txt"});
-  EXPECT_EQ(1, unindexed.status);
-  EXPECT_EQ(0u, unindexed.err.find("kestram: Report.txt: cannot index: no lexpage_*.exe in ")) << unindexed.err;
-  EXPECT_EQ(1u, lines_of(unindexed.out).size());
+  const testing::ProgramResult unindexed = run(elsewhere.path(), {"--index-dir", "other", "Report.txt"});
+  EXPECT_EQ(1, unindexed.exit_status);
+  EXPECT_EQ(0u, unindexed.error.find("kestram: Report.txt: cannot index: no lexpage_*.exe in ")) << unindexed.error;
+  EXPECT_EQ(1u, lines_of(unindexed.output).size());
 }
 
 }  // namespace

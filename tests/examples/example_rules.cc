@@ -2,8 +2,10 @@
 #include "example_rules.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 
+#include "catalog.h"
 #include "cli/options.h"
 #include "code_page_conversion.h"
 #include "html/companion_text.h"
@@ -26,6 +28,7 @@
 #include "support/temp_dir.h"
 #include "text/utf8.h"
 #include "word_index.h"
+#include "word_list.h"
 #include "word_text.h"
 
 namespace kestram::examples {
@@ -80,6 +83,49 @@ std::string words_of(const std::string& page) {
   for (const lexpage::WordSpan& word : lexpage::scan_page(page).words)
     words.push_back(page.substr(word.page_offset, word.length));
   return join(words, " ");
+}
+
+// A word list as the library reads it back, or "refused".
+std::string word_list(const std::string& text) {
+  lexpage::DocumentWords words;
+  if (!lexpage::parse_word_list(text, words)) return "refused";
+  Texts keywords;
+  for (const lexpage::KeywordLine& keyword : words.keywords) keywords.push_back(std::string(keyword.text));
+  return std::to_string(words.chapters) + " chapters, " + std::to_string(words.occurrences) + " occurrences, units [" +
+         join(Texts(words.units.begin(), words.units.end()), " ") + "], keywords [" + join(keywords, " | ") + "]";
+}
+
+// The word list the library writes of a page.
+std::string word_list_of(const std::string& page) {
+  const lexpage::PageScan scan = lexpage::scan_page(page);
+  const lexpage::IndexedPage indexed{1, page, scan, lexpage::build_word_index(page, scan)};
+  std::string context;
+  std::string list;
+  StringSink context_out(context);
+  StringSink list_out(list);
+  lexpage::write_word_list(indexed, lexpage::write_context_lines(indexed, context_out), list_out);
+  return list;
+}
+
+// What a catalog holds, and whether writing it gives its text again; or why
+// it is not read.
+std::string catalog(const std::string& text) {
+  lexpage::Catalog read;
+  std::string format;
+  const lexpage::CatalogRead result = lexpage::parse_catalog(text, read, format);
+  if (result != lexpage::CatalogRead::kRead)
+    return result == lexpage::CatalogRead::kMissing ? "missing" : "other format: " + format;
+  std::string shown = "taken [" + read.taken + "]";
+  for (const lexpage::CatalogEntry& d : read.documents) {
+    char hash[17];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(d.hash));
+    shown += ", " + std::to_string(d.number) + " " + std::to_string(d.size) + " " + hash + " [" + d.indexed + "] [" +
+             d.name + "]";
+  }
+  std::string written;
+  StringSink out(written);
+  lexpage::write_catalog(read, out);
+  return shown + (written == text ? "" : ", written otherwise");
 }
 
 // "FROM TO bytes": the bytes converted, or why not; a failure must leave an
@@ -170,6 +216,9 @@ const std::map<std::string, Rule>& rules() {
       {"unit codes", text_rule([](auto& in) { return join(lexpage::unit_codes(lexpage::scan_page(in)), " | "); })},
       {"browser text", text_rule([](auto& in) { return lexpage::browser_text(in); })},
       {"entry link", text_rule([](auto& in) { return lexpage::entry_link(in); })},
+      {"word list", text_rule(word_list)},
+      {"word list of page", text_rule([](auto& in) { return word_list(word_list_of(in)); })},
+      {"catalog", text_rule(catalog)},
       {"conversion", conversion},
       {"path candidates", text_rule([](auto& in) {  // the places of wget on a search path, separated by "|"
          std::string places;

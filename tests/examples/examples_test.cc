@@ -237,34 +237,6 @@ bool matches(const std::string& line, const Texts& parts) {
   return at == line.size();
 }
 
-// EXAMPLES_BLESS=FILE: a section compared whole is written anew into FILE
-// of the examples with what came out (for one example at a time).
-void bless(const Section& section, const std::string& actual) {
-  Texts lines = split(actual, "\r\n");
-  if (lines.back().empty()) lines.pop_back();
-  else lines.back() += "{EOF}";
-  for (std::string& line : lines) {
-    std::string encoded;
-    for (unsigned char c : line) {
-      static const char* hex = "0123456789ABCDEF";
-      if (c == '\t') encoded += "{TAB}";
-      else if (c == '{' || c < 0x20 || c >= 0x7F) encoded += std::string("{x") + hex[c >> 4] + hex[c & 15] + "}";
-      else encoded += static_cast<char>(c);
-    }
-    line = encoded;
-  }
-  const fs::path file = fs::path(KESTRAM_SOURCE_DIR) / "tests/examples" / std::getenv("EXAMPLES_BLESS");
-  static long shift = 0;  // lines added above by earlier sections
-  Texts text = split(testing::read_file(file.string()), "\n");
-  const long at = section.first_line - 1 + shift;
-  text.erase(text.begin() + at, text.begin() + at + section.lines.size());
-  text.insert(text.begin() + at, lines.begin(), lines.end());
-  shift += static_cast<long>(lines.size()) - static_cast<long>(section.lines.size());
-  std::string joined;
-  for (std::size_t i = 0; i < text.size(); ++i) joined += text[i] + (i + 1 < text.size() ? "\n" : "");
-  testing::write_file(file.string(), joined);
-}
-
 // Where the expected lines stand among the actual CR LF lines.
 enum class Where { kWhole, kFromLine, kAnywhere, kAtEnd };
 
@@ -287,7 +259,6 @@ void expect_lines(const std::string& what, const std::string& actual, const Sect
   if (where == Where::kFromLine) starts = {first_line - 1};
   if (where == Where::kAtEnd && lines.size() >= want.size()) starts = {lines.size() - want.size()};
   for (std::size_t s = 0; where == Where::kAnywhere && s + want.size() <= lines.size(); ++s) starts.push_back(s);
-  if (where == Where::kWhole && std::getenv("EXAMPLES_BLESS") != nullptr) bless(expected, actual);
   std::string difference = "the lines are not there";
   for (std::size_t start : starts) {
     std::size_t i = 0;

@@ -45,20 +45,16 @@ inline void report(int fd, const std::string& item) {
   (void)!::write(fd, record.data(), record.size());
 }
 
-struct TerminalSetup {
-  unsigned short columns = 80;
-  // The terminal is the controlling terminal of the child's own session, so
-  // typed Ctrl-C and Ctrl-\ reach it as signals. Without, the child is a job
-  // of the test's session, where a stop signal stops it.
-  bool controlling = true;
-};
-
 class TerminalChild {
  public:
-  // Runs `body` in the child, with standard input, output and error on the
-  // terminal and a descriptor for report(); the child ends when it returns.
-  TerminalChild(const std::function<void(int report_fd)>& body, const TerminalSetup& setup) {
-    winsize size{24, setup.columns, 0, 0};
+  // Runs `body` in the child, with standard input, output and error on a
+  // terminal of 123 columns and a descriptor for report(); the child ends
+  // when it returns. With `controlling`, the terminal is the controlling
+  // terminal of the child's own session, so typed Ctrl-C and Ctrl-\ reach it
+  // as signals. Without, the child is a job of the test's session, where a
+  // stop signal stops it.
+  TerminalChild(const std::function<void(int report_fd)>& body, bool controlling) {
+    winsize size{24, 123, 0, 0};
     int reports[2];
     if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 || tcgetattr(slave_, &initial_) != 0 ||
         ::pipe2(reports, O_CLOEXEC) != 0) {
@@ -69,8 +65,8 @@ class TerminalChild {
     if (pid_ == 0) {
       ::close(master_);
       ::close(reports[0]);
-      if (!setup.controlling) setpgid(0, 0);
-      if (setup.controlling && setsid() >= 0) ioctl(slave_, TIOCSCTTY, 0);
+      if (!controlling) setpgid(0, 0);
+      if (controlling && setsid() >= 0) ioctl(slave_, TIOCSCTTY, 0);
       for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(slave_, fd);
       if (slave_ > STDERR_FILENO) ::close(slave_);
       rlimit no_core{0, 0};
