@@ -55,7 +55,6 @@ Conversion convert_document(RunState& state, const SupplementAnswers& supplement
     result.failure = "no chapter mark";
     return result;
   }
-  state.chapter_table.set_candidate_count(candidates);
 
   // The base name comes from the file's own name: a directory above it may
   // hold ".txt" or "_indent" too.

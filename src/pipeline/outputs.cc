@@ -182,7 +182,7 @@ Flow write_outputs(Platform& platform, RunState& state) {
   // table and the input. When an output's name leads to another file,
   // perhaps the input, the outputs wait for them.
   LineWriter chapters(names.chapters);
-  Beside work_copy;
+  Beside work_copy;  // started by the listing, so it outlives it
   Beside listing;
   listing.start([&] {
     list_chapters(console, state, chapters);

@@ -44,8 +44,7 @@ void expect_same_outputs(const std::string& what, const std::string& text) {
       each->org_unit_code = unit;
       each->indent_increment = *unit == '\0' ? 2 : 7;
     }
-    state.chapter_table.set_candidate_count(
-        scan_and_renumber(state.input_file_name, state.chapter_table, state.indent_increment));
+    scan_and_renumber(state.input_file_name, state.chapter_table, state.indent_increment);
     LineReader input(serial.input_file_name);
     serial.chapter_table.set_candidate_count(scan_chapter_marks(input, serial.chapter_table));
     renumber_chapters(serial.chapter_table, serial.indent_increment);

@@ -23,7 +23,6 @@ Flow recognise_chapters(Platform& platform, RunState& state) {
       scan_and_renumber(state.input_file_name, state.chapter_table, state.indent_increment);
   work_copy.wait();
   if (candidates == 0) return end_for(console, kNoChapterMarkMessage);
-  state.chapter_table.set_candidate_count(candidates);
   state.base_name = base_name_of(state.input_file_name);
   return Flow::kGoOn;
 }
@@ -45,6 +44,7 @@ std::uint64_t scan_and_renumber(const std::string& input_file_name, ChapterTable
   }
   ready.close();
   renumbering.wait();
+  table.set_candidate_count(candidates);
   return candidates;
 }
 

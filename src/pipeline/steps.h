@@ -18,8 +18,8 @@ namespace kestram {
 Flow recognise_chapters(Platform& platform, RunState& state);
 
 // The chapter scan of the input file into an empty table, with the
-// renumbering following it on a thread of its own; returns the number of
-// candidate marks (the table's count is left to the caller).
+// renumbering following it on a thread of its own; sets the table's number
+// of candidate marks and returns it.
 std::uint64_t scan_and_renumber(const std::string& input_file_name, ChapterTable& table,
                                 std::int64_t indent_increment);
 
