@@ -6,7 +6,10 @@
 // current directory meanwhile.
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 #endif
 
 #include <algorithm>
@@ -189,6 +192,28 @@ class ShellLacking : public Shell {
   Shell& shell_;
   Texts missing_;
 };
+
+#ifndef _WIN32
+// The "file size" answer: while it lives, no file grows past that many bytes,
+// and a write beyond fails ("File too large") as on a full disk.
+struct FileSizeLimit {
+  explicit FileSizeLimit(const std::string& bytes) {
+    if (bytes.empty() || getrlimit(RLIMIT_FSIZE, &saved) != 0) return;
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails, instead of ending the process
+    const rlimit limit{std::stoul(bytes), saved.rlim_max};
+    limited = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    if (limited) setrlimit(RLIMIT_FSIZE, &saved);
+  }
+  rlimit saved{};
+  bool limited = false;
+};
+#else
+struct FileSizeLimit {
+  explicit FileSizeLimit(const std::string&) {}
+};
+#endif
 
 // The "answers" section, and the keys a user types for them: terms and notes
 // accepted, the document's list number, indentation step, contents, unit
@@ -386,6 +411,7 @@ TEST_P(Examples, Run) {
   const fs::path before = fs::current_path();
   fs::current_path(dir);
   if (dialogue) {
+    const FileSizeLimit limit(answers("file size"));
     Platform platform{console, shell, clock};
     RunState state;
     state.started_path = "kestram";
