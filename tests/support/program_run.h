@@ -45,10 +45,9 @@ ProgramResult run_kestram(const std::string& directory, const std::string& keys,
 // fails the test.
 ProgramResult run_kestram_ok(const std::string& directory, const std::string& keys, int seconds = 60);
 
-// The number under which the file list in `output` shows `name` ("" when
-// not listed), and the number from a run in `directory` that ends at the file
-// choice (a name not listed fails the test and gives "0").
-std::string list_number_of(const std::string& output, const std::string& name);
+// The number under which the file list of a run in `directory` that ends at
+// the file choice shows `name` (a name not listed fails the test and gives
+// "0").
 std::string list_number_in(const std::string& directory, const std::string& name);
 
 // A run_kestram_ok through the terms and the notes to the file choice,

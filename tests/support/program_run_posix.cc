@@ -76,8 +76,9 @@ ProgramResult run_kestram_ok(const std::string& directory, const std::string& ke
   return result;
 }
 
-std::string list_number_of(const std::string& output, const std::string& name) {
-  std::istringstream lines(output);
+std::string list_number_in(const std::string& directory, const std::string& name) {
+  const ProgramResult listing = run_kestram_ok(directory, "11");
+  std::istringstream lines(listing.output);
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t digits_end = line.find_first_not_of("0123456789", 1);
@@ -85,13 +86,6 @@ std::string list_number_of(const std::string& output, const std::string& name) {
         line[digits_end] == ' ' && line.compare(digits_end + 1, std::string::npos, name) == 0)
       return line.substr(1, digits_end - 1);
   }
-  return "";
-}
-
-std::string list_number_in(const std::string& directory, const std::string& name) {
-  const ProgramResult listing = run_kestram_ok(directory, "11");
-  const std::string number = list_number_of(listing.output, name);
-  if (!number.empty()) return number;
   ADD_FAILURE() << name << " is not listed:\n" << listing.output;
   return "0";
 }
