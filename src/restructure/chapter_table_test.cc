@@ -4,7 +4,6 @@
 
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "restructure/chapter_list.h"
@@ -12,33 +11,6 @@
 
 namespace kestram {
 namespace {
-
-// Threads that look up at once in a finished table all find what one thread
-// alone finds: the first of them builds each index, the others wait for it.
-TEST(ChapterTable, LookUpsFromSeveralThreadsAtOnce) {
-  ChapterTable table;
-  const std::size_t rows = 20000;
-  for (std::size_t row = 1; row <= rows; ++row) {
-    const std::string mark = std::to_string(row % 5000) + ".";
-    table.add_row(mark, row);
-    table.set_chapter(row, std::to_string(row) + ".", 1);
-  }
-  table.finish();
-  std::vector<std::size_t> found(4 * 3, 0);
-  std::vector<std::thread> threads;
-  for (std::size_t t = 0; t < 4; ++t)
-    threads.emplace_back([&table, &found, t] {
-      found[3 * t] = table.first_row_with_mark_number("4999.");
-      found[3 * t + 1] = table.first_row_with_chapter_number("12345.");
-      found[3 * t + 2] = table.first_row_with_mark_number("none.");
-    });
-  for (std::thread& thread : threads) thread.join();
-  for (std::size_t t = 0; t < 4; ++t) {
-    EXPECT_EQ(4999u, found[3 * t]) << t;
-    EXPECT_EQ(12345u, found[3 * t + 1]) << t;
-    EXPECT_EQ(0u, found[3 * t + 2]) << t;
-  }
-}
 
 // Line numbers of any size read back, the cursor finds each row, and the
 // chapters file writes them.
