@@ -499,12 +499,11 @@ TEST_P(Examples, Run) {
       std::string listing;
       for (const std::string& name : names) listing += name + "\r\n";
       if (!s.lines.empty()) expect_lines(s.argument, listing, s, Where::kWhole, 0, root);
-    } else if (s.kind == "out" && s.argument.find(" like ") != std::string::npos) {  // "NAME like PATH"
-      const std::string name = s.argument.substr(0, s.argument.find(" like "));
-      const std::string path = s.argument.substr(name.size() + 6);
+    } else if (const std::size_t like = s.argument.find(" like "); s.kind == "out" && like != std::string::npos) {
+      const std::string name = s.argument.substr(0, like);  // "NAME like PATH"
+      const fs::path source = fs::path(KESTRAM_SOURCE_DIR) / s.argument.substr(like + 6);
       given.erase(name);
-      EXPECT_TRUE(testing::read_file(file_of(name)) == testing::read_file(std::string(KESTRAM_SOURCE_DIR) + "/" + path))
-          << name << " differs from " << path;
+      EXPECT_TRUE(testing::read_file(file_of(name)) == testing::read_file(source.string())) << name << " differs";
     } else if (output != kOutputs.end() || s.kind == "out") {
       const std::string name = output != kOutputs.end() ? output->second
                                : s.argument.substr(0, std::min(from - (from > 0), s.argument.size() - 9 * contains));
